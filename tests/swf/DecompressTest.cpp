@@ -1,14 +1,14 @@
 #include "swf/Decompress.h"
 
 #include <gtest/gtest.h>
-#include <lzma.h>
-#include <zlib.h>
+
+#include "swf/SwfBytes.h"
 
 #include <cstdlib>
 #include <string>
 
 using namespace kelmora::swf;
-using Bytes = std::vector<uint8_t>;
+using namespace kelmora::swf::test;
 
 namespace {
 
@@ -19,41 +19,6 @@ Bytes plainMovie(size_t bodySize) {
     for (int i = 0; i < 4; ++i) m[4 + i] = static_cast<uint8_t>(len >> (8 * i));
     for (size_t i = 0; i < bodySize; ++i) m.push_back(static_cast<uint8_t>((i * 7) ^ (i >> 5)));
     return m;
-}
-
-Bytes zlibMovie(const Bytes& plain) {
-    uLongf size = compressBound(static_cast<uLong>(plain.size() - 8));
-    Bytes out(plain.begin(), plain.begin() + 8);
-    out[0] = 'C';
-    out.resize(8 + size);
-    EXPECT_EQ(compress2(out.data() + 8, &size, plain.data() + 8, static_cast<uLong>(plain.size() - 8), 9), Z_OK);
-    out.resize(8 + size);
-    return out;
-}
-
-// ZWS: header, compressed length, 5 properties bytes, raw LZMA1 data (with an end marker when
-// the encoder writes one; the decoder must not depend on it).
-Bytes lzmaMovie(const Bytes& plain) {
-    lzma_options_lzma opt;
-    lzma_lzma_preset(&opt, 6);
-    opt.dict_size = 1u << 16;
-    lzma_filter filters[2] = {{LZMA_FILTER_LZMA1, &opt}, {LZMA_VLI_UNKNOWN, nullptr}};
-    Bytes raw(plain.size() + plain.size() / 2 + 1024);
-    size_t rawSize = 0;
-    EXPECT_EQ(lzma_raw_buffer_encode(filters, nullptr, plain.data() + 8, plain.size() - 8, raw.data(), &rawSize, raw.size()),
-              LZMA_OK);
-    raw.resize(rawSize);
-    uint8_t props[5];
-    uint32_t propsSize = 0;
-    EXPECT_EQ(lzma_properties_size(&propsSize, &filters[0]), LZMA_OK);
-    EXPECT_EQ(propsSize, 5u);
-    EXPECT_EQ(lzma_properties_encode(&filters[0], props), LZMA_OK);
-    Bytes out(plain.begin(), plain.begin() + 8);
-    out[0] = 'Z';
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(rawSize >> (8 * i)));
-    out.insert(out.end(), props, props + 5);
-    out.insert(out.end(), raw.begin(), raw.end());
-    return out;
 }
 
 }  // namespace
