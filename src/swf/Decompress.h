@@ -15,7 +15,8 @@ inline constexpr size_t kDefaultMovieLimit = 256u << 20;
 // followed by the decompressed body. The declared length is never trusted for an allocation; more
 // than `limit` bytes of output is an Error. A truncated or damaged compressed stream yields what
 // was decompressed before the damage, as players play the part that arrived; an Error only when
-// not a single body byte could be decompressed.
+// not a single body byte could be decompressed. An LZMA movie ends at its declared length, since
+// its data often carries no end marker; a zlib movie ends where its stream does.
 Result<std::vector<uint8_t>> decompressMovie(std::span<const uint8_t> file, size_t limit = kDefaultMovieLimit);
 
 // Only the first `wanted` bytes of the movie (header included): enough for the header reader
