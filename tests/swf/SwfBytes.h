@@ -30,7 +30,7 @@ inline Bytes rectangle(unsigned nbits, uint32_t xmin, uint32_t xmax, uint32_t ym
     return out;
 }
 
-struct MovieSpec {
+struct MovieFields {
     uint8_t version = 10;
     unsigned nbits = 15;
     uint32_t xmaxTwips = 11000, ymaxTwips = 8000;
@@ -39,7 +39,7 @@ struct MovieSpec {
     Bytes tags = {0x43, 0x02, 0x11, 0x22, 0x33, 0x40, 0x00, 0x00, 0x00};  // SetBackgroundColor, ShowFrame, End
 };
 
-inline Bytes plainSwf(const MovieSpec& m) {
+inline Bytes plainSwf(const MovieFields& m) {
     Bytes out = {'F', 'W', 'S', m.version, 0, 0, 0, 0};
     Bytes rect = rectangle(m.nbits, 0, m.xmaxTwips, 0, m.ymaxTwips);
     out.insert(out.end(), rect.begin(), rect.end());

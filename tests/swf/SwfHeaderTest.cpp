@@ -39,14 +39,14 @@ TEST(SwfHeader, DecodesFieldsAtTheOffsetsNbitsGives) {
         {31, 20000, 700000000, 16, 1000, 32767},  // beyond 16 bits: saturated, the sizing refuses it
     };
     for (const Case& c : cases) {
-        MovieSpec spec;
-        spec.nbits = c.nbits;
-        spec.xmaxTwips = c.xmax;
-        spec.ymaxTwips = c.ymax;
-        spec.rateFraction = 0x80;  // 12.5 fps: the fraction is dropped
-        spec.rate = 12;
-        spec.frames = 0x0102;
-        Bytes file = plainSwf(spec);
+        MovieFields fields;
+        fields.nbits = c.nbits;
+        fields.xmaxTwips = c.xmax;
+        fields.ymaxTwips = c.ymax;
+        fields.rateFraction = 0x80;  // 12.5 fps: the fraction is dropped
+        fields.rate = 12;
+        fields.frames = 0x0102;
+        Bytes file = plainSwf(fields);
         ASSERT_EQ(file[10 + c.k], 12) << c.nbits;  // the builder agrees with the offsets
         HeaderDecode d = decodeSwfHeader(file);
         ASSERT_EQ(d.path, HeaderPath::Read) << c.nbits;
@@ -62,7 +62,7 @@ TEST(SwfHeader, DecodesFieldsAtTheOffsetsNbitsGives) {
         EXPECT_FALSE(d.info.compressed);
     }
     // The 550 x 400 movie byte by byte: rate at 18, count at 19-20, colour at 23-25.
-    Bytes file = plainSwf(MovieSpec{});
+    Bytes file = plainSwf(MovieFields{});
     EXPECT_EQ(file[18], 24);
     EXPECT_EQ(file[19], 100);
     EXPECT_EQ(file[23], 0x11);
@@ -71,19 +71,19 @@ TEST(SwfHeader, DecodesFieldsAtTheOffsetsNbitsGives) {
 }
 
 TEST(SwfHeader, FindsTheBackgroundColourBehindOtherTags) {
-    MovieSpec spec;
+    MovieFields fields;
     // FileAttributes (code 69, 4 bytes) first, as in every movie of version 8 and later, then the
     // colour in the long tag form.
-    spec.tags = {0x44, 0x11, 0x08, 0, 0, 0, 0x7F, 0x02, 3, 0, 0, 0, 0x00, 0x0A, 0xFF, 0x40, 0x00, 0x00, 0x00};
-    HeaderDecode d = decodeSwfHeader(plainSwf(spec));
+    fields.tags = {0x44, 0x11, 0x08, 0, 0, 0, 0x7F, 0x02, 3, 0, 0, 0, 0x00, 0x0A, 0xFF, 0x40, 0x00, 0x00, 0x00};
+    HeaderDecode d = decodeSwfHeader(plainSwf(fields));
     ASSERT_EQ(d.path, HeaderPath::Read);
     EXPECT_EQ(movieInfoTexts(d.info).fileInfo, " File Info [#000AFF, 000 010 255] ");
     EXPECT_EQ(movieInfoTexts(d.info).bgColor, "000AFF");
 
     // No colour tag at all, or one cut off: Flash's white.
     for (Bytes tags : {Bytes{0x40, 0x00, 0x00, 0x00}, Bytes{}, Bytes{0x43, 0x02, 0x01}, Bytes{0x7F, 0x02, 0xFF, 0xFF}}) {
-        spec.tags = tags;
-        d = decodeSwfHeader(plainSwf(spec));
+        fields.tags = tags;
+        d = decodeSwfHeader(plainSwf(fields));
         ASSERT_EQ(d.path, HeaderPath::Read) << tags.size();
         EXPECT_EQ(movieInfoTexts(d.info).bgColor, "FFFFFF") << tags.size();
     }
@@ -122,7 +122,7 @@ TEST(SwfHeader, TextsOfTheLabels) {
 }
 
 TEST(SwfHeader, CompressedMoviesAreReadLikePlainOnes) {
-    Bytes plain = plainSwf(MovieSpec{});
+    Bytes plain = plainSwf(MovieFields{});
     HeaderDecode expected = decodeSwfHeader(plain);
     for (const Bytes& file : {zlibMovie(plain), lzmaMovie(plain)}) {
         HeaderDecode d = decodeSwfHeader(file);
@@ -135,9 +135,9 @@ TEST(SwfHeader, CompressedMoviesAreReadLikePlainOnes) {
 }
 
 TEST(SwfHeader, FewFramesWarningOncePerRunAndNeverForInfo) {
-    MovieSpec spec;
-    spec.frames = 3;
-    Bytes file = plainSwf(spec);
+    MovieFields fields;
+    fields.frames = 3;
+    Bytes file = plainSwf(fields);
     HeaderReadState state;
     RecordingSink sink;
     readSwfHeader(file, true, false, state, sink);  // info only: never
@@ -151,14 +151,14 @@ TEST(SwfHeader, FewFramesWarningOncePerRunAndNeverForInfo) {
     EXPECT_FALSE(state.fewFramesWarningArmed);
 
     HeaderReadState fresh;
-    spec.frames = 5;
-    readSwfHeader(plainSwf(spec), false, false, fresh, sink);
+    fields.frames = 5;
+    readSwfHeader(plainSwf(fields), false, false, fresh, sink);
     EXPECT_EQ(sink.shown.size(), 1u);
     EXPECT_TRUE(fresh.fewFramesWarningArmed);
 }
 
 TEST(SwfHeader, NotASwfAndShortFiles) {
-    Bytes good = plainSwf(MovieSpec{});
+    Bytes good = plainSwf(MovieFields{});
     // A plain file cut anywhere before the end of the frame count is not a valid movie; the reader
     // never looks past the bytes it has.
     const size_t headerEnd = 13 + 8;
@@ -182,7 +182,7 @@ TEST(SwfHeader, NotASwfAndShortFiles) {
 }
 
 TEST(SwfHeader, UndecompressableMoviesTakeTheCompressedPath) {
-    Bytes plain = plainSwf(MovieSpec{});
+    Bytes plain = plainSwf(MovieFields{});
     Bytes damaged = zlibMovie(plain);
     damaged.resize(10);  // the zlib stream ends after its two header bytes
     Bytes lzmaHeaderOnly = lzmaMovie(plain);
@@ -216,7 +216,7 @@ TEST(SwfHeader, UndecompressableMoviesTakeTheCompressedPath) {
 TEST(SwfHeader, ReadsFilesAndReportsMissingOnes) {
     auto dir = std::filesystem::temp_directory_path() / "kelmora-swf-header-test";
     std::filesystem::create_directories(dir);
-    Bytes plain = plainSwf(MovieSpec{});
+    Bytes plain = plainSwf(MovieFields{});
     plain.resize(200000, 0);  // longer than what the reader looks at
     {
         std::ofstream out(dir / "m.swf", std::ios::binary);
