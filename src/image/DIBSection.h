@@ -34,6 +34,11 @@ public:
     // intermediate copy. The engine's frames are PixelOrder::Argb32.
     bool CreateFromPixels(const uint8_t* pixels, int32_t width, int32_t height, int64_t stride,
                           PixelOrder order);
+    // An engine frame: 0xAARRGGBB words, top-down rows of strideInPixels words.
+    bool CreateFromArgb32(const uint32_t* pixels, int32_t width, int32_t height, int32_t strideInPixels) {
+        return CreateFromPixels(reinterpret_cast<const uint8_t*>(pixels), width, height,
+                                int64_t(strideInPixels) * 4, PixelOrder::Argb32);
+    }
 
     // Block copy from a picture, or another DIB section, into this bitmap at (0, 0). A width or
     // height below 0 stands for this bitmap's own; the block is clipped to both bitmaps.

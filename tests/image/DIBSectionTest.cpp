@@ -111,8 +111,7 @@ TEST(DIBSection, EngineFramesConvertInOnePass) {
             }
         }
         cDIBSection dib;
-        ASSERT_TRUE(dib.CreateFromPixels(reinterpret_cast<const uint8_t*>(frame.data()), width, height,
-                                         strideWords * 4, PixelOrder::Argb32));
+        ASSERT_TRUE(dib.CreateFromArgb32(frame.data(), width, height, strideWords));
         for (int y = 0; y < height; ++y) {
             for (int x = 0; x < width; ++x) {
                 const uint32_t p = frame[size_t(y) * strideWords + x];
