@@ -62,7 +62,8 @@ Result<ReplacingFile> ReplacingFile::open(const std::string& fileName, ReplaceOp
 
     // Hidden, in the same folder (rename must not cross file systems); 0666 so that a new file
     // gets the user's umask like any other.
-    const std::string stem = folderOf(fileName) + "." + baseOf(fileName) + ".part-";
+    // The name is cut so that a long (but valid) target name still leaves room for the suffix.
+    const std::string stem = folderOf(fileName) + "." + baseOf(fileName).substr(0, 200) + ".part-";
     for (int attempt = 0; attempt < 16; ++attempt) {
         file.tempName_ = stem + uniqueSuffix();
         file.fd_ = ::open(file.tempName_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

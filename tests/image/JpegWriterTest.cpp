@@ -78,8 +78,14 @@ TEST(JpegWriter, FramesComeBackUprightAndClose) {
             EXPECT_LT(topLeft[2], 80) << "q" << c.quality;
         }
     }
+    // The longest name a folder holds still works.
+    cDIBSection dib;
+    ASSERT_TRUE(dib.CreateFromPicture(makeFrame(8, 8)));
+    const std::string longName(251, 'n');
+    EXPECT_TRUE(SaveJPG(dib, folder.file(longName + ".jpg"), 75, messages));
     EXPECT_TRUE(messages.messages.empty());
-    EXPECT_EQ(folder.names(), std::vector<std::string>{"frame_0001.jpg"}) << "no temporary files left";
+    EXPECT_EQ(folder.names(), (std::vector<std::string>{"frame_0001.jpg", longName + ".jpg"}))
+        << "no temporary files left";
 }
 
 TEST(JpegWriter, ReplacedFileKeepsItsTimesAndPermissions) {
