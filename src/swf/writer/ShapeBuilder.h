@@ -53,7 +53,7 @@ public:
 
     std::pair<std::int32_t, std::int32_t> pen() const { return {penX_, penY_}; }
 
-    // The shape so far; bounds cover every edge point (control points included), and the shape
+    // The shape so far; edge bounds hold every edge (curves by their extremes), and the shape
     // bounds add half the widest line drawn.
     Shape build() const;
 
