@@ -144,3 +144,23 @@ TEST(SwfWriterTags, ConvenienceOutlines) {
 
 }  // namespace
 }  // namespace kelmora::swf
+
+namespace kelmora::swf {
+namespace {
+
+TEST(SwfWriterTags, HeaderExampleBuilds) {
+    SwfWriter movie(8);
+    movie.frameSizePixels(100, 100).frameRate(24);
+    movie.setBackgroundColor(Rgba::fromRgb(0xFFFFFF))
+        .defineShape(1, ShapeBuilder::filledRectPx(10, 10, 50, 50, Rgba::fromRgb(0xFF0000)))
+        .place(Place::add(1, 1).matrix(Matrix::translatePixels(5, 0)))
+        .doAction(ActionBuilder().push("hello").trace().end())
+        .showFrame();
+    const Bytes file = movie.bytes();
+    ASSERT_GT(file.size(), 21u);
+    EXPECT_EQ(file[4] | file[5] << 8, static_cast<int>(file.size()));
+    EXPECT_EQ(ShapeBuilder::filledRectPx(10, 10, 50, 50, {}).edgeBounds, (Rect{200, 1200, 200, 1200}));
+}
+
+}  // namespace
+}  // namespace kelmora::swf

@@ -214,6 +214,27 @@ ShapeBuilder& ShapeBuilder::record(const ShapeRecord& r) {
     return *this;
 }
 
+Shape ShapeBuilder::filledRect(const Rect& twips, Rgba color) {
+    ShapeBuilder b;
+    b.fill0(b.addFill(FillStyle::solid(color)));
+    b.rect(twips.xMin, twips.yMin, twips.xMax - twips.xMin, twips.yMax - twips.yMin);
+    return b.build();
+}
+
+Shape ShapeBuilder::filledRectPx(double x, double y, double width, double height, Rgba color) {
+    ShapeBuilder b;
+    b.fill0(b.addFill(FillStyle::solid(color)));
+    b.rectPx(x, y, width, height);
+    return b.build();
+}
+
+Shape ShapeBuilder::filledCirclePx(double centerX, double centerY, double radius, Rgba color) {
+    ShapeBuilder b;
+    b.fill0(b.addFill(FillStyle::solid(color)));
+    b.circlePx(centerX, centerY, radius);
+    return b.build();
+}
+
 Shape ShapeBuilder::build() const {
     Shape s = shape_;
     if (pending_) s.records.push_back(*pending_);
