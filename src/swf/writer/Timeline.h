@@ -75,6 +75,9 @@ public:
     // Shapes. version 0 picks the lowest DefineShape tag that holds the shape.
     Timeline& defineShape(std::uint16_t id, const Shape& shape, int shapeVersion = 0);
 
+    // 9-slice scaling grid for a sprite or button (twips in the character's space).
+    Timeline& defineScalingGrid(std::uint16_t characterId, const Rect& splitter);
+
     // Morph shapes (DefineMorphShape, or DefineMorphShape2 for LINESTYLE2 fields and edge bounds).
     Timeline& defineMorphShape(std::uint16_t id, const MorphShape& morph);
     Timeline& defineMorphShape2(std::uint16_t id, const MorphShape& morph);
