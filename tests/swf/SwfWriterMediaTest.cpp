@@ -129,6 +129,18 @@ TEST(SwfWriterText, FontsAndTextRecords) {
     font.languageCode = 1;
     EXPECT_EQ(encodeDefineFontInfo(1, font, 2), (B{1, 0, 1, 'A', 0x03, 1, 0x61, 0x00}));
 
+    Font two = font;
+    two.glyphs.push_back(Glyph::fromShape(0x00E9, g.build(), 1000));
+    EXPECT_EQ(two.glyphs[1].bounds, (Rect{0, 20, 0, 0}));
+    const auto entries = layoutGlyphs(two, "a\xC3\xA9" "a", 240);  // a, e-acute, a
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ((std::vector<std::int32_t>{static_cast<std::int32_t>(entries[0].index), entries[0].advance,
+                                         static_cast<std::int32_t>(entries[1].index), entries[1].advance}),
+              (std::vector<std::int32_t>{0, 117, 1, 234}));  // 500 * 240 / 1024 = 117.2; 1000 * 240 / 1024 = 234.4
+    EXPECT_EQ(layoutGlyphs(two, "a", 240, 20480)[0].advance, 6);
+    EXPECT_THROW(layoutGlyphs(two, "b", 240), std::invalid_argument);
+    EXPECT_THROW(layoutGlyphs(two, "\xC3", 240), std::invalid_argument);
+
     StaticText text;
     TextRecord run;
     run.fontId = 1;

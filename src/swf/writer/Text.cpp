@@ -1,6 +1,8 @@
 #include "swf/writer/Text.h"
 
 #include <algorithm>
+#include <cmath>
+#include <string>
 #include <stdexcept>
 
 namespace kelmora::swf {
@@ -22,7 +24,38 @@ void writeFontName(BitWriter& w, const std::string& name) {
     w.u8(static_cast<std::uint32_t>(name.size())).bytes(name);
 }
 
+// Next code point of UTF-8 text; advances pos.
+std::uint32_t nextCodePoint(std::string_view text, std::size_t& pos) {
+    const auto lead = static_cast<unsigned char>(text[pos++]);
+    int extra = 0;
+    std::uint32_t cp = 0;
+    if (lead < 0x80) return lead;
+    if ((lead & 0xE0) == 0xC0) { extra = 1; cp = lead & 0x1F; }
+    else if ((lead & 0xF0) == 0xE0) { extra = 2; cp = lead & 0x0F; }
+    else if ((lead & 0xF8) == 0xF0) { extra = 3; cp = lead & 0x07; }
+    else throw std::invalid_argument("bad UTF-8 text");
+    for (int i = 0; i < extra; ++i) {
+        if (pos >= text.size() || (static_cast<unsigned char>(text[pos]) & 0xC0) != 0x80) throw std::invalid_argument("bad UTF-8 text");
+        cp = cp << 6 | (static_cast<unsigned char>(text[pos++]) & 0x3F);
+    }
+    return cp;
+}
+
 }  // namespace
+
+std::vector<GlyphEntry> layoutGlyphs(const Font& font, std::string_view utf8, std::uint16_t height, int emSquare) {
+    if (emSquare <= 0) throw std::invalid_argument("EM square must be positive");
+    std::vector<GlyphEntry> out;
+    std::size_t pos = 0;
+    while (pos < utf8.size()) {
+        const std::uint32_t cp = nextCodePoint(utf8, pos);
+        const auto it = std::find_if(font.glyphs.begin(), font.glyphs.end(), [cp](const Glyph& g) { return g.code == cp; });
+        if (it == font.glyphs.end()) throw std::invalid_argument("the font has no glyph for code " + std::to_string(cp));
+        const double advance = static_cast<double>(it->advance) * height / emSquare;
+        out.push_back({static_cast<std::uint32_t>(it - font.glyphs.begin()), static_cast<std::int32_t>(std::lround(advance))});
+    }
+    return out;
+}
 
 Bytes encodeDefineFont(std::uint16_t id, const std::vector<Shape>& glyphs) {
     BitWriter w;

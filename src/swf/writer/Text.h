@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "swf/writer/Records.h"
@@ -18,6 +19,11 @@ struct Glyph {
     Shape shape;
     std::int16_t advance = 0;
     Rect bounds;
+
+    // Bounds taken from the outline.
+    static Glyph fromShape(std::uint16_t code, const Shape& shape, std::int16_t advance) {
+        return {code, shape, advance, shape.edgeBounds};
+    }
 };
 
 struct KerningPair {
@@ -78,6 +84,11 @@ struct EditText {
     bool wordWrap = false, multiline = false, password = false, readOnly = false;
     bool autoSize = false, noSelect = false, border = false, wasStatic = false, html = false, useOutlines = false;
 };
+
+// Glyph entries for a UTF-8 text set in the font at a height in twips: each advance is the
+// glyph's advance scaled from the EM square (1024 for DefineFont2, 20480 for DefineFont3).
+// Throws std::invalid_argument for a character the font lacks or bad UTF-8.
+std::vector<GlyphEntry> layoutGlyphs(const Font& font, std::string_view utf8, std::uint16_t height, int emSquare = 1024);
 
 Bytes encodeDefineFont(std::uint16_t id, const std::vector<Shape>& glyphs);
 // fontVersion 2 or 3.
