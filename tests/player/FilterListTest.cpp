@@ -96,8 +96,11 @@ TEST(FilterListTest, ReadsEveryKindOfFilter) {
     if (const char* dir = std::getenv("KELMORA_SEED_DIR")) {
         auto folder = std::filesystem::path(dir) / "fuzz_filters";
         std::filesystem::create_directories(folder);
+        // The fuzz input starts with two bytes of its own (scale, blend mode).
+        std::vector<uint8_t> seed{4, 3};
+        seed.insert(seed.end(), b.data.begin(), b.data.end());
         std::ofstream(folder / "every_kind.bin", std::ios::binary)
-            .write(reinterpret_cast<const char*>(b.data.data()), static_cast<std::streamsize>(b.data.size()));
+            .write(reinterpret_cast<const char*>(seed.data()), static_cast<std::streamsize>(seed.size()));
     }
 }
 
@@ -156,7 +159,7 @@ TEST(FilterListTest, HostileListsStopWithoutCrashing) {
         BitReader r(b.data);
         auto list = readFilterList(r);
         ASSERT_EQ(list.size(), 1u);
-        EXPECT_DOUBLE_EQ(list[0].blurX, kMaxFilterReach);
+        EXPECT_DOUBLE_EQ(list[0].blurX, kMaxBlur);
         EXPECT_DOUBLE_EQ(list[0].blurY, 0);
         EXPECT_DOUBLE_EQ(list[0].distance, -kMaxFilterReach);
     }
@@ -193,6 +196,9 @@ TEST(FilterListTest, MarginsCoverWhatTheFiltersDraw) {
     matrix.kind = Filter::Kind::ColorMatrix;
     m = filterMargins({testing::blurFilter(9, 9, 1), matrix, testing::blurFilter(5, 5, 1)}, 1, 1);
     EXPECT_EQ(m, (Rect{6, 6, 6, 6}));
+    // However large the blurs and the zoom, the room asked for stays bounded.
+    m = filterMargins(std::vector<Filter>(kMaxFilters, testing::blurFilter(255, 255, 15)), 1e9, 1e9);
+    EXPECT_EQ(m, (Rect{kMaxFilterMargin, kMaxFilterMargin, kMaxFilterMargin, kMaxFilterMargin}));
 }
 
 }  // namespace

@@ -10,7 +10,7 @@ namespace {
 
 double readBlur(BitReader& r) {
     double v = r.fixed16();
-    return std::isfinite(v) ? std::clamp(v, 0.0, kMaxFilterReach) : 0.0;
+    return std::isfinite(v) ? std::clamp(v, 0.0, kMaxBlur) : 0.0;
 }
 
 double readDistance(BitReader& r) { return std::clamp(r.fixed16(), -kMaxFilterReach, kMaxFilterReach); }
@@ -128,6 +128,8 @@ Rect filterMargins(const std::vector<Filter>& filters, double scaleX, double sca
         }
         m.xMin += left; m.xMax += right; m.yMin += top; m.yMax += bottom;
     }
+    m.xMin = std::min(m.xMin, kMaxFilterMargin); m.xMax = std::min(m.xMax, kMaxFilterMargin);
+    m.yMin = std::min(m.yMin, kMaxFilterMargin); m.yMax = std::min(m.yMax, kMaxFilterMargin);
     return m;
 }
 
