@@ -21,8 +21,8 @@ Bytes everyKind() {
     b.u8(1).fixed(10).fixed(2).u8(2 << 3);
     // glow: colour, blur 3/3, strength 2, no flags but composite, 1 pass
     b.u8(2).rgba(255, 0, 0, 255).fixed(3).fixed(3).fixed8(2).u8(0x20 | 1);
-    // bevel: shadow then highlight, blur, angle, distance, strength, onTop, 1 pass
-    b.u8(3).rgba(0, 0, 0, 255).rgba(255, 255, 255, 255).fixed(5).fixed(5).fixed(0).fixed(2).fixed8(1).u8(0x10 | 0x20 | 1);
+    // bevel: highlight then shadow, blur, angle, distance, strength, onTop, 1 pass
+    b.u8(3).rgba(255, 255, 255, 255).rgba(0, 0, 0, 255).fixed(5).fixed(5).fixed(0).fixed(2).fixed8(1).u8(0x10 | 0x20 | 1);
     // gradient glow: two stops
     b.u8(4).u8(2).rgba(255, 255, 255, 0).rgba(255, 0, 0, 255).u8(0).u8(255);
     b.fixed(4).fixed(4).fixed(0).fixed(0).fixed8(1).u8(0x20 | 2);
@@ -182,8 +182,8 @@ TEST(FilterListTest, MarginsCoverWhatTheFiltersDraw) {
     shadow.distance = 5;
     m = filterMargins({shadow}, 1, 1);
     EXPECT_EQ(m, (Rect{1, 1, 6, 1}));
-    shadow.inner = true;  // stays inside
-    EXPECT_EQ(filterMargins({shadow}, 1, 1), Rect{});
+    shadow.inner = true;  // draws inside, but reads the blur that spreads out of the picture
+    EXPECT_EQ(filterMargins({shadow}, 1, 1), (Rect{1, 1, 6, 1}));
 
     Filter bevel = shadow;
     bevel.kind = Filter::Kind::Bevel;
