@@ -198,7 +198,7 @@ TEST(FilterListTest, MarginsCoverWhatTheFiltersDraw) {
     EXPECT_EQ(m, (Rect{6, 6, 6, 6}));
     // However large the blurs and the zoom, the room asked for stays bounded.
     m = filterMargins(std::vector<Filter>(kMaxFilters, testing::blurFilter(255, 255, 15)), 1e9, 1e9);
-    EXPECT_EQ(m, (Rect{kMaxFilterMargin, kMaxFilterMargin, kMaxFilterMargin, kMaxFilterMargin}));
+    EXPECT_EQ(m, (Rect{kMaxFilterGrowth, kMaxFilterGrowth, kMaxFilterGrowth, kMaxFilterGrowth}));
 }
 
 }  // namespace

@@ -129,8 +129,8 @@ Rect filterMargins(const std::vector<Filter>& filters, double scaleX, double sca
         }
         m.xMin += left; m.xMax += right; m.yMin += top; m.yMax += bottom;
     }
-    m.xMin = std::min(m.xMin, kMaxFilterMargin); m.xMax = std::min(m.xMax, kMaxFilterMargin);
-    m.yMin = std::min(m.yMin, kMaxFilterMargin); m.yMax = std::min(m.yMax, kMaxFilterMargin);
+    m.xMin = std::min(m.xMin, kMaxFilterGrowth); m.xMax = std::min(m.xMax, kMaxFilterGrowth);
+    m.yMin = std::min(m.yMin, kMaxFilterGrowth); m.yMax = std::min(m.yMax, kMaxFilterGrowth);
     return m;
 }
 
