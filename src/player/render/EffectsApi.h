@@ -60,7 +60,8 @@ std::vector<Filter> readFilterList(BitReader& reader);
 Rect filterMargins(const std::vector<Filter>& filters, double scaleX, double scaleY);
 
 // Applies the filters in order to a layer. scaleX/scaleY turn the filters' pixel values into
-// the layer's pixels (the stage scale times the object's scale, as Flash does).
+// the layer's pixels: distances are multiplied by them; a blur of b becomes (b - 1) * scale + 1,
+// since a blur of 1 (no blur) stays no blur at any zoom, as the reference player shows.
 void applyFilters(PixelBuffer& layer, const std::vector<Filter>& filters, double scaleX, double scaleY);
 
 // Work memory kept between calls, so filtering a frame allocates nothing once warmed up. The
