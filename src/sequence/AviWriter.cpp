@@ -266,6 +266,7 @@ Status AviWriter::writeFrame(std::span<const uint8_t> pixels, std::span<const ui
     if (rc < 0) return s.fail(ffError("allocating a frame", rc));
     sws_scale(s.scaler, src, srcStride, 0, b.height, s.frame->data, s.frame->linesize);
     s.frame->pts = s.frames;
+    s.frame->quality = s.encoder->global_quality;  // the quantiser encoders read it per frame
     s.frame->pict_type = s.frames % std::max(1, s.choice.keyFrameInterval) == 0 ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
     rc = avcodec_send_frame(s.encoder, s.frame);
     if (rc < 0) return s.fail(ffError("encoding", rc));

@@ -130,3 +130,24 @@ TEST(AviWriter, FullDiskLeavesReadableFrames) {
 
 }  // namespace
 }  // namespace kelmora
+
+namespace kelmora {
+namespace {
+
+// The quality reaches the quantiser: a low quality gives a clearly smaller file.
+TEST(AviWriter, QualityReachesTheEncoder) {
+    testing::ScratchFolder dir;
+    auto paths = makeSequence(dir, 5, 64, 48, 24, true, nullptr);
+    for (const char* codec : {"mjpeg", "mpeg4"}) {
+        uintmax_t sizes[2];
+        for (int q : {0, 100}) {
+            JoinRequest request{paths, dir.file(std::string(codec) + std::to_string(q) + ".avi"), 12, {codec, q, 25}};
+            ASSERT_TRUE(joinPictures(request).ok());
+            sizes[q / 100] = std::filesystem::file_size(request.output);
+        }
+        EXPECT_LT(sizes[0] * 2, sizes[1]) << codec;
+    }
+}
+
+}  // namespace
+}  // namespace kelmora
