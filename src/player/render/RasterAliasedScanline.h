@@ -9,7 +9,7 @@ namespace kelmora::player {
 
 class AliasedScanline : public agg::scanline_u8 {
 public:
-    static unsigned threshold(unsigned cover) { return cover > 128 ? 255 : 0; }
+    static unsigned threshold(unsigned cover) { return cover >= 128 ? 255 : 0; }
     void add_cell(int x, unsigned cover) { agg::scanline_u8::add_cell(x, threshold(cover)); }
     void add_span(int x, unsigned len, unsigned cover) { agg::scanline_u8::add_span(x, len, threshold(cover)); }
 };
