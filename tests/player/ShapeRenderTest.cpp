@@ -427,3 +427,24 @@ TEST(ShapeRender, StretchedStrokesStretchButNoScaleStrokesKeepTheirWidth) {
 
 }  // namespace
 }  // namespace kelmora::player
+
+namespace kelmora::player {
+namespace {
+
+TEST(ShapeRender, OverlapsOfOneFillAreEvenOddUnlessTheShapeAsksForNonZero) {
+    ShapeRenderer renderer;
+    for (bool nonZero : {false, true}) {
+        PathBuilder b;
+        b.setNonZeroWinding(nonZero);
+        b.setStyles(0, b.addSolidFill({255, 0, 0, 255}), 0);
+        rect(b, 0, 0, 200, 200);
+        rect(b, 100, 100, 200, 200);
+        PixelBuffer p = canvas(20, 20);
+        renderer.draw(*b.build(), kTwipsToPixels, {}, p, nullptr);
+        EXPECT_EQ(p.pixel(2, 2), 0xFFFF0000u);
+        EXPECT_EQ(p.pixel(7, 7), nonZero ? 0xFFFF0000u : kGreen) << nonZero;
+    }
+}
+
+}  // namespace
+}  // namespace kelmora::player

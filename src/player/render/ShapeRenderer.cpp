@@ -76,8 +76,10 @@ struct ShapeRenderer::Impl {
     agg::conv_stroke<agg::conv_transform<agg::path_storage>> pixelStroker{strokePathInPixels};
     ShapeLayer morphLayer;
 
+    // nonZero: the fills use the non-zero winding rule (DefineShape4's flag) instead of
+    // Flash's usual even-odd rule.
     void drawLayer(const ShapeLayer& layer, const Matrix& m, const ColorTransform& cx, PixelBuffer& target,
-                   const BitmapProvider* bitmaps, const Rgba* solid);
+                   const BitmapProvider* bitmaps, const Rgba* solid, bool nonZero);
     void resolvePaints(const ShapeLayer& layer, const Matrix& m, const ColorTransform& cx,
                        const BitmapProvider* bitmaps, const Rgba* solid);
     void addFillEdges(const ShapeLayer& layer, const Matrix& m);
@@ -178,7 +180,8 @@ bool ShapeRenderer::Impl::buildStrokePath(const ShapeLayer& layer, const uint32_
 }
 
 void ShapeRenderer::Impl::drawLayer(const ShapeLayer& layer, const Matrix& m, const ColorTransform& cx,
-                                    PixelBuffer& target, const BitmapProvider* bitmaps, const Rgba* solid) {
+                                    PixelBuffer& target, const BitmapProvider* bitmaps, const Rgba* solid,
+                                    bool nonZero) {
     if (!layer.hasFillEdges && layer.strokeOrder.empty()) return;
     resolvePaints(layer, m, cx, bitmaps, solid);
 
@@ -189,6 +192,7 @@ void ShapeRenderer::Impl::drawLayer(const ShapeLayer& layer, const Matrix& m, co
 
     if (layer.hasFillEdges) {
         ras.reset();
+        ras.filling_rule(nonZero ? agg::fill_non_zero : agg::fill_even_odd);
         ras.clip_box(0, 0, target.width(), target.height());
         addFillEdges(layer, m);
         render(renderer);
@@ -210,6 +214,7 @@ void ShapeRenderer::Impl::drawLayer(const ShapeLayer& layer, const Matrix& m, co
         if (buildStrokePath(layer, order.data() + begin, end - begin, style, kStrokeTolerance / scale.largest)) {
             StrokePlan plan = planStroke(style, scale);
             ras.reset();
+            ras.filling_rule(agg::fill_non_zero);
             ras.clip_box(0, 0, target.width(), target.height());
             ras.styles(int(nf + lineIndex - 1), -1);
             if (plan.inPixels) {
@@ -243,20 +248,21 @@ void ShapeRenderer::draw(const ShapeDef& shape, const Matrix& toPixels, const Co
                          const BitmapProvider* bitmaps) {
     if (target.empty() || !finiteMatrix(toPixels)) return;
     Matrix m = nudgedForQuality(toPixels, impl_->quality);
-    for (const ShapeLayer& layer : shape.layers) impl_->drawLayer(layer, m, cx, target, bitmaps, nullptr);
+    for (const ShapeLayer& layer : shape.layers) impl_->drawLayer(layer, m, cx, target, bitmaps, nullptr, shape.usesFillWindingRule);
 }
 
 void ShapeRenderer::drawMorph(const MorphShapeDef& morph, double ratio, const Matrix& toPixels,
                               const ColorTransform& cx, PixelBuffer& target, const BitmapProvider* bitmaps) {
     if (target.empty() || !finiteMatrix(toPixels)) return;
     interpolateMorph(morph, ratio, impl_->morphLayer);
-    impl_->drawLayer(impl_->morphLayer, nudgedForQuality(toPixels, impl_->quality), cx, target, bitmaps, nullptr);
+    impl_->drawLayer(impl_->morphLayer, nudgedForQuality(toPixels, impl_->quality), cx, target, bitmaps, nullptr,
+                     false);
 }
 
 void ShapeRenderer::drawSolid(const ShapeDef& shape, const Matrix& toPixels, Rgba color, PixelBuffer& target) {
     if (target.empty() || !finiteMatrix(toPixels)) return;
     Matrix m = nudgedForQuality(toPixels, impl_->quality);
-    for (const ShapeLayer& layer : shape.layers) impl_->drawLayer(layer, m, {}, target, nullptr, &color);
+    for (const ShapeLayer& layer : shape.layers) impl_->drawLayer(layer, m, {}, target, nullptr, &color, shape.usesFillWindingRule);
 }
 
 void ShapeRenderer::setQuality(DrawQuality quality) { impl_->quality = quality; }
