@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "player/display/Bounds.h"
 #include "player/display/ButtonObject.h"
 #include "player/display/Compositing.h"
 #include "player/display/EditTextObject.h"
@@ -39,6 +40,7 @@ void FrameRenderer::render(const DisplayList& list, const PlayContext& context, 
     context_ = &context;
     stageScale_ = std::hypot(toPixels.a, toPixels.b) * kTwipsPerPixel;
     layersInUse_ = 0;
+    blendLayers_ = 0;
     renderList(list, toPixels, ColorTransform{}, target, false, 0);
 }
 
@@ -82,8 +84,12 @@ void FrameRenderer::renderList(const DisplayList& list, const Matrix& m, const C
 void FrameRenderer::renderObject(const DisplayObject& object, const Matrix& parent, const ColorTransform& parentCx,
                                  PixelBuffer& target, bool maskMode, int level) {
     const Matrix m = parent * object.matrix;
-    const bool needsLayer = !maskMode && (!object.filters.empty() || object.blendMode > BlendMode::Normal) &&
-                            layersInUse_ < kMaxLayers;
+    BlendMode mode = object.blendMode;
+    // Alpha and erase act on the layer of an enclosing blended object; without one they change only
+    // the stage's alpha, which nobody sees.
+    if ((mode == BlendMode::Alpha || mode == BlendMode::Erase) && blendLayers_ == 0 && !maskMode) return;
+    const bool needsLayer =
+        !maskMode && (!object.filters.empty() || mode > BlendMode::Normal) && layersInUse_ < kMaxLayers;
     if (!needsLayer) {
         const ColorTransform cx = maskMode ? parentCx : parentCx * object.colorTransform;
         drawContent(object, m, cx, target, maskMode, level);
@@ -95,14 +101,24 @@ void FrameRenderer::renderObject(const DisplayObject& object, const Matrix& pare
         auto cap = [](double v) { return std::clamp(std::ceil(std::abs(v)), 0.0, kMaxFilterMargin); };
         margin = {cap(margin.xMin), cap(margin.yMin), cap(margin.xMax), cap(margin.yMax)};
     }
-    const int left = static_cast<int>(margin.xMin), top = static_cast<int>(margin.yMin);
-    PixelBuffer& layer = acquireLayer(target.width() + left + static_cast<int>(margin.xMax),
-                                      target.height() + top + static_cast<int>(margin.yMax));
-    drawContent(object, Matrix::translate(left, top) * m, ColorTransform{}, layer, false, level);
+    // The layer covers what the object draws, grown by the filters, within reach of the target.
+    Rect area = drawnBounds(object, m);
+    if (area.empty()) return;
+    area = {std::floor(area.xMin) - margin.xMin - 1, std::floor(area.yMin) - margin.yMin - 1,
+            std::ceil(area.xMax) + margin.xMax + 1, std::ceil(area.yMax) + margin.yMax + 1};
+    const Rect reach{-margin.xMax, -margin.yMax, target.width() + margin.xMin, target.height() + margin.yMin};
+    area = {std::max(area.xMin, reach.xMin), std::max(area.yMin, reach.yMin), std::min(area.xMax, reach.xMax),
+            std::min(area.yMax, reach.yMax)};
+    if (area.empty()) return;
+    const int left = static_cast<int>(area.xMin), top = static_cast<int>(area.yMin);
+    PixelBuffer& layer = acquireLayer(static_cast<int>(area.width()), static_cast<int>(area.height()));
+    const bool groups = mode > BlendMode::Normal;
+    if (groups) ++blendLayers_;
+    drawContent(object, Matrix::translate(-left, -top) * m, ColorTransform{}, layer, false, level);
+    if (groups) --blendLayers_;
     if (!object.filters.empty()) applyFilters(layer, object.filters, stageScale_, stageScale_);
     applyColorTransform(layer, parentCx * object.colorTransform);
-    BlendMode mode = object.blendMode == BlendMode::Layer ? BlendMode::Normal : object.blendMode;
-    blendLayer(target, layer, -left, -top, mode);
+    blendLayer(target, layer, left, top, mode == BlendMode::Layer ? BlendMode::Normal : mode);
     releaseLayer();
 }
 

@@ -39,6 +39,7 @@ private:
     double stageScale_ = 1;
     std::vector<std::unique_ptr<PixelBuffer>> layers_;
     size_t layersInUse_ = 0;
+    int blendLayers_ = 0;  // enclosing objects drawn through a blend layer
 };
 
 }  // namespace kelmora::player

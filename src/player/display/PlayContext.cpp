@@ -5,6 +5,9 @@
 #include "player/display/MovieClip.h"
 #include "player/display/EditTextObject.h"
 #include "player/format/Characters.h"
+#include "player/text/FontDef.h"
+
+#include <algorithm>
 
 namespace kelmora::player {
 
@@ -43,6 +46,26 @@ FontDef* PlayContext::font(uint16_t characterId) const {
     const Character* c = movie_->character(characterId);
     if (!c || c->kind != CharacterKind::Font) return nullptr;
     return static_cast<const FontCharacter*>(c)->font.get();
+}
+
+FontDef* PlayContext::fontByName(const std::string& name, bool bold, bool italic) const {
+    // Prefer the font of the same style; otherwise any font of that name. The lowest id wins, so
+    // the choice does not depend on the dictionary's order.
+    FontDef* best = nullptr;
+    int bestScore = -1;
+    uint16_t bestId = 0;
+    for (const auto& [id, character] : movie_->dictionary()) {
+        if (character->kind != CharacterKind::Font) continue;
+        FontDef* f = static_cast<const FontCharacter*>(character.get())->font.get();
+        if (!f || f->name != name) continue;
+        int score = (f->bold == bold) + (f->italic == italic);
+        if (score > bestScore || (score == bestScore && id < bestId)) {
+            best = f;
+            bestScore = score;
+            bestId = id;
+        }
+    }
+    return best;
 }
 
 }  // namespace kelmora::player

@@ -41,6 +41,7 @@ public:
 
     const PixelBuffer* bitmap(uint16_t characterId) const override;
     FontDef* font(uint16_t characterId) const override;
+    FontDef* fontByName(const std::string& name, bool bold, bool italic) const override;
 
 private:
     std::shared_ptr<const MovieDef> movie_;
