@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "FontTestTags.h"
+#include "MediaFuzzSeeds.h"
 #include "player/text/FontDef.h"
 #include "player/text/TextApi.h"
 
@@ -11,6 +12,7 @@ using namespace kelmora::player::testing;
 
 TEST(FontParse, DefineFont2And3WithLayoutAndKerning) {
     std::vector<TestGlyph> glyphs = {{u'A', boxGlyph(0, -700, 500, 0), 600}, {0x4E2D, boxGlyph(0, -800, 900, 100), 1000}};
+    writeMediaSeed("font2", 6 + 12, defineFont2(7, "Seed", glyphs, 800, 200, 50));
     for (uint16_t code : {48, 75}) {
         auto font = parseFont(code, defineFont2(7, std::string("Test Font\0", 10), glyphs, 800, 200, 50, true));
         ASSERT_TRUE(font.ok()) << font.error().message;

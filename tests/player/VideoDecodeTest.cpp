@@ -4,6 +4,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 }
 
+#include "MediaFuzzSeeds.h"
 #include "player/media/Sound.h"
 #include "player/media/VideoDecoder.h"
 #include "swf/writer/BitWriter.h"
@@ -12,6 +13,7 @@ namespace kelmora::player {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+using testing::writeMediaSeed;
 
 // Encodes solid-colour frames with FFmpeg's own encoder for a codec (FLV1, FLASHSV).
 std::vector<Bytes> encodeFrames(AVCodecID id, AVPixelFormat format, int w, int h,
@@ -126,6 +128,10 @@ TEST(VideoDecode, SorensonAndScreenVideoInOrderAndBackwards) {
             EXPECT_FALSE(isVideoKeyFrame(def->codecId, packets[1]));
             EXPECT_TRUE(isVideoKeyFrame(def->codecId, packets[2]));
         }
+        Bytes seed = {uint8_t(c.codec)};
+        seed.insert(seed.end(), packets[0].begin(), packets[0].end());
+        seed.insert(seed.end(), packets[1].begin(), packets[1].end());
+        if (seed.size() < 4000) writeMediaSeed(c.codec == VideoCodec::ScreenVideo ? "screenvideo" : "h263", 10, seed);
         VideoDecoder decoder(def);
         const PixelBuffer* p = decoder.frame(0);
         ASSERT_NE(p, nullptr) << decoder.lastError();
@@ -165,6 +171,7 @@ TEST(VideoDecode, BadStreamsGiveNoPicture) {
 TEST(SoundParse, DefineSoundStartsAndStreams) {
     swf::BitWriter s;
     s.u16(12).ub(2, 4).ub(3, 2).ub(1, 1).ub(1, 1).u32(1152).s16(576).bytes(Bytes{0xFF, 0xFB, 0x90});
+    writeMediaSeed("sound", 11, s.data());
     auto sound = parseDefineSound(s.take());
     ASSERT_TRUE(sound.ok());
     EXPECT_EQ((*sound)->id, 12);
