@@ -86,7 +86,7 @@ void expectColor(const PixelBuffer* p, std::array<uint8_t, 3> c, const char* wha
 TEST(VideoStream, ParsesStreamAndFrames) {
     swf::BitWriter w;
     w.u16(4).u16(10).u16(160).u16(120).ub(0, 4).ub(2, 3).ub(1, 1).u8(4);
-    auto def = parseVideoStream(w.take());
+    auto def = parseVideoStreamDef(w.take());
     ASSERT_TRUE(def.ok());
     EXPECT_EQ((*def)->id, 4);
     EXPECT_EQ((*def)->frameCount, 10);
@@ -95,7 +95,7 @@ TEST(VideoStream, ParsesStreamAndFrames) {
     EXPECT_EQ((*def)->deblocking, 2);
     EXPECT_TRUE((*def)->smoothing);
     EXPECT_EQ((*def)->codecId, 4);
-    EXPECT_FALSE(parseVideoStream(Bytes{1, 2, 3}).ok());
+    EXPECT_FALSE(parseVideoStreamDef(Bytes{1, 2, 3}).ok());
 
     Bytes frame = {4, 0, 3, 0, 0xAA, 0xBB};
     EXPECT_EQ(*videoFrameStreamId(frame), 4);

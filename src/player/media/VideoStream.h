@@ -31,7 +31,8 @@ struct VideoStreamDef : Character {
     std::map<uint16_t, std::vector<uint8_t>> packets;
 };
 
-Result<std::shared_ptr<VideoStreamDef>> parseVideoStream(std::span<const uint8_t> body);
+// (Named apart from the display code's own DefineVideoStream reader, which keeps no packets.)
+Result<std::shared_ptr<VideoStreamDef>> parseVideoStreamDef(std::span<const uint8_t> body);
 // The stream a VideoFrame tag belongs to (its first U16), or an Error when the tag is too short.
 Result<uint16_t> videoFrameStreamId(std::span<const uint8_t> body);
 // Adds a VideoFrame's packet to its stream; a later packet for the same frame replaces the earlier one.

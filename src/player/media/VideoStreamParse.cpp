@@ -5,7 +5,7 @@
 
 namespace kelmora::player {
 
-Result<std::shared_ptr<VideoStreamDef>> parseVideoStream(std::span<const uint8_t> body) {
+Result<std::shared_ptr<VideoStreamDef>> parseVideoStreamDef(std::span<const uint8_t> body) {
     BitReader in(body);
     auto def = std::make_shared<VideoStreamDef>();
     def->id = in.u16();
