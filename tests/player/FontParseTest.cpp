@@ -76,7 +76,8 @@ TEST(FontParse, DefineFontWithFontInfoAndName) {
     BitWriter name;
     name.u16(3).string("Pretty Name").string("(c) nobody");
     ASSERT_TRUE(applyFontInfo(f, 88, name.take()).ok());
-    EXPECT_EQ(f.name, "Pretty Name");
+    EXPECT_EQ(f.fullName, "Pretty Name");
+    EXPECT_EQ(f.name, "T");  // the face name that text fields match stays
     EXPECT_EQ(f.copyright, "(c) nobody");
 }
 

@@ -208,6 +208,15 @@ TEST(EditText, LayoutWrapsAlignsAndAutoSizes) {
     // Usable: 1280 - 80 - 200 margins - 60 indent = 940; "AB" is 400 -> 270 either side.
     EXPECT_DOUBLE_EQ(cl.glyphs[0].x, 40 + 100 + 60 + 270);
 
+    // Justified lines reach both margins; the paragraph's last line stays left.
+    auto j = fieldDef(false, "A B C D E", 1680);
+    j->align = TextAlign::Justify;
+    EditTextInstance justified(j, fonts);
+    const TextLayoutResult& jl = justified.layout();
+    ASSERT_EQ(jl.glyphs.size(), 5u);
+    EXPECT_DOUBLE_EQ(jl.glyphs[3].x + 200, 1680 - 40);
+    EXPECT_DOUBLE_EQ(jl.glyphs[4].x, 40);
+
     // Auto size without word wrap: the field fits its text, anchored left.
     auto a = fieldDef(false, "ABCDEFGHIJABCDEFGHIJ", 400);
     a->wordWrap = false;
