@@ -1,5 +1,6 @@
 // Drives the bitmap, font, text, video and sound parsers with arbitrary bytes. The first byte
 // picks the parser; the rest is the tag body.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <span>
