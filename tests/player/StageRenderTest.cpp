@@ -2,6 +2,10 @@
 // tree, masks by clip depth (nested), and what a broken movie still shows.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
 #include "player/Player.h"
 #include "player/display/Stage.h"
 #include "swf/writer/ShapeBuilder.h"
@@ -142,4 +146,26 @@ TEST(StageRenderTest, AbsurdAndBrokenMoviesRenderSafely) {
     // A file that isn't there.
     EXPECT_FALSE(p.load(std::string("/nonexistent/movie.swf")).ok());
     EXPECT_FALSE(p.loaded());
+}
+
+TEST(StageRenderTest, WritesFuzzSeeds) {
+    const char* dir = std::getenv("KELMORA_SEED_DIR");
+    if (!dir) GTEST_SKIP() << "KELMORA_SEED_DIR not set";
+    std::filesystem::path folder = std::filesystem::path(dir) / "fuzz_player";
+    std::filesystem::create_directories(folder);
+    swf::SwfWriter w;
+    w.frameSizePixels(40, 30).setBackgroundColor(swf::Rgba::fromRgb(0x336699));
+    w.defineShape(1, rectShape(0, 0, 20, 20, 0xff0000));
+    w.defineSprite(2, [](swf::Timeline& s) {
+        s.place(swf::Place::add(1, 1)).showFrame();
+        s.place(swf::Place::move(1).matrix(swf::Matrix::translatePixels(5, 5))).showFrame();
+    });
+    w.place(swf::Place::add(1, 1).clipDepth(3)).place(swf::Place::add(2, 2)).showFrame();
+    w.removeObject2(2).showFrame();
+    for (auto c : {swf::Compression::None, swf::Compression::Zlib}) {
+        w.compression(c);
+        auto bytes = w.bytes();
+        std::ofstream(folder / (c == swf::Compression::None ? "timeline.swf" : "timeline-zlib.swf"), std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
 }
