@@ -53,6 +53,7 @@ std::vector<uint8_t> morphTag(int version) {
 TEST(MorphShape, ParsesAndPairsEdges) {
     for (int version : {1, 2}) {
         SCOPED_TRACE(version);
+        testing::writeShapeFuzzSeed("morph" + std::to_string(version), version == 1 ? 0x44 : 0x45, morphTag(version));
         auto r = parseMorphShape(version == 1 ? 46 : 84, morphTag(version));
         ASSERT_TRUE(r.ok()) << r.error().message;
         const MorphShapeDef& m = **r;

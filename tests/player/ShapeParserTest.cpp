@@ -30,6 +30,7 @@ std::vector<uint8_t> rectShape(int version) {
 TEST(ShapeParser, ReadsStylesAndEdgesOfEachVersion) {
     for (int version : {1, 3}) {
         SCOPED_TRACE(version);
+        testing::writeShapeFuzzSeed("rect" + std::to_string(version), version == 1 ? 0x40 : 0x42, rectShape(version));
         auto r = parseShape(version == 1 ? 2 : 32, rectShape(version));
         ASSERT_TRUE(r.ok()) << r.error().message;
         const ShapeDef& s = **r;
@@ -80,6 +81,7 @@ TEST(ShapeParser, ReadsShape4LineStylesAndGradients) {
     w.shapeBits(2, 1);
     w.rectPath(0, 0, 50, 50, 1, 0, 1);
     w.endShape();
+    testing::writeShapeFuzzSeed("shape4", 0x43, w.bytes);
     auto r = parseShape(83, w.bytes);
     ASSERT_TRUE(r.ok()) << r.error().message;
     const ShapeDef& s = **r;
@@ -132,6 +134,7 @@ TEST(ShapeParser, NewStyleArraysStartLayersAndBadIndexesAreIgnored) {
     all.ub(4, 2); all.ub(4, 0);
     all.line(10, 0); all.line(0, 10); all.line(-10, 0); all.line(0, -10);
     all.endShape();
+    testing::writeShapeFuzzSeed("newstyles", 0x41, all.bytes);
     auto r = parseShape(22, all.bytes);
     ASSERT_TRUE(r.ok());
     const ShapeDef& s = **r;
@@ -169,6 +172,7 @@ TEST(ShapeParser, GlyphsUseOneImplicitFill) {
     w.styleChange(true, 0, 0, 1);
     w.line(100, 0); w.line(0, 100); w.line(-100, 0); w.line(0, -100);
     w.endShape();
+    testing::writeShapeFuzzSeed("glyph", 0x46, w.bytes);
     auto r = parseGlyph(w.bytes);
     ASSERT_TRUE(r.ok());
     EXPECT_EQ((*r)->layers[0].fills.size(), 1u);

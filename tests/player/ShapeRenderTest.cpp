@@ -362,3 +362,89 @@ TEST(ShapeRender, CubicCurvesAndHostileGeometryAreSafe) {
 
 }  // namespace
 }  // namespace kelmora::player
+
+namespace kelmora::player {
+namespace {
+
+TEST(ShapeRender, LowQualityDrawsWholePixelsByTheirCentres) {
+    PathBuilder b;
+    b.setStyles(0, b.addSolidFill({255, 0, 0, 255}), 0);
+    rect(b, 50, 50, 210, 210);  // 2.5 .. 13 px
+    ShapeRenderer renderer;
+    renderer.setQuality(DrawQuality::Low);
+    EXPECT_EQ(renderer.quality(), DrawQuality::Low);
+    PixelBuffer p = canvas(20, 20);
+    renderer.draw(*b.build(), kTwipsToPixels, {}, p, nullptr);
+    for (int y = 0; y < 20; ++y) {
+        for (int x = 0; x < 20; ++x) {
+            // A centre exactly on the left/top edge is inside; the right/bottom edge at 13 leaves
+            // pixel 12 (centre 12.5) inside and 13 outside. Coverage decides, not a true centre
+            // sample, so the corner pixel whose centre is on both edges (a quarter covered) stays out.
+            if (x == 2 && y == 2) continue;
+            bool inside = x >= 2 && x <= 12 && y >= 2 && y <= 12;
+            ASSERT_EQ(p.pixel(x, y), inside ? 0xFFFF0000u : kGreen) << x << "," << y;
+        }
+    }
+}
+
+TEST(ShapeRender, GradientStopsSharingARatioShowAsOneStepBands) {
+    Gradient g;
+    g.stops = {{0, {255, 0, 0, 255}}, {0, {0, 255, 0, 255}}, {128, {0, 0, 255, 255}}, {100, {0, 0, 0, 255}},
+               {255, {255, 255, 255, 128}}};
+    GradientRamp ramp;
+    buildGradientRamp(g, ramp);
+    EXPECT_EQ(ramp[0], 0xFFFF0000u);
+    EXPECT_EQ(ramp[1], 0xFF00FF00u);    // the second stop at 0 moved to 1
+    EXPECT_EQ(ramp[128], 0xFF0000FFu);
+    EXPECT_EQ(ramp[129], 0xFF000000u);  // a ratio below the previous one moves past it
+    EXPECT_EQ(ramp[255], 0x80808080u);  // premultiplied
+    ColorTransform cx;
+    cx.rMult = 0;
+    buildGradientRamp(g, cx, ramp);
+    EXPECT_EQ(ramp[0], 0xFF000000u);
+}
+
+TEST(ShapeRender, StretchedStrokesStretchButNoScaleStrokesKeepTheirWidth) {
+    ShapeRenderer renderer;
+    for (bool noScale : {false, true}) {
+        SCOPED_TRACE(noScale);
+        PathBuilder b;
+        LineStyle line;
+        line.width = 40;  // 2 px unscaled
+        line.noHScale = line.noVScale = noScale;
+        b.setStyles(0, 0, b.addLine(line));
+        rect(b, 100, 100, 200, 200);
+        PixelBuffer p = canvas(80, 30);
+        // Four times wider: vertical sides 8 px wide, horizontal ones 2 px (no-scale: 2 px both).
+        renderer.draw(*b.build(), Matrix::scale(4 / 20.0, 1 / 20.0), {}, p, nullptr);
+        int vertical = 0, horizontal = 0;
+        for (int x = 10; x < 30; ++x) vertical += alphaOf(p.pixel(x, 10)) == 255 && greenOf(p.pixel(x, 10)) == 0;
+        for (int y = 0; y < 10; ++y) horizontal += greenOf(p.pixel(40, y)) == 0;
+        EXPECT_EQ(vertical, noScale ? 2 : 8);
+        EXPECT_EQ(horizontal, 2);
+    }
+}
+
+}  // namespace
+}  // namespace kelmora::player
+
+namespace kelmora::player {
+namespace {
+
+TEST(ShapeRender, OverlapsOfOneFillAreEvenOddUnlessTheShapeAsksForNonZero) {
+    ShapeRenderer renderer;
+    for (bool nonZero : {false, true}) {
+        PathBuilder b;
+        b.setNonZeroWinding(nonZero);
+        b.setStyles(0, b.addSolidFill({255, 0, 0, 255}), 0);
+        rect(b, 0, 0, 200, 200);
+        rect(b, 100, 100, 200, 200);
+        PixelBuffer p = canvas(20, 20);
+        renderer.draw(*b.build(), kTwipsToPixels, {}, p, nullptr);
+        EXPECT_EQ(p.pixel(2, 2), 0xFFFF0000u);
+        EXPECT_EQ(p.pixel(7, 7), nonZero ? 0xFFFF0000u : kGreen) << nonZero;
+    }
+}
+
+}  // namespace
+}  // namespace kelmora::player

@@ -2,6 +2,9 @@
 // A tiny writer for shape tag bodies in tests (bit fields, styles, shape records).
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
 #include <initializer_list>
 #include <vector>
 
@@ -101,5 +104,18 @@ private:
     unsigned bit_ = 0;
     unsigned fillBits_ = 0, lineBits_ = 0;
 };
+
+// Writes a seed input for the fuzz_shapes target (selector byte, then the tag body) when the
+// test run asks for seeds.
+inline void writeShapeFuzzSeed(const std::string& name, uint8_t selector, const std::vector<uint8_t>& body) {
+    const char* dir = std::getenv("KELMORA_SEED_DIR");
+    if (!dir || !*dir) return;
+    std::filesystem::path folder = std::filesystem::path(dir) / "fuzz_shapes";
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    std::ofstream out(folder / name, std::ios::binary);
+    out.put(static_cast<char>(selector));
+    out.write(reinterpret_cast<const char*>(body.data()), static_cast<std::streamsize>(body.size()));
+}
 
 }  // namespace kelmora::player::testing

@@ -30,7 +30,7 @@ inline double spreadT(double t, SpreadMode spread) {
     return 0;
 }
 
-inline int rampIndex(double t) { return static_cast<int>(t * 255.0 + 0.5); }
+inline int rampIndex(double t) { return std::min(255, static_cast<int>(t * 256.0)); }
 
 // Keeps sample positions in a range where the integer arithmetic below cannot overflow.
 inline double saneCoordinate(double v) {

@@ -17,6 +17,7 @@
 #include <agg_trans_affine.h>
 
 #include "player/render/FillPaint.h"
+#include "player/render/RasterAliasedScanline.h"
 #include "player/render/RasterCurves.h"
 #include "player/render/StrokeWidth.h"
 #include "player/shape/MorphShapeDef.h"
@@ -44,6 +45,15 @@ agg::line_join_e aggJoin(JoinStyle j) {
     return j == JoinStyle::Bevel ? agg::bevel_join : j == JoinStyle::Miter ? agg::miter_join : agg::round_join;
 }
 
+template <class Stroker>
+void configureStroker(Stroker& stroker, const LineStyle& style, double width, double approximationScale) {
+    stroker.width(width);
+    stroker.line_cap(aggCap(style.startCap));
+    stroker.line_join(aggJoin(style.join));
+    stroker.miter_limit(style.miterLimit);
+    stroker.approximation_scale(approximationScale);
+}
+
 }  // namespace
 
 struct ShapeRenderer::Impl {
@@ -53,22 +63,36 @@ struct ShapeRenderer::Impl {
 
     Rasterizer ras;
     agg::scanline_u8 scanline;
+    AliasedScanline aliasedScanline;
+    DrawQuality quality = DrawQuality::High;
     agg::scanline_bin scanlineBin;
     agg::span_allocator<agg::rgba8> spans;
     FillStyleHandler handler;
     std::vector<GradientRamp> ramps;
     agg::path_storage strokePath;
     agg::conv_stroke<agg::path_storage> stroker{strokePath};
+    agg::trans_affine strokeTransform;
+    agg::conv_transform<agg::path_storage> strokePathInPixels{strokePath, strokeTransform};
+    agg::conv_stroke<agg::conv_transform<agg::path_storage>> pixelStroker{strokePathInPixels};
     ShapeLayer morphLayer;
 
+    // nonZero: the fills use the non-zero winding rule (DefineShape4's flag) instead of
+    // Flash's usual even-odd rule.
     void drawLayer(const ShapeLayer& layer, const Matrix& m, const ColorTransform& cx, PixelBuffer& target,
-                   const BitmapProvider* bitmaps, const Rgba* solid);
+                   const BitmapProvider* bitmaps, const Rgba* solid, bool nonZero);
     void resolvePaints(const ShapeLayer& layer, const Matrix& m, const ColorTransform& cx,
                        const BitmapProvider* bitmaps, const Rgba* solid);
     void addFillEdges(const ShapeLayer& layer, const Matrix& m);
     // Builds the outline path of one line style's edges; false when there is nothing to stroke.
     bool buildStrokePath(const ShapeLayer& layer, const uint32_t* order, size_t count, const LineStyle& style,
                          double tolerance);
+    void render(BaseRenderer& renderer) {
+        if (quality == DrawQuality::Low) {
+            agg::render_scanlines_compound(ras, aliasedScanline, scanlineBin, renderer, spans, handler);
+        } else {
+            agg::render_scanlines_compound(ras, scanline, scanlineBin, renderer, spans, handler);
+        }
+    }
 };
 
 void ShapeRenderer::Impl::resolvePaints(const ShapeLayer& layer, const Matrix& m, const ColorTransform& cx,
@@ -83,12 +107,17 @@ void ShapeRenderer::Impl::resolvePaints(const ShapeLayer& layer, const Matrix& m
         std::fill(handler.paints.begin(), handler.paints.end(), p);
         return;
     }
-    for (size_t i = 0; i < nf; ++i) handler.paints[i] = resolveFillPaint(layer.fills[i], m, cx, bitmaps, ramps[i]);
+    bool smoothing = quality >= DrawQuality::High;
+    for (size_t i = 0; i < nf; ++i) {
+        handler.paints[i] = resolveFillPaint(layer.fills[i], m, cx, bitmaps, ramps[i]);
+        handler.paints[i].smooth &= smoothing;
+    }
     for (size_t i = 0; i < nl; ++i) {
         const LineStyle& line = layer.lines[i];
         FillPaint& p = handler.paints[nf + i];
         if (line.hasFill) {
             p = resolveFillPaint(line.fill, m, cx, bitmaps, ramps[nf + i]);
+            p.smooth &= smoothing;
         } else {
             p = FillPaint{};
             p.kind = FillPaint::Kind::Solid;
@@ -151,7 +180,8 @@ bool ShapeRenderer::Impl::buildStrokePath(const ShapeLayer& layer, const uint32_
 }
 
 void ShapeRenderer::Impl::drawLayer(const ShapeLayer& layer, const Matrix& m, const ColorTransform& cx,
-                                    PixelBuffer& target, const BitmapProvider* bitmaps, const Rgba* solid) {
+                                    PixelBuffer& target, const BitmapProvider* bitmaps, const Rgba* solid,
+                                    bool nonZero) {
     if (!layer.hasFillEdges && layer.strokeOrder.empty()) return;
     resolvePaints(layer, m, cx, bitmaps, solid);
 
@@ -162,9 +192,10 @@ void ShapeRenderer::Impl::drawLayer(const ShapeLayer& layer, const Matrix& m, co
 
     if (layer.hasFillEdges) {
         ras.reset();
+        ras.filling_rule(nonZero ? agg::fill_non_zero : agg::fill_even_odd);
         ras.clip_box(0, 0, target.width(), target.height());
         addFillEdges(layer, m);
-        agg::render_scanlines_compound(ras, scanline, scanlineBin, renderer, spans, handler);
+        render(renderer);
     }
 
     if (layer.strokeOrder.empty()) return;
@@ -172,6 +203,7 @@ void ShapeRenderer::Impl::drawLayer(const ShapeLayer& layer, const Matrix& m, co
     if (!scale.valid()) return;
     agg::trans_affine toPixels(m.a, m.b, m.c, m.d, m.tx, m.ty);
     agg::conv_transform<agg::conv_stroke<agg::path_storage>> outline(stroker, toPixels);
+    strokeTransform = toPixels;
     const size_t nf = layer.fills.size();
     const auto& order = layer.strokeOrder;
     for (size_t begin = 0; begin < order.size();) {
@@ -180,20 +212,34 @@ void ShapeRenderer::Impl::drawLayer(const ShapeLayer& layer, const Matrix& m, co
         while (end < order.size() && layer.edges[order[end]].line == lineIndex) ++end;
         const LineStyle& style = layer.lines[lineIndex - 1];
         if (buildStrokePath(layer, order.data() + begin, end - begin, style, kStrokeTolerance / scale.largest)) {
-            stroker.width(strokeWidthInShapeUnits(style, scale));
-            stroker.line_cap(aggCap(style.startCap));
-            stroker.line_join(aggJoin(style.join));
-            stroker.miter_limit(style.miterLimit);
-            stroker.approximation_scale(scale.largest);
+            StrokePlan plan = planStroke(style, scale);
             ras.reset();
+            ras.filling_rule(agg::fill_non_zero);
             ras.clip_box(0, 0, target.width(), target.height());
             ras.styles(int(nf + lineIndex - 1), -1);
-            ras.add_path(outline);
-            agg::render_scanlines_compound(ras, scanline, scanlineBin, renderer, spans, handler);
+            if (plan.inPixels) {
+                configureStroker(pixelStroker, style, plan.width, 1.0);
+                ras.add_path(pixelStroker);
+            } else {
+                configureStroker(stroker, style, plan.width, scale.largest);
+                ras.add_path(outline);
+            }
+            render(renderer);
         }
         begin = end;
     }
 }
+
+namespace {
+
+// Without anti-aliasing, a pixel centre exactly on an edge goes to the fill below/right of it.
+Matrix nudgedForQuality(const Matrix& m, DrawQuality quality) {
+    if (quality != DrawQuality::Low) return m;
+    constexpr double kSubpixel = 1.0 / 256;
+    return Matrix::translate(-kSubpixel, -kSubpixel) * m;
+}
+
+}  // namespace
 
 ShapeRenderer::ShapeRenderer() : impl_(std::make_unique<Impl>()) {}
 ShapeRenderer::~ShapeRenderer() = default;
@@ -201,19 +247,25 @@ ShapeRenderer::~ShapeRenderer() = default;
 void ShapeRenderer::draw(const ShapeDef& shape, const Matrix& toPixels, const ColorTransform& cx, PixelBuffer& target,
                          const BitmapProvider* bitmaps) {
     if (target.empty() || !finiteMatrix(toPixels)) return;
-    for (const ShapeLayer& layer : shape.layers) impl_->drawLayer(layer, toPixels, cx, target, bitmaps, nullptr);
+    Matrix m = nudgedForQuality(toPixels, impl_->quality);
+    for (const ShapeLayer& layer : shape.layers) impl_->drawLayer(layer, m, cx, target, bitmaps, nullptr, shape.usesFillWindingRule);
 }
 
 void ShapeRenderer::drawMorph(const MorphShapeDef& morph, double ratio, const Matrix& toPixels,
                               const ColorTransform& cx, PixelBuffer& target, const BitmapProvider* bitmaps) {
     if (target.empty() || !finiteMatrix(toPixels)) return;
     interpolateMorph(morph, ratio, impl_->morphLayer);
-    impl_->drawLayer(impl_->morphLayer, toPixels, cx, target, bitmaps, nullptr);
+    impl_->drawLayer(impl_->morphLayer, nudgedForQuality(toPixels, impl_->quality), cx, target, bitmaps, nullptr,
+                     false);
 }
 
 void ShapeRenderer::drawSolid(const ShapeDef& shape, const Matrix& toPixels, Rgba color, PixelBuffer& target) {
     if (target.empty() || !finiteMatrix(toPixels)) return;
-    for (const ShapeLayer& layer : shape.layers) impl_->drawLayer(layer, toPixels, {}, target, nullptr, &color);
+    Matrix m = nudgedForQuality(toPixels, impl_->quality);
+    for (const ShapeLayer& layer : shape.layers) impl_->drawLayer(layer, m, {}, target, nullptr, &color, shape.usesFillWindingRule);
 }
+
+void ShapeRenderer::setQuality(DrawQuality quality) { impl_->quality = quality; }
+DrawQuality ShapeRenderer::quality() const { return impl_->quality; }
 
 }  // namespace kelmora::player

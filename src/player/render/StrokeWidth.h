@@ -25,20 +25,32 @@ inline StrokeScale strokeScale(const Matrix& m) {
     return s;
 }
 
-// The stroke width in the shape's own units (twips before the transform).
-inline double strokeWidthInShapeUnits(const LineStyle& style, const StrokeScale& s) {
-    double pixels;
-    if (style.noHScale && style.noVScale) {
-        pixels = style.width / kTwipsPerPixel;
-    } else if (style.noHScale) {
-        pixels = style.width * s.y;
-    } else if (style.noVScale) {
-        pixels = style.width * s.x;
-    } else {
-        pixels = style.width * s.mean;
+// Where and how wide a stroke is drawn. Normal strokes are outlined in the shape's own space
+// and transformed with it (so a stretched shape has stretched strokes, as in Flash); strokes
+// that would come out thinner than a pixel, hairlines and no-scale strokes are outlined in
+// pixels with a uniform width.
+struct StrokePlan {
+    bool inPixels = false;
+    double width = 1;  // shape units or pixels
+};
+
+inline StrokePlan planStroke(const LineStyle& style, const StrokeScale& s) {
+    StrokePlan plan;
+    if (style.noHScale || style.noVScale) {
+        double pixels = style.noHScale && style.noVScale ? style.width / kTwipsPerPixel
+                        : style.noHScale                 ? style.width * s.y
+                                                         : style.width * s.x;
+        plan.inPixels = true;
+        plan.width = std::max(pixels, 1.0);
+        return plan;
     }
-    pixels = std::max(pixels, 1.0);
-    return pixels / s.mean;
+    if (style.width * std::min(s.x, s.y) < 1.0) {
+        plan.inPixels = true;
+        plan.width = std::max(style.width * s.mean, 1.0);
+        return plan;
+    }
+    plan.width = style.width;
+    return plan;
 }
 
 }  // namespace kelmora::player

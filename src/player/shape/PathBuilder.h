@@ -32,6 +32,9 @@ public:
     // A line back to the last moveTo point when the pen is elsewhere (closes a fill).
     void closePath();
 
+    // Fills use the non-zero winding rule instead of Flash's usual even-odd rule.
+    void setNonZeroWinding(bool nonZero) { shape_->usesFillWindingRule = nonZero; }
+
     Point pen() const { return pen_; }
     bool empty() const;
     // The shape built so far; bounds are those of the edges grown by half the widest line.

@@ -34,6 +34,11 @@ Result<std::shared_ptr<ShapeDef>> parseGlyph(std::span<const uint8_t> shapeRecor
 Rect shapeBounds(const ShapeDef& shape);
 Rect morphBounds(const MorphShapeDef& morph, double ratio);
 
+// Flash's rendering qualities. Low draws without anti-aliasing (a pixel belongs to the fill that
+// covers its centre) and never smooths bitmaps; Medium anti-aliases but does not smooth bitmaps;
+// High and Best anti-alias and smooth bitmap fills that ask for it.
+enum class DrawQuality : uint8_t { Low, Medium, High, Best };
+
 // Draws into premultiplied ARGB pictures. Keeps its scratch memory between calls; one instance
 // per thread.
 class ShapeRenderer {
@@ -50,6 +55,10 @@ public:
                    PixelBuffer& target, const BitmapProvider* bitmaps);
     // Every fill and stroke of the shape drawn in one solid colour (glyphs, text).
     void drawSolid(const ShapeDef& shape, const Matrix& toPixels, Rgba color, PixelBuffer& target);
+
+    // High unless set otherwise; applies to the draws that follow.
+    void setQuality(DrawQuality quality);
+    DrawQuality quality() const;
 
 private:
     struct Impl;

@@ -37,6 +37,7 @@ struct ShapeDef : Character {
     uint8_t version = 0;  // 1-4 for DefineShape1-4; 0 for glyphs and built shapes
     Rect bounds;          // as declared (glyphs and built shapes: computed from the edges)
     Rect edgeBounds;      // without strokes
+    // Fills are even-odd per style unless DefineShape4 asks for the non-zero winding rule.
     bool usesFillWindingRule = false, usesNonScalingStrokes = false, usesScalingStrokes = false;
     bool truncated = false;  // the records ended early; what was read is drawn
     std::vector<ShapeLayer> layers;

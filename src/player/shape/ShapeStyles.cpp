@@ -1,5 +1,6 @@
 #include "player/shape/ShapeStyles.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "player/render/PixelBuffer.h"
@@ -24,23 +25,38 @@ uint32_t premultiplied(double r, double g, double b, double a) {
     return packArgb(A, ch(r * A / 255.0), ch(g * A / 255.0), ch(b * A / 255.0));
 }
 
-void buildRamp(const GradientStop* stops, size_t count, InterpolationMode mode, GradientRamp& ramp) {
+void buildRamp(const GradientStop* given, size_t count, InterpolationMode mode, GradientRamp& ramp) {
     if (count == 0) {
         ramp.fill(0);
         return;
+    }
+    // Flash makes ratios strictly increasing: a stop at or below the previous one's ratio moves
+    // one step past it, so stops sharing a ratio show as one-entry bands.
+    GradientStop stops[16];
+    count = std::min<size_t>(count, 16);
+    for (size_t i = 0; i < count; ++i) {
+        stops[i] = given[i];
+        if (i > 0 && stops[i].ratio <= stops[i - 1].ratio)
+            stops[i].ratio = static_cast<uint8_t>(std::min(255, stops[i - 1].ratio + 1));
     }
     static const LinearTable linear;
     bool lin = mode == InterpolationMode::LinearRgb;
     size_t k = 0;
     for (int i = 0; i < 256; ++i) {
-        while (k + 1 < count && stops[k + 1].ratio <= i) ++k;
-        const GradientStop& s0 = stops[k];
+        // The first segment that reaches i gives its colour, so among stops sharing a ratio the
+        // first one shows at that exact ratio and the last one beyond it.
+        while (k + 1 < count && stops[k + 1].ratio < i) ++k;
         if (i <= stops[0].ratio || k + 1 >= count) {
-            const Rgba& c = i <= stops[0].ratio ? stops[0].color : s0.color;
+            const Rgba& c = i <= stops[0].ratio ? stops[0].color : stops[count - 1].color;
             ramp[i] = premultiplied(c.r, c.g, c.b, c.a);
             continue;
         }
+        const GradientStop& s0 = stops[k];
         const GradientStop& s1 = stops[k + 1];
+        if (s1.ratio <= s0.ratio) {
+            ramp[i] = premultiplied(s1.color.r, s1.color.g, s1.color.b, s1.color.a);
+            continue;
+        }
         double t = double(i - s0.ratio) / double(s1.ratio - s0.ratio);
         double a = s0.color.a + (s1.color.a - s0.color.a) * t;
         if (lin) {
