@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 
 #include "BitmapTestPictures.h"
+#include "MediaFuzzSeeds.h"
 #include "player/bitmap/BitmapApi.h"
 #include "player/bitmap/JpegDecode.h"
 
@@ -55,14 +53,11 @@ void expectNear(uint32_t actual, uint32_t expected, int tolerance, const char* w
     }
 }
 
+// The fuzz target picks the bitmap tag by its first byte: 6, 21, 35, 90, 20, 36.
 void writeSeed(const char* name, uint16_t code, const Bytes& body) {
-    const char* dir = std::getenv("KELMORA_SEED_DIR");
-    if (!dir) return;
-    std::filesystem::path folder = std::filesystem::path(dir) / "fuzz_bitmap";
-    std::filesystem::create_directories(folder);
-    std::ofstream out(folder / name, std::ios::binary);
-    out.put(char(code));
-    out.write(reinterpret_cast<const char*>(body.data()), std::streamsize(body.size()));
+    static const uint16_t kOrder[] = {6, 21, 35, 90, 20, 36};
+    for (uint8_t i = 0; i < 6; ++i)
+        if (kOrder[i] == code) writeMediaSeed(name, i, body);
 }
 
 TEST(BitmapDecode, LosslessFormatsAndRowPadding) {

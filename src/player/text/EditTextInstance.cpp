@@ -15,8 +15,9 @@ EditTextInstance::EditTextInstance(std::shared_ptr<const EditTextDef> def, const
     if (d.hasFont) {
         if (const FontDef* f = fonts.font(d.fontId)) {
             if (!f->name.empty()) base.font = f->name;
-            base.bold = f->bold;
-            base.italic = f->italic;
+            // HTML text says its own styles; a plain field shows its font's.
+            base.bold = f->bold && !d.html;
+            base.italic = f->italic && !d.html;
         }
     }
     base.size = d.fontHeight;
@@ -75,9 +76,11 @@ const TextLayoutResult& EditTextInstance::layout() const {
 
 const GlyphSource* EditTextInstance::Impl::resolve(const TextFormat& f) {
     if (def->useOutlines) {
-        const FontDef* font = nullptr;
-        if (def->hasFont && f.font == base.font && f.bold == base.bold && f.italic == base.italic)
-            font = fonts.font(def->fontId);
+        const FontDef* own = def->hasFont ? fonts.font(def->fontId) : nullptr;
+        const bool ownFace = own && (own->name == f.font || (own->name.empty() && f.font == base.font));
+        const FontDef* font = ownFace && own->bold == f.bold && own->italic == f.italic ? own : nullptr;
+        // Another style of the face needs its own embedded font (the field's lacks its glyphs);
+        // without one the text is drawn with a device font.
         if (!font) font = fonts.fontByName(f.font, f.bold, f.italic);
         if (font && !font->glyphs.empty()) {
             auto& source = embedded[font];

@@ -32,6 +32,7 @@ struct FontDef : Character {
     uint8_t version = 1;       // 1, 2 or 3 (DefineFont, DefineFont2, DefineFont3)
     double emSquare = 1024;    // glyph units per EM: 1024, or 20480 for DefineFont3
     std::string name;          // from DefineFont2/3 or DefineFontInfo
+    std::string fullName;      // DefineFontName ("Arial Bold"); matching uses `name`
     std::string copyright;     // DefineFontName
     bool bold = false, italic = false, smallText = false, shiftJis = false, ansi = false, wideCodes = false;
     uint8_t language = 0;

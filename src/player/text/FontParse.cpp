@@ -114,7 +114,7 @@ Status applyFontInfo(FontDef& font, uint16_t tagCode, std::span<const uint8_t> b
     BitReader in(body);
     in.u16();  // font id: the caller found the font by it
     if (tagCode == 88) {
-        font.name = in.string();
+        font.fullName = in.string();
         font.copyright = in.string();
         return Status::success();  // both strings are optional in practice
     }

@@ -76,7 +76,7 @@ private:
                     if (isBreakSpace(line[b].c)) { cut = b + 1; break; }
                 std::vector<Item> rest(line.begin() + long(cut), line.end());
                 line.resize(cut);
-                emitLine(line, first, pf);
+                emitLine(line, first, false, pf);
                 first = false;
                 line = std::move(rest);
                 x = 0;
@@ -85,7 +85,7 @@ private:
             x += item.advance;
             line.push_back(item);
         }
-        emitLine(line, first, pf);
+        emitLine(line, first, true, pf);
     }
 
     double leftEdge(bool first, const TextFormat& pf) const {
@@ -96,7 +96,8 @@ private:
         return params_.width - 2 * kTextGutter - pf.rightMargin - (leftEdge(first, pf) - kTextGutter);
     }
 
-    void emitLine(const std::vector<Item>& line, bool first, const TextFormat& pf) {
+    // last: the paragraph's last line, which justified text leaves ragged.
+    void emitLine(const std::vector<Item>& line, bool first, bool last, const TextFormat& pf) {
         double ascent = 0, descent = 0;
         for (auto& it : line) { ascent = std::max(ascent, it.ascent); descent = std::max(descent, it.descent); }
         if (line.empty()) {  // an empty line still takes the height of its format's font
@@ -112,6 +113,12 @@ private:
         double x = leftEdge(first, pf);
         if (pf.align == TextAlign::Right) x += slack;
         else if (pf.align == TextAlign::Center) x += slack / 2;
+        double spaceExtra = 0;
+        if (pf.align == TextAlign::Justify && !last) {
+            int spaces = 0;
+            for (size_t k = 0; k < visible; ++k) spaces += line[k].c == U' ';
+            if (spaces > 0) spaceExtra = slack / spaces;
+        }
         const double baseline = top_ + ascent;
         if (pf.bullet && first) {
             Item bullet = measure(0x2022, pf);
@@ -132,7 +139,7 @@ private:
                 else
                     u.push_back({x, x + it.advance, y, thickness, it.format->color});
             }
-            x += it.advance;
+            x += it.advance + (it.c == U' ' && k < visible ? spaceExtra : 0);
         }
         lastLeading_ = pf.leading;
         top_ = baseline + descent + pf.leading;
