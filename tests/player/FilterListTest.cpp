@@ -21,8 +21,8 @@ Bytes everyKind() {
     b.u8(1).fixed(10).fixed(2).u8(2 << 3);
     // glow: colour, blur 3/3, strength 2, no flags but composite, 1 pass
     b.u8(2).rgba(255, 0, 0, 255).fixed(3).fixed(3).fixed8(2).u8(0x20 | 1);
-    // bevel: shadow then highlight, blur, angle, distance, strength, onTop, 1 pass
-    b.u8(3).rgba(0, 0, 0, 255).rgba(255, 255, 255, 255).fixed(5).fixed(5).fixed(0).fixed(2).fixed8(1).u8(0x10 | 0x20 | 1);
+    // bevel: highlight then shadow, blur, angle, distance, strength, onTop, 1 pass
+    b.u8(3).rgba(255, 255, 255, 255).rgba(0, 0, 0, 255).fixed(5).fixed(5).fixed(0).fixed(2).fixed8(1).u8(0x10 | 0x20 | 1);
     // gradient glow: two stops
     b.u8(4).u8(2).rgba(255, 255, 255, 0).rgba(255, 0, 0, 255).u8(0).u8(255);
     b.fixed(4).fixed(4).fixed(0).fixed(0).fixed8(1).u8(0x20 | 2);
@@ -96,8 +96,11 @@ TEST(FilterListTest, ReadsEveryKindOfFilter) {
     if (const char* dir = std::getenv("KELMORA_SEED_DIR")) {
         auto folder = std::filesystem::path(dir) / "fuzz_filters";
         std::filesystem::create_directories(folder);
+        // The fuzz input starts with two bytes of its own (scale, blend mode).
+        std::vector<uint8_t> seed{4, 3};
+        seed.insert(seed.end(), b.data.begin(), b.data.end());
         std::ofstream(folder / "every_kind.bin", std::ios::binary)
-            .write(reinterpret_cast<const char*>(b.data.data()), static_cast<std::streamsize>(b.data.size()));
+            .write(reinterpret_cast<const char*>(seed.data()), static_cast<std::streamsize>(seed.size()));
     }
 }
 
@@ -156,7 +159,7 @@ TEST(FilterListTest, HostileListsStopWithoutCrashing) {
         BitReader r(b.data);
         auto list = readFilterList(r);
         ASSERT_EQ(list.size(), 1u);
-        EXPECT_DOUBLE_EQ(list[0].blurX, kMaxFilterReach);
+        EXPECT_DOUBLE_EQ(list[0].blurX, kMaxBlur);
         EXPECT_DOUBLE_EQ(list[0].blurY, 0);
         EXPECT_DOUBLE_EQ(list[0].distance, -kMaxFilterReach);
     }
@@ -179,8 +182,8 @@ TEST(FilterListTest, MarginsCoverWhatTheFiltersDraw) {
     shadow.distance = 5;
     m = filterMargins({shadow}, 1, 1);
     EXPECT_EQ(m, (Rect{1, 1, 6, 1}));
-    shadow.inner = true;  // stays inside
-    EXPECT_EQ(filterMargins({shadow}, 1, 1), Rect{});
+    shadow.inner = true;  // draws inside, but reads the blur that spreads out of the picture
+    EXPECT_EQ(filterMargins({shadow}, 1, 1), (Rect{1, 1, 6, 1}));
 
     Filter bevel = shadow;
     bevel.kind = Filter::Kind::Bevel;
@@ -193,6 +196,9 @@ TEST(FilterListTest, MarginsCoverWhatTheFiltersDraw) {
     matrix.kind = Filter::Kind::ColorMatrix;
     m = filterMargins({testing::blurFilter(9, 9, 1), matrix, testing::blurFilter(5, 5, 1)}, 1, 1);
     EXPECT_EQ(m, (Rect{6, 6, 6, 6}));
+    // However large the blurs and the zoom, the room asked for stays bounded.
+    m = filterMargins(std::vector<Filter>(kMaxFilters, testing::blurFilter(255, 255, 15)), 1e9, 1e9);
+    EXPECT_EQ(m, (Rect{kMaxFilterGrowth, kMaxFilterGrowth, kMaxFilterGrowth, kMaxFilterGrowth}));
 }
 
 }  // namespace

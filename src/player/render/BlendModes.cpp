@@ -79,9 +79,9 @@ template <BlendMode M>
 void blendRows(PixelBuffer& dst, const PixelBuffer& src, int ox, int oy, int x0, int x1, int y0, int y1) {
     for (int y = y0; y < y1; ++y) {
         uint32_t* d = dst.row(y);
-        const uint32_t* s = src.row(y - oy) - ox;
+        const uint32_t* s = src.row(y - oy);
         for (int x = x0; x < x1; ++x) {
-            uint32_t sp = s[x];
+            uint32_t sp = s[x - ox];
             // A transparent source leaves the picture alone in every mode but alpha.
             if constexpr (M != BlendMode::Alpha) {
                 if (sp == 0) continue;

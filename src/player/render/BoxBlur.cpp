@@ -22,12 +22,13 @@ BoxKernel makeKernel(double width) {
     k.frac = static_cast<uint32_t>(std::lround((r - k.whole) * 256));
     if (k.frac == 256) { ++k.whole; k.frac = 0; }
     uint64_t total = static_cast<uint64_t>(2 * k.whole + 1) * 256 + 2 * k.frac;
-    k.mul = ((uint64_t{1} << 32) + total / 2) / total;
+    k.mul = ((uint64_t{1} << 32) + total - 1) / total;  // rounded up, so whole results stay whole
     return k;
 }
 
+// Flash truncates the average.
 inline uint8_t scaled(uint32_t acc, uint64_t mul) {
-    uint64_t v = (acc * mul + (uint64_t{1} << 31)) >> 32;
+    uint64_t v = (acc * mul) >> 32;
     return static_cast<uint8_t>(v > 255 ? 255 : v);
 }
 

@@ -44,8 +44,11 @@ struct Filter {
 // convolution matrix wider or taller than this is read past and the filter dropped.
 inline constexpr int kMaxFilters = 32;
 inline constexpr int kMaxConvolutionSide = 15;
-// Blur values (after scaling) and offsets are held to this many pixels, which bounds the margins.
+// Blur values are held to 255 as Flash does; scaled blurs and offsets to kMaxFilterReach pixels,
+// and the margins of a whole filter list to kMaxFilterGrowth pixels a side.
+inline constexpr double kMaxBlur = 255;
 inline constexpr double kMaxFilterReach = 512;
+inline constexpr double kMaxFilterGrowth = 1024;
 
 // Reads a FILTERLIST (count byte and the filters) at the reader's position. A lying count or
 // cut data stops reading: the filters read completely so far are returned, and the reader's

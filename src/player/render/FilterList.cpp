@@ -10,7 +10,7 @@ namespace {
 
 double readBlur(BitReader& r) {
     double v = r.fixed16();
-    return std::isfinite(v) ? std::clamp(v, 0.0, kMaxFilterReach) : 0.0;
+    return std::isfinite(v) ? std::clamp(v, 0.0, kMaxBlur) : 0.0;
 }
 
 double readDistance(BitReader& r) { return std::clamp(r.fixed16(), -kMaxFilterReach, kMaxFilterReach); }
@@ -49,8 +49,10 @@ bool readFilter(BitReader& r, Filter& f) {
         f.passes = static_cast<int>(r.ub(5));
         break;
     case Filter::Kind::Bevel:
-        f.color = r.rgba();      // shadow
+        // Highlight first: Flash writes the colours the other way round from how they are often
+        // documented (an angle of 0 puts the shadow colour on the right-hand edge).
         f.highlight = r.rgba();
+        f.color = r.rgba();      // shadow
         f.blurX = readBlur(r); f.blurY = readBlur(r);
         f.angle = r.fixed16(); f.distance = readDistance(r);
         f.strength = r.fixed8();
@@ -113,8 +115,7 @@ Rect filterMargins(const std::vector<Filter>& filters, double scaleX, double sca
     for (const auto& f : filters) {
         if (f.kind == Filter::Kind::ColorMatrix) continue;
         if (f.kind == Filter::Kind::Convolution) continue;  // keeps the layer's size
-        // Inner effects stay inside the picture's own pixels.
-        if (f.kind != Filter::Kind::Blur && f.inner && !f.onTop) continue;
+        // Inner effects draw only inside the picture, but they read the blurred alpha around it.
         FilterGeometry g = filterGeometry(f, scaleX, scaleY);
         int bx = g.blurReachX, by = g.blurReachY;
         int left = bx, right = bx, top = by, bottom = by;
@@ -128,6 +129,8 @@ Rect filterMargins(const std::vector<Filter>& filters, double scaleX, double sca
         }
         m.xMin += left; m.xMax += right; m.yMin += top; m.yMax += bottom;
     }
+    m.xMin = std::min(m.xMin, kMaxFilterGrowth); m.xMax = std::min(m.xMax, kMaxFilterGrowth);
+    m.yMin = std::min(m.yMin, kMaxFilterGrowth); m.yMax = std::min(m.yMax, kMaxFilterGrowth);
     return m;
 }
 

@@ -65,8 +65,7 @@ inline uint32_t composite(uint32_t source, uint32_t effect, Placement place, boo
         if (!showSource) return effect;
         return overPixel(source, effect);
     case Placement::Full:
-        if (knockout) return scalePixel(effect, 255 - sa);
-        if (!showSource) return effect;
+        if (knockout || !showSource) return effect;
         return overPixel(effect, source);
     }
     return source;
