@@ -125,6 +125,7 @@ struct FillStyle {
     static FillStyle linear(const Gradient& g, const Matrix& m = {});
     static FillStyle radial(const Gradient& g, const Matrix& m = {});
     static FillStyle focal(const Gradient& g, const Matrix& m = {});
+    // The matrix maps bitmap pixels to twips: Matrix::scale(20, 20) shows the bitmap at its own size.
     static FillStyle bitmap(std::uint16_t bitmapId, const Matrix& m = {}, bool repeat = true, bool smooth = true);
     bool isGradient() const;
     bool isBitmap() const;
