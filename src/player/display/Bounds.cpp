@@ -4,6 +4,7 @@
 #include "player/display/EditTextObject.h"
 #include "player/display/MovieClip.h"
 #include "player/format/Characters.h"
+#include "player/media/VideoStream.h"
 
 namespace kelmora::player {
 
@@ -34,6 +35,10 @@ Rect drawnBounds(const DisplayObject& object, const Matrix& m) {
     case CharacterKind::Sprite:
         if (const MovieClip* clip = object.asMovieClip()) return listBounds(clip->children(), m);
         return {};
+    case CharacterKind::Video: {
+        const auto& v = static_cast<const VideoStreamDef&>(*c);
+        return Rect{0, 0, v.width * kTwipsPerPixel, v.height * kTwipsPerPixel}.transformed(m);
+    }
     case CharacterKind::Button:
         return listBounds(static_cast<const ButtonObject&>(object).children(), m);
     default:

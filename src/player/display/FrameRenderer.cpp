@@ -7,7 +7,10 @@
 #include "player/display/ButtonObject.h"
 #include "player/display/Compositing.h"
 #include "player/display/EditTextObject.h"
+#include "player/display/ImageDraw.h"
 #include "player/display/MovieClip.h"
+#include "player/display/VideoObject.h"
+#include "player/media/VideoStream.h"
 #include "player/display/PlayContext.h"
 #include "player/format/Characters.h"
 
@@ -143,6 +146,17 @@ void FrameRenderer::drawContent(const DisplayObject& object, const Matrix& m, co
     case CharacterKind::Sprite:
         if (const MovieClip* clip = object.asMovieClip()) renderList(clip->children(), m, cx, target, maskMode, level + 1);
         break;
+    case CharacterKind::Video: {
+        const auto& video = static_cast<const VideoObject&>(object);
+        const PixelBuffer* picture = video.picture();
+        if (!picture || picture->empty()) break;
+        // The frame fills the stream's declared box (pixels, 20 twips each).
+        const VideoStreamDef& stream = video.stream();
+        double boxW = stream.width ? stream.width : picture->width(), boxH = stream.height ? stream.height : picture->height();
+        Matrix toTwips = Matrix::scale(boxW * kTwipsPerPixel / picture->width(), boxH * kTwipsPerPixel / picture->height());
+        drawImage(*picture, m * toTwips, cx, stream.smoothing, target);
+        break;
+    }
     case CharacterKind::Button:
         renderList(static_cast<const ButtonObject&>(object).children(), m, cx, target, maskMode, level + 1);
         break;

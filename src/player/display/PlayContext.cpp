@@ -3,6 +3,7 @@
 #include "player/bitmap/BitmapApi.h"
 #include "player/display/ButtonObject.h"
 #include "player/display/MovieClip.h"
+#include "player/display/VideoObject.h"
 #include "player/display/EditTextObject.h"
 #include "player/format/Characters.h"
 #include "player/text/FontDef.h"
@@ -25,10 +26,11 @@ std::unique_ptr<DisplayObject> PlayContext::createInstance(uint16_t characterId,
         return std::make_unique<ButtonObject>(*this, std::move(character), nesting);
     case CharacterKind::EditText:
         return std::make_unique<EditTextObject>(*this, std::move(character));
+    case CharacterKind::Video:
+        return std::make_unique<VideoObject>(*this, std::move(character));
     case CharacterKind::Shape:
     case CharacterKind::MorphShape:
     case CharacterKind::Text:
-    case CharacterKind::Video:
     case CharacterKind::Bitmap:
         return std::make_unique<DisplayObject>(*this, std::move(character));
     default:

@@ -44,18 +44,4 @@ void applyButtonCxform(ButtonDef& button, std::span<const uint8_t> body) {
     for (auto& rec : button.records) rec.colorTransform = cx;
 }
 
-Result<std::shared_ptr<VideoDef>> parseVideoStream(std::span<const uint8_t> body) {
-    BitReader r(body);
-    auto video = std::make_shared<VideoDef>(r.u16());
-    video->frameCount = r.u16();
-    video->width = r.u16();
-    video->height = r.u16();
-    r.ub(4);
-    video->deblocking = static_cast<uint8_t>(r.ub(3));
-    video->smoothing = r.flag();
-    video->codecId = r.u8();
-    if (r.failed()) return makeError("DefineVideoStream: record cut short");
-    return video;
-}
-
 }  // namespace kelmora::player

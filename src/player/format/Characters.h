@@ -62,19 +62,9 @@ struct ButtonDef : Character {
     bool trackAsMenu = false;
 };
 
-struct VideoDef : Character {
-    explicit VideoDef(uint16_t id) : Character(CharacterKind::Video, id) {}
-    uint16_t frameCount = 0;
-    uint16_t width = 0, height = 0;
-    uint8_t deblocking = 0;
-    bool smoothing = false;
-    uint8_t codecId = 0;
-};
-
 // tagCode: 7 or 34.
 Result<std::shared_ptr<ButtonDef>> parseButton(uint16_t tagCode, std::span<const uint8_t> body);
 // DefineButtonCxform: applies one colour transform to every record of the button.
 void applyButtonCxform(ButtonDef& button, std::span<const uint8_t> body);
-Result<std::shared_ptr<VideoDef>> parseVideoStream(std::span<const uint8_t> body);
 
 }  // namespace kelmora::player

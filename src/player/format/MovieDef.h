@@ -41,8 +41,6 @@ public:
     const Character* character(uint16_t id) const;
     std::shared_ptr<const Character> characterShared(uint16_t id) const;
     const std::unordered_map<uint16_t, std::shared_ptr<const Character>>& dictionary() const { return dictionary_; }
-    // Frames of a DefineVideoStream, by frame number (VideoFrame tags).
-    const std::vector<std::span<const uint8_t>>* videoFrames(uint16_t streamId) const;
     // What could not be read (the movie still plays what was read).
     const std::vector<std::string>& warnings() const { return warnings_; }
     bool truncated() const { return truncated_; }
@@ -54,7 +52,6 @@ private:
     MovieHeader header_;
     TimelineDef timeline_;
     std::unordered_map<uint16_t, std::shared_ptr<const Character>> dictionary_;
-    std::unordered_map<uint16_t, std::vector<std::span<const uint8_t>>> videoFrames_;
     std::vector<uint8_t> jpegTables_;
     std::optional<Rgba> backgroundColor_;
     std::vector<std::string> warnings_;

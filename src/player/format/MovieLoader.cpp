@@ -11,7 +11,9 @@ namespace kelmora::player {
 
 namespace {
 constexpr size_t kMaxWarnings = 100;
-}
+
+uint16_t head16(std::span<const uint8_t> body) { return body.size() >= 2 ? static_cast<uint16_t>(body[0] | body[1] << 8) : 0; }
+}  // namespace
 
 int MovieHeader::pixelWidth() const { return std::max(0, static_cast<int>(std::lround(frameRect.width() / 20.0))); }
 int MovieHeader::pixelHeight() const { return std::max(0, static_cast<int>(std::lround(frameRect.height() / 20.0))); }
@@ -26,11 +28,6 @@ const Character* MovieDef::character(uint16_t id) const {
 std::shared_ptr<const Character> MovieDef::characterShared(uint16_t id) const {
     auto it = dictionary_.find(id);
     return it == dictionary_.end() ? nullptr : it->second;
-}
-
-const std::vector<std::span<const uint8_t>>* MovieDef::videoFrames(uint16_t streamId) const {
-    auto it = videoFrames_.find(streamId);
-    return it == videoFrames_.end() ? nullptr : &it->second;
 }
 
 Result<std::shared_ptr<const MovieDef>> MovieLoader::load(std::span<const uint8_t> file) {
@@ -127,6 +124,12 @@ void MovieLoader::readTimeline(std::span<const uint8_t> tags, TimelineDef& timel
                 }
             }
             break;
+        case tag::VideoFrame: {
+            // Video packets may sit in a sprite's frames too; they belong to their stream.
+            auto it = videos_.find(head16(t.body));
+            if (it != videos_.end()) (void)addVideoFrame(*it->second, t.body);
+            break;
+        }
         case tag::DefineSceneAndFrameLabelData:
             if (main) readScenes(t.body);
             break;
@@ -269,21 +272,12 @@ void MovieLoader::define(const Tag& t) {
         break;
     }
     case tag::DefineVideoStream: {
-        auto v = parseVideoStream(t.body);
+        if (movie_.dictionary_.count(id)) { warn("video " + std::to_string(id) + " is defined twice"); break; }
+        auto v = parseVideoStreamDef(t.body);
         if (!v) { failed("video", v.error()); break; }
+        v.value()->id = id;
+        videos_[id] = v.value();
         defineCharacter(id, std::move(v.value()), "video");
-        break;
-    }
-    case tag::VideoFrame: {
-        BitReader r(t.body);
-        r.u16();
-        uint16_t frameNum = r.u16();
-        auto data = r.rest();
-        auto& frames = movie_.videoFrames_[id];
-        if (frameNum < kMaxFrames) {
-            if (frames.size() <= frameNum) frames.resize(frameNum + 1u);
-            frames[frameNum] = data;
-        }
         break;
     }
     default:

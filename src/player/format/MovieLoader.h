@@ -7,6 +7,7 @@
 #include "player/format/Characters.h"
 #include "player/format/MovieDef.h"
 #include "player/format/TagStream.h"
+#include "player/media/VideoStream.h"
 
 namespace kelmora::player {
 
@@ -27,6 +28,7 @@ private:
     MovieDef& movie_;
     std::unordered_map<uint16_t, std::shared_ptr<FontDef>> fonts_;
     std::unordered_map<uint16_t, std::shared_ptr<ButtonDef>> buttons_;
+    std::unordered_map<uint16_t, std::shared_ptr<VideoStreamDef>> videos_;
 };
 
 }  // namespace kelmora::player
