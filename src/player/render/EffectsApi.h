@@ -40,15 +40,32 @@ struct Filter {
     bool clamp = true, preserveAlpha = true;
 };
 
-// Reads a FILTERLIST (count byte and the filters) at the reader's position.
+// Caps on what a movie may ask for: more filters than this are read past and dropped, and a
+// convolution matrix wider or taller than this is read past and the filter dropped.
+inline constexpr int kMaxFilters = 32;
+inline constexpr int kMaxConvolutionSide = 15;
+// Blur values (after scaling) and offsets are held to this many pixels, which bounds the margins.
+inline constexpr double kMaxFilterReach = 512;
+
+// Reads a FILTERLIST (count byte and the filters) at the reader's position. A lying count or
+// cut data stops reading: the filters read completely so far are returned, and the reader's
+// error is set.
 std::vector<Filter> readFilterList(BitReader& reader);
 
-// How far the filters make the picture grow on each side, in pixels (for sizing the layer).
+// How far the filters make the picture grow on each side, in whole pixels (for sizing the layer):
+// xMin = left, yMin = top, xMax = right, yMax = bottom, each >= 0.
 Rect filterMargins(const std::vector<Filter>& filters, double scaleX, double scaleY);
 
 // Applies the filters in order to a layer. scaleX/scaleY turn the filters' pixel values into
 // the layer's pixels (the stage scale times the object's scale, as Flash does).
 void applyFilters(PixelBuffer& layer, const std::vector<Filter>& filters, double scaleX, double scaleY);
+
+// Work memory kept between calls, so filtering a frame allocates nothing once warmed up. The
+// overload without it uses one per thread.
+struct FilterScratch;
+FilterScratch& threadFilterScratch();
+void applyFilters(PixelBuffer& layer, const std::vector<Filter>& filters, double scaleX, double scaleY,
+                  FilterScratch& scratch);
 
 // Composites src (a layer placed at offset ox, oy in dst) onto dst with a blend mode.
 void blendLayer(PixelBuffer& dst, const PixelBuffer& src, int ox, int oy, BlendMode mode);

@@ -17,11 +17,15 @@ namespace kelmora::player {
 struct FontDef;      // text/FontDef.h
 struct TextDef;      // text/TextDef.h (static text)
 struct EditTextDef;  // text/EditTextDef.h (dynamic/input text as defined in the file)
+struct TextLayoutResult;  // text/TextLayout.h
 
 class FontProvider {
 public:
     virtual ~FontProvider() = default;
     virtual FontDef* font(uint16_t characterId) const = 0;
+    // An embedded font by name and style, for the <font face> of HTML text; null when the movie
+    // has none (the field then uses a device font).
+    virtual FontDef* fontByName(const std::string& /*name*/, bool /*bold*/, bool /*italic*/) const { return nullptr; }
 };
 
 // tagCode: 10, 48, 75.
@@ -48,6 +52,8 @@ public:
     void setHtmlText(const std::string& html);
     Rect bounds() const;                      // twips, in the field's own space
     void draw(const Matrix& toPixels, const ColorTransform& cx, PixelBuffer& target, ShapeRenderer& shapes);
+    // Lines and glyph positions of the current text (text/TextLayout.h).
+    const TextLayoutResult& layout() const;
 
 private:
     struct Impl;

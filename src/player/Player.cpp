@@ -1,0 +1,112 @@
+#include "player/Player.h"
+
+#include <fstream>
+#include <iterator>
+
+#include "player/display/Stage.h"
+#include "player/format/MovieDef.h"
+
+namespace kelmora::player {
+
+namespace {
+// Movie files larger than this are not read (the decompressed movie has its own cap).
+constexpr std::streamoff kMaxFileSize = 256 << 20;
+}
+
+Player::Player() = default;
+Player::~Player() = default;
+
+Status Player::load(const std::string& path) {
+    stage_.reset();
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in) return makeError("cannot open the movie \"" + path + "\"");
+    std::streamoff size = in.tellg();
+    if (size < 0) return makeError("cannot read the movie \"" + path + "\"");
+    if (size > kMaxFileSize) return makeError("the movie \"" + path + "\" is too large");
+    std::vector<uint8_t> bytes(static_cast<size_t>(size));
+    in.seekg(0);
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) return makeError("cannot read the movie \"" + path + "\"");
+    auto slash = path.find_last_of('/');
+    return load(bytes, slash == std::string::npos ? std::string(".") : path.substr(0, slash));
+}
+
+Status Player::load(std::span<const uint8_t> bytes, const std::string& baseFolder) {
+    stage_.reset();
+    baseFolder_ = baseFolder;
+    auto movie = MovieDef::load(bytes);
+    if (!movie) return movie.error();
+    stage_ = std::make_unique<Stage>(std::move(movie.value()));
+    return {};
+}
+
+Status Player::setMovie(const std::string& path) {
+    moviePath_ = path;
+    return load(path);
+}
+
+void Player::play() {
+    if (stage_) stage_->root().play();
+}
+void Player::stop() {
+    if (stage_) stage_->root().stop();
+}
+void Player::rewind() {
+    if (stage_) stage_->root().gotoFrame(0);
+}
+int Player::currentFrame() const { return stage_ ? static_cast<int>(stage_->root().currentFrame()) : 0; }
+int Player::totalFrames() const { return stage_ ? static_cast<int>(stage_->root().totalFrames()) : 0; }
+bool Player::isPlaying() const { return stage_ && stage_->root().isPlaying(); }
+
+void Player::setBGColor(const std::string& text) {
+    uint32_t value = 0;
+    size_t digits = 0;
+    for (char c : text) {
+        int d = (c >= '0' && c <= '9') ? c - '0' : (c >= 'a' && c <= 'f') ? c - 'a' + 10 : (c >= 'A' && c <= 'F') ? c - 'A' + 10 : -1;
+        if (d < 0) {
+            if (c == '#' && digits == 0) continue;
+            return;  // not a colour: keep the current one
+        }
+        if (++digits > 6) return;
+        value = value * 16 + static_cast<uint32_t>(d);
+    }
+    if (digits == 0) return;
+    bgColor_ = {static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value), 255};
+}
+
+std::string Player::bgColor() const {
+    static const char hex[] = "0123456789ABCDEF";
+    std::string s;
+    for (uint8_t c : {bgColor_.r, bgColor_.g, bgColor_.b}) {
+        s += hex[c >> 4];
+        s += hex[c & 15];
+    }
+    return s;
+}
+
+Rgba Player::stageColor() const {
+    if (stage_) {
+        if (auto c = stage_->movie().backgroundColor()) return *c;
+    }
+    return bgColor_;
+}
+
+void Player::advance() {
+    if (stage_) stage_->advance();
+}
+
+void Player::render(PixelBuffer& picture) {
+    if (picture.empty()) picture.resize(stageWidth(), stageHeight());
+    if (!stage_) {
+        picture.fill(packArgb(255, bgColor_.r, bgColor_.g, bgColor_.b));
+        return;
+    }
+    stage_->render(picture, stageColor());
+}
+
+double Player::frameRate() const { return stage_ ? stage_->movie().header().frameRate : 0; }
+int Player::stageWidth() const { return stage_ ? stage_->movie().header().pixelWidth() : 0; }
+int Player::stageHeight() const { return stage_ ? stage_->movie().header().pixelHeight() : 0; }
+const MovieDef* Player::movieDefinition() const { return stage_ ? &stage_->movie() : nullptr; }
+MovieClip* Player::root() { return stage_ ? &stage_->root() : nullptr; }
+
+}  // namespace kelmora::player

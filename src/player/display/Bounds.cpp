@@ -1,0 +1,44 @@
+#include "player/display/Bounds.h"
+
+#include "player/display/ButtonObject.h"
+#include "player/display/EditTextObject.h"
+#include "player/display/MovieClip.h"
+#include "player/format/Characters.h"
+
+namespace kelmora::player {
+
+namespace {
+
+Rect listBounds(const DisplayList& list, const Matrix& m) {
+    Rect r;
+    for (const auto& [depth, child] : list) {
+        if (!child->visible || child->clipDepth > 0) continue;
+        r = r.united(drawnBounds(*child, m * child->matrix));
+    }
+    return r;
+}
+
+}  // namespace
+
+Rect drawnBounds(const DisplayObject& object, const Matrix& m) {
+    const Character* c = object.character();
+    switch (object.kind()) {
+    case CharacterKind::Shape:
+        return static_cast<const ShapeCharacter*>(c)->bounds.transformed(m);
+    case CharacterKind::MorphShape:
+        return morphBounds(*static_cast<const MorphCharacter*>(c)->morph, object.ratio / 65535.0).transformed(m);
+    case CharacterKind::Text:
+        return static_cast<const TextCharacter*>(c)->bounds.transformed(m);
+    case CharacterKind::EditText:
+        return static_cast<const EditTextObject&>(object).field().bounds().transformed(m);
+    case CharacterKind::Sprite:
+        if (const MovieClip* clip = object.asMovieClip()) return listBounds(clip->children(), m);
+        return {};
+    case CharacterKind::Button:
+        return listBounds(static_cast<const ButtonObject&>(object).children(), m);
+    default:
+        return {};
+    }
+}
+
+}  // namespace kelmora::player

@@ -1,0 +1,68 @@
+#pragma once
+// An instance of a character on a timeline, with the properties PlaceObject gives it.
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "player/Character.h"
+#include "player/Geometry.h"
+#include "player/format/PlaceObject.h"
+#include "player/render/EffectsApi.h"
+
+namespace kelmora::player {
+
+class PlayContext;
+class MovieClip;
+
+class DisplayObject {
+public:
+    DisplayObject(PlayContext& context, std::shared_ptr<const Character> character);
+    virtual ~DisplayObject();
+    DisplayObject(const DisplayObject&) = delete;
+    DisplayObject& operator=(const DisplayObject&) = delete;
+
+    const Character* character() const { return character_.get(); }
+    const std::shared_ptr<const Character>& characterShared() const { return character_; }
+    uint16_t characterId() const { return character_ ? character_->id : 0; }
+    CharacterKind kind() const { return character_ ? character_->kind : CharacterKind::Sprite; }
+
+    // Takes the fields the record carries; a record without a matrix keeps the current one.
+    void applyPlace(const PlaceObjectRecord& record);
+    // Back to a fresh placement's properties (identity matrix, no colour change, no filters...).
+    void resetProperties();
+    void copyPropertiesFrom(const DisplayObject& other);
+
+    virtual MovieClip* asMovieClip() { return nullptr; }
+    virtual const MovieClip* asMovieClip() const { return nullptr; }
+    // Runs one frame of this object's own timelines (sprites, sprites inside buttons).
+    virtual void advance() {}
+
+    int depth = 0;
+    Matrix matrix;
+    ColorTransform colorTransform;
+    uint16_t ratio = 0;
+    std::string name;
+    uint16_t clipDepth = 0;
+    std::vector<Filter> filters;
+    BlendMode blendMode = BlendMode::Normal;
+    bool cacheAsBitmap = false;
+    bool visible = true;
+    std::optional<Rgba> backgroundColor;
+    std::span<const uint8_t> clipActions;
+    bool placedByTimeline = true;  // false for objects scripts create; timelines leave those alone
+
+protected:
+    PlayContext& context_;
+
+private:
+    std::shared_ptr<const Character> character_;
+};
+
+// Children by depth, drawn from the lowest depth up.
+using DisplayList = std::map<int, std::unique_ptr<DisplayObject>>;
+
+}  // namespace kelmora::player

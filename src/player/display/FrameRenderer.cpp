@@ -1,0 +1,154 @@
+#include "player/display/FrameRenderer.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "player/display/Bounds.h"
+#include "player/display/ButtonObject.h"
+#include "player/display/Compositing.h"
+#include "player/display/EditTextObject.h"
+#include "player/display/MovieClip.h"
+#include "player/display/PlayContext.h"
+#include "player/format/Characters.h"
+
+namespace kelmora::player {
+
+namespace {
+// Layers for filters grow by at most this many pixels on each side.
+constexpr double kMaxFilterMargin = 512;
+// Masks, blend modes and filters nest at most this deep; deeper ones draw without a layer.
+constexpr size_t kMaxLayers = 32;
+// Mask pictures are drawn opaque: only their outline counts.
+constexpr ColorTransform kOpaque{256, 256, 256, 0, 0, 0, 0, 255};
+}  // namespace
+
+FrameRenderer::FrameRenderer() = default;
+FrameRenderer::~FrameRenderer() = default;
+
+PixelBuffer& FrameRenderer::acquireLayer(int width, int height) {
+    if (layersInUse_ == layers_.size()) layers_.push_back(std::make_unique<PixelBuffer>());
+    PixelBuffer& layer = *layers_[layersInUse_++];
+    layer.resize(width, height);
+    layer.fill(0);
+    return layer;
+}
+
+void FrameRenderer::releaseLayer() { --layersInUse_; }
+
+void FrameRenderer::render(const DisplayList& list, const PlayContext& context, const Matrix& toPixels,
+                           PixelBuffer& target) {
+    context_ = &context;
+    stageScale_ = std::hypot(toPixels.a, toPixels.b) * kTwipsPerPixel;
+    layersInUse_ = 0;
+    blendLayers_ = 0;
+    renderList(list, toPixels, ColorTransform{}, target, false, 0);
+}
+
+void FrameRenderer::renderList(const DisplayList& list, const Matrix& m, const ColorTransform& cx,
+                               PixelBuffer& target, bool maskMode, int level) {
+    struct ActiveMask {
+        int clipDepth;
+        PixelBuffer* coverage;
+        PixelBuffer* content;
+        PixelBuffer* below;
+    };
+    ActiveMask masks[8];
+    int maskCount = 0;
+    PixelBuffer* current = &target;
+    auto closeMask = [&] {
+        ActiveMask& mk = masks[--maskCount];
+        compositeMasked(*mk.below, *mk.content, *mk.coverage);
+        releaseLayer();
+        releaseLayer();
+        current = mk.below;
+    };
+    for (const auto& [depth, child] : list) {
+        while (maskCount > 0 && depth > masks[maskCount - 1].clipDepth) closeMask();
+        const DisplayObject& object = *child;
+        if (object.clipDepth > 0) {
+            if (maskMode) continue;
+            if (maskCount == 8 || layersInUse_ + 2 > kMaxLayers) continue;
+            PixelBuffer& coverage = acquireLayer(target.width(), target.height());
+            renderObject(object, m, kOpaque, coverage, true, level + 1);
+            PixelBuffer& content = acquireLayer(target.width(), target.height());
+            masks[maskCount++] = {object.clipDepth, &coverage, &content, current};
+            current = &content;
+            continue;
+        }
+        if (!object.visible) continue;
+        renderObject(object, m, cx, *current, maskMode, level);
+    }
+    while (maskCount > 0) closeMask();
+}
+
+void FrameRenderer::renderObject(const DisplayObject& object, const Matrix& parent, const ColorTransform& parentCx,
+                                 PixelBuffer& target, bool maskMode, int level) {
+    const Matrix m = parent * object.matrix;
+    BlendMode mode = object.blendMode;
+    // Alpha and erase act on the layer of an enclosing blended object; without one they change only
+    // the stage's alpha, which nobody sees.
+    if ((mode == BlendMode::Alpha || mode == BlendMode::Erase) && blendLayers_ == 0 && !maskMode) return;
+    const bool needsLayer =
+        !maskMode && (!object.filters.empty() || mode > BlendMode::Normal) && layersInUse_ < kMaxLayers;
+    if (!needsLayer) {
+        const ColorTransform cx = maskMode ? parentCx : parentCx * object.colorTransform;
+        drawContent(object, m, cx, target, maskMode, level);
+        return;
+    }
+    Rect margin;
+    if (!object.filters.empty()) {
+        margin = filterMargins(object.filters, stageScale_, stageScale_);
+        auto cap = [](double v) { return std::clamp(std::ceil(std::abs(v)), 0.0, kMaxFilterMargin); };
+        margin = {cap(margin.xMin), cap(margin.yMin), cap(margin.xMax), cap(margin.yMax)};
+    }
+    // The layer covers what the object draws, grown by the filters, within reach of the target.
+    Rect area = drawnBounds(object, m);
+    if (area.empty()) return;
+    area = {std::floor(area.xMin) - margin.xMin - 1, std::floor(area.yMin) - margin.yMin - 1,
+            std::ceil(area.xMax) + margin.xMax + 1, std::ceil(area.yMax) + margin.yMax + 1};
+    const Rect reach{-margin.xMax, -margin.yMax, target.width() + margin.xMin, target.height() + margin.yMin};
+    area = {std::max(area.xMin, reach.xMin), std::max(area.yMin, reach.yMin), std::min(area.xMax, reach.xMax),
+            std::min(area.yMax, reach.yMax)};
+    if (area.empty()) return;
+    const int left = static_cast<int>(area.xMin), top = static_cast<int>(area.yMin);
+    PixelBuffer& layer = acquireLayer(static_cast<int>(area.width()), static_cast<int>(area.height()));
+    const bool groups = mode > BlendMode::Normal;
+    if (groups) ++blendLayers_;
+    drawContent(object, Matrix::translate(-left, -top) * m, ColorTransform{}, layer, false, level);
+    if (groups) --blendLayers_;
+    if (!object.filters.empty()) applyFilters(layer, object.filters, stageScale_, stageScale_);
+    applyColorTransform(layer, parentCx * object.colorTransform);
+    blendLayer(target, layer, left, top, mode == BlendMode::Layer ? BlendMode::Normal : mode);
+    releaseLayer();
+}
+
+void FrameRenderer::drawContent(const DisplayObject& object, const Matrix& m, const ColorTransform& cx,
+                                PixelBuffer& target, bool maskMode, int level) {
+    const Character* character = object.character();
+    switch (object.kind()) {
+    case CharacterKind::Shape:
+        shapes_.draw(*static_cast<const ShapeCharacter*>(character)->shape, m, cx, target, context_);
+        break;
+    case CharacterKind::MorphShape:
+        shapes_.drawMorph(*static_cast<const MorphCharacter*>(character)->morph, object.ratio / 65535.0, m, cx,
+                          target, context_);
+        break;
+    case CharacterKind::Text:
+        drawText(*static_cast<const TextCharacter*>(character)->text, *context_, m, cx, target, shapes_);
+        break;
+    case CharacterKind::EditText:
+        // Laying out a field caches its lines; drawing changes nothing a script can see.
+        const_cast<EditTextObject&>(static_cast<const EditTextObject&>(object)).field().draw(m, cx, target, shapes_);
+        break;
+    case CharacterKind::Sprite:
+        if (const MovieClip* clip = object.asMovieClip()) renderList(clip->children(), m, cx, target, maskMode, level + 1);
+        break;
+    case CharacterKind::Button:
+        renderList(static_cast<const ButtonObject&>(object).children(), m, cx, target, maskMode, level + 1);
+        break;
+    default:
+        break;
+    }
+}
+
+}  // namespace kelmora::player

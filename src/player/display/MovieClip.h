@@ -1,0 +1,53 @@
+#pragma once
+// A sprite instance (or the main movie): a display list driven by its own timeline.
+#include <cstdint>
+
+#include "player/display/DisplayObject.h"
+#include "player/format/TimelineDef.h"
+
+namespace kelmora::player {
+
+class MovieClip : public DisplayObject {
+public:
+    // Constructs frame 1 at once, as the player does when a sprite is placed.
+    MovieClip(PlayContext& context, std::shared_ptr<const Character> character, const TimelineDef& timeline,
+              int nesting);
+    ~MovieClip() override;
+
+    MovieClip* asMovieClip() override { return this; }
+    const MovieClip* asMovieClip() const override { return this; }
+
+    // One frame: the children's timelines first, then this one (when playing), so that a clip
+    // placed in this frame shows its first frame.
+    void advance() override;
+
+    // 0-based frame shown now.
+    uint32_t currentFrame() const { return currentFrame_; }
+    uint32_t totalFrames() const { return timeline_.frameCount(); }
+    bool isPlaying() const { return playing_; }
+    void play() { playing_ = true; }
+    void stop() { playing_ = false; }
+    // Shows frame `frame` (0-based, clamped to the last) with the net changes the timeline makes
+    // between here and there; going back replays from frame 1 and keeps instances that stay at the
+    // same depth with the same character.
+    void gotoFrame(uint32_t frame);
+    const TimelineDef& timeline() const { return timeline_; }
+
+    const DisplayList& children() const { return children_; }
+    DisplayList& children() { return children_; }
+    int nesting() const { return nesting_; }
+
+private:
+    void nextFrame();
+    void applyFrame(uint32_t frame);
+    void placeAt(const PlaceObjectRecord& record);
+    void enteredFrame();
+
+    const TimelineDef& timeline_;
+    DisplayList children_;
+    uint32_t currentFrame_ = 0;
+    bool playing_ = true;
+    int nesting_ = 0;
+};
+
+}  // namespace kelmora::player

@@ -1,0 +1,65 @@
+#pragma once
+// A loaded movie: its bytes, header, main timeline and character dictionary. Immutable after load;
+// everything that changes while playing lives in display/.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "player/Character.h"
+#include "player/Geometry.h"
+#include "player/format/TimelineDef.h"
+#include "util/Result.h"
+
+namespace kelmora::player {
+
+struct MovieHeader {
+    char signature = 'F';  // 'F', 'C' or 'Z'
+    uint8_t version = 0;
+    uint32_t fileLength = 0;  // as declared
+    Rect frameRect;           // twips
+    double frameRate = 0;     // frames per second (8.8 in the file)
+    uint16_t frameCount = 0;  // as declared
+
+    int pixelWidth() const;
+    int pixelHeight() const;
+};
+
+class MovieDef {
+public:
+    // file: a whole SWF file (compressed or not).
+    static Result<std::shared_ptr<const MovieDef>> load(std::span<const uint8_t> file);
+
+    const MovieHeader& header() const { return header_; }
+    const TimelineDef& timeline() const { return timeline_; }
+    std::optional<Rgba> backgroundColor() const { return backgroundColor_; }
+    bool usesActionScript3() const { return as3_; }
+    // Null when the id is not defined (or its definition could not be read).
+    const Character* character(uint16_t id) const;
+    std::shared_ptr<const Character> characterShared(uint16_t id) const;
+    const std::unordered_map<uint16_t, std::shared_ptr<const Character>>& dictionary() const { return dictionary_; }
+    // Frames of a DefineVideoStream, by frame number (VideoFrame tags).
+    const std::vector<std::span<const uint8_t>>* videoFrames(uint16_t streamId) const;
+    // What could not be read (the movie still plays what was read).
+    const std::vector<std::string>& warnings() const { return warnings_; }
+    bool truncated() const { return truncated_; }
+    size_t byteSize() const { return bytes_.size(); }
+
+private:
+    friend class MovieLoader;
+    std::vector<uint8_t> bytes_;
+    MovieHeader header_;
+    TimelineDef timeline_;
+    std::unordered_map<uint16_t, std::shared_ptr<const Character>> dictionary_;
+    std::unordered_map<uint16_t, std::vector<std::span<const uint8_t>>> videoFrames_;
+    std::vector<uint8_t> jpegTables_;
+    std::optional<Rgba> backgroundColor_;
+    std::vector<std::string> warnings_;
+    bool truncated_ = false;
+    bool as3_ = false;
+};
+
+}  // namespace kelmora::player

@@ -1,0 +1,60 @@
+#pragma once
+// A timeline as read from the file: per frame, the display changes, the scripts and the labels.
+// The main movie and every DefineSprite have one; it is parsed once at load.
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "player/Character.h"
+#include "player/format/PlaceObject.h"
+
+namespace kelmora::player {
+
+struct DisplayOp {
+    enum class Kind : uint8_t { Place, Remove };
+    Kind kind = Kind::Place;
+    PlaceObjectRecord place;  // for Remove only place.depth is used
+};
+
+struct InitAction {
+    uint16_t spriteId = 0;
+    std::span<const uint8_t> actions;
+};
+
+struct FrameDef {
+    std::vector<DisplayOp> ops;
+    std::vector<std::span<const uint8_t>> actions;  // DoAction bodies in file order
+    std::vector<InitAction> initActions;            // DoInitAction
+    std::optional<Rgba> backgroundColor;            // SetBackgroundColor (main timeline)
+    bool stops = false;  // a DoAction of this frame calls a plain stop()
+};
+
+struct Scene {
+    uint32_t firstFrame = 0;
+    std::string name;
+};
+
+struct TimelineDef {
+    std::vector<FrameDef> frames;                // at least one after parsing
+    std::map<std::string, uint32_t> labels;      // label -> 0-based frame
+    std::vector<Scene> scenes;
+
+    uint32_t frameCount() const { return static_cast<uint32_t>(frames.size()); }
+};
+
+struct SpriteDef : Character {
+    explicit SpriteDef(uint16_t id) : Character(CharacterKind::Sprite, id) {}
+    TimelineDef timeline;
+};
+
+// Flash numbers frames with 16 bits.
+inline constexpr uint32_t kMaxFrames = 65535;
+
+// True when the action bytes (a DoAction body) contain a top-level Stop that runs unconditionally,
+// i.e. one that comes before any branch.
+bool actionsStopUnconditionally(std::span<const uint8_t> actions);
+
+}  // namespace kelmora::player

@@ -1,0 +1,30 @@
+#pragma once
+// A dynamic or input text field as DefineEditText defines it.
+#include <cstdint>
+#include <string>
+
+#include "player/Character.h"
+#include "player/Geometry.h"
+
+namespace kelmora::player {
+
+enum class TextAlign : uint8_t { Left = 0, Right = 1, Center = 2, Justify = 3 };
+
+struct EditTextDef : Character {
+    EditTextDef() : Character(CharacterKind::EditText) {}
+    Rect bounds;  // twips
+    bool wordWrap = false, multiline = false, password = false, readOnly = false;
+    bool autoSize = false, noSelect = false, border = false, wasStatic = false, html = false, useOutlines = false;
+    bool hasFont = false, hasTextColor = false, hasMaxLength = false, hasLayout = false;
+    uint16_t fontId = 0;
+    std::string fontClass;
+    double fontHeight = 240;  // twips (12 px unless the tag says otherwise)
+    Rgba textColor{0, 0, 0, 255};
+    uint16_t maxLength = 0;   // 0: no limit
+    TextAlign align = TextAlign::Left;
+    double leftMargin = 0, rightMargin = 0, indent = 0, leading = 0;  // twips
+    std::string variableName;
+    std::string initialText;  // HTML when `html` is set
+};
+
+}  // namespace kelmora::player

@@ -1,0 +1,85 @@
+// Drawing a text field: background and border, glyphs, underlines.
+#include <cmath>
+
+#include "player/text/EditTextInstance.h"
+#include "player/text/GlyphOutlineWriter.h"
+
+namespace kelmora::player {
+
+namespace {
+
+// Outlines are written in 1/16 twips so that a one-pixel border stays exact at any scale.
+constexpr double kSubTwips = 16;
+
+int32_t sub(double twips) { return int32_t(std::lround(twips * kSubTwips)); }
+
+void addRect(GlyphOutlineWriter& w, double x0, double y0, double x1, double y1, bool clockwise) {
+    w.moveTo(sub(x0), sub(y0));
+    if (clockwise) {
+        w.lineTo(sub(x1), sub(y0));
+        w.lineTo(sub(x1), sub(y1));
+        w.lineTo(sub(x0), sub(y1));
+    } else {
+        w.lineTo(sub(x0), sub(y1));
+        w.lineTo(sub(x1), sub(y1));
+        w.lineTo(sub(x1), sub(y0));
+    }
+}
+
+std::shared_ptr<ShapeDef> rectShape(double x0, double y0, double x1, double y1) {
+    GlyphOutlineWriter w(true);
+    addRect(w, x0, y0, x1, y1, true);
+    auto shape = parseGlyph(w.finish());
+    return shape ? std::move(*shape) : nullptr;
+}
+
+// A frame `t` wide just inside the rectangle: the inner contour runs the other way.
+std::shared_ptr<ShapeDef> frameShape(double x0, double y0, double x1, double y1, double t) {
+    GlyphOutlineWriter w(true);
+    addRect(w, x0, y0, x1, y1, true);
+    if (x1 - x0 > 2 * t && y1 - y0 > 2 * t) addRect(w, x0 + t, y0 + t, x1 - t, y1 - t, false);
+    auto shape = parseGlyph(w.finish());
+    return shape ? std::move(*shape) : nullptr;
+}
+
+}  // namespace
+
+void EditTextInstance::draw(const Matrix& toPixels, const ColorTransform& cx, PixelBuffer& target,
+                            ShapeRenderer& shapes) {
+    Impl& d = *impl_;
+    d.ensureLayout();
+    const Rect& b = d.bounds;
+    const double w = b.width(), h = b.height();
+    const Matrix origin = toPixels * Matrix::translate(b.xMin, b.yMin);
+    const Matrix outlines = origin * Matrix::scale(1 / kSubTwips, 1 / kSubTwips);
+    // The border is one pixel wide on screen, whatever the field's scale.
+    const double pixel = 1 / std::sqrt(std::max(std::abs(toPixels.determinant()), 1e-12));
+    if (d.decoratedVersion != d.layoutVersion || d.decoratedBounds != b || std::abs(d.borderWidth - pixel) > 1e-9) {
+        d.decoratedVersion = d.layoutVersion;
+        d.decoratedBounds = b;
+        d.borderWidth = pixel;
+        d.background = d.def->border && !b.empty() ? rectShape(0, 0, w, h) : nullptr;
+        d.border = d.def->border && !b.empty() ? frameShape(0, 0, w, h, pixel) : nullptr;
+        d.underlines.clear();
+        for (const TextUnderline& u : d.layout.underlines)
+            d.underlines.push_back(rectShape(u.x0, u.y, u.x1, u.y + u.thickness));
+    }
+    if (d.background) shapes.drawSolid(*d.background, outlines, cx.apply({255, 255, 255, 255}), target);
+
+    // Lines that start below the field are not drawn (Flash clips the field's text to its box).
+    const double bottom = h - kTextGutter;
+    for (const LaidGlyph& g : d.layout.glyphs) {
+        if (g.lineTop >= bottom && !d.def->autoSize) continue;
+        const ShapeDef* shape = g.source ? g.source->glyphShape(g.glyph) : nullptr;
+        if (!shape) continue;
+        Rgba color = cx.apply(g.color);
+        if (color.a == 0) continue;
+        double s = g.size / g.source->emSquare();
+        shapes.drawSolid(*shape, origin * Matrix{s, 0, 0, s, g.x, g.y}, color, target);
+    }
+    for (size_t i = 0; i < d.underlines.size(); ++i)
+        if (d.underlines[i]) shapes.drawSolid(*d.underlines[i], outlines, cx.apply(d.layout.underlines[i].color), target);
+    if (d.border) shapes.drawSolid(*d.border, outlines, cx.apply({0, 0, 0, 255}), target);
+}
+
+}  // namespace kelmora::player

@@ -1,0 +1,315 @@
+#include "player/text/HtmlText.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "player/text/Utf8.h"
+#include "util/TextNumber.h"
+
+namespace kelmora::player {
+
+namespace {
+
+struct Tag {
+    std::string name;  // lower case
+    bool closing = false, selfClosing = false;
+    std::vector<std::pair<std::string, std::string>> attributes;  // names lower case
+
+    std::string attribute(const char* key) const {
+        for (auto& [k, v] : attributes)
+            if (k == key) return v;
+        return {};
+    }
+    bool has(const char* key) const {
+        for (auto& [k, v] : attributes)
+            if (k == key) return true;
+        return false;
+    }
+};
+
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+Tag parseTag(std::string_view s) {
+    Tag tag;
+    size_t i = 0;
+    while (i < s.size() && isSpace(s[i])) ++i;
+    if (i < s.size() && s[i] == '/') { tag.closing = true; ++i; }
+    size_t start = i;
+    while (i < s.size() && !isSpace(s[i]) && s[i] != '/') ++i;
+    tag.name = toLower(s.substr(start, i - start));
+    while (i < s.size()) {
+        while (i < s.size() && isSpace(s[i])) ++i;
+        if (i >= s.size()) break;
+        if (s[i] == '/') { tag.selfClosing = true; ++i; continue; }
+        size_t ks = i;
+        while (i < s.size() && !isSpace(s[i]) && s[i] != '=' && s[i] != '/') ++i;
+        std::string key = toLower(s.substr(ks, i - ks));
+        while (i < s.size() && isSpace(s[i])) ++i;
+        std::string value;
+        if (i < s.size() && s[i] == '=') {
+            ++i;
+            while (i < s.size() && isSpace(s[i])) ++i;
+            if (i < s.size() && (s[i] == '"' || s[i] == '\'')) {
+                char q = s[i++];
+                size_t vs = i;
+                while (i < s.size() && s[i] != q) ++i;
+                value = std::string(s.substr(vs, i - vs));
+                if (i < s.size()) ++i;
+            } else {
+                size_t vs = i;
+                while (i < s.size() && !isSpace(s[i])) ++i;
+                value = std::string(s.substr(vs, i - vs));
+            }
+        }
+        if (key.empty()) { ++i; continue; }
+        tag.attributes.emplace_back(std::move(key), std::move(value));
+    }
+    return tag;
+}
+
+// Decodes the entity at html[pos] ('&'); returns its character and advances pos, or '&' alone.
+char32_t entity(std::string_view html, size_t& pos) {
+    size_t semi = html.find(';', pos);
+    if (semi == std::string_view::npos || semi - pos > 10) { ++pos; return U'&'; }
+    std::string name = toLower(html.substr(pos + 1, semi - pos - 1));
+    char32_t c = 0;
+    if (name == "lt") c = U'<';
+    else if (name == "gt") c = U'>';
+    else if (name == "amp") c = U'&';
+    else if (name == "quot") c = U'"';
+    else if (name == "apos") c = U'\'';
+    else if (name == "nbsp") c = 0xA0;
+    else if (name.size() > 1 && name[0] == '#') {
+        bool hex = name[1] == 'x';
+        auto digits = std::string_view(name).substr(hex ? 2 : 1);
+        unsigned long v = 0;
+        bool ok = !digits.empty();
+        for (char d : digits) {
+            int dv = d >= '0' && d <= '9' ? d - '0' : hex && d >= 'a' && d <= 'f' ? d - 'a' + 10 : -1;
+            if (dv < 0 || v > 0x10FFFF) { ok = false; break; }
+            v = v * (hex ? 16 : 10) + unsigned(dv);
+        }
+        if (ok && v > 0 && v <= 0x10FFFF) c = char32_t(v);
+    }
+    if (c == 0) { ++pos; return U'&'; }
+    pos = semi + 1;
+    return c;
+}
+
+bool parseColor(std::string v, Rgba& out) {
+    v = trim(v);
+    if (!v.empty() && v[0] == '#') v.erase(0, 1);
+    else if (v.size() > 2 && v[0] == '0' && (v[1] == 'x' || v[1] == 'X')) v.erase(0, 2);
+    if (v.empty() || v.size() > 6) return false;
+    unsigned long rgb = 0;
+    for (char d : v) {
+        int dv = d >= '0' && d <= '9' ? d - '0' : d >= 'a' && d <= 'f' ? d - 'a' + 10 : d >= 'A' && d <= 'F' ? d - 'A' + 10 : -1;
+        if (dv < 0) return false;
+        rgb = rgb * 16 + unsigned(dv);
+    }
+    out = {uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb), 255};
+    return true;
+}
+
+// Pixels in the markup, twips inside.
+bool pixelsAttr(const Tag& tag, const char* key, double& twips) {
+    if (!tag.has(key)) return false;
+    auto v = parseNumber(tag.attribute(key));
+    if (!v) return false;
+    twips = *v * kTwipsPerPixel;
+    return true;
+}
+
+class HtmlReader {
+public:
+    explicit HtmlReader(const TextFormat& base) { stack_.push_back({"", base}); }
+
+    void text(std::u32string_view s) {
+        if (s.empty()) return;
+        if (pendingBreak_) { out_.append(U"\r", top()); pendingBreak_ = false; }
+        out_.append(s, top());
+    }
+    void lineBreak() {
+        pendingBreak_ = false;
+        out_.append(U"\r", top());
+    }
+    void open(const Tag& tag) {
+        TextFormat f = top();
+        const std::string& n = tag.name;
+        if (n == "br" || n == "sbr") { lineBreak(); return; }
+        if (n == "p" || n == "li") {
+            if (!out_.chars.empty() && out_.chars.back() != U'\r') pendingBreak_ = true;
+            if (n == "li") f.bullet = true;
+            std::string align = toLower(tag.attribute("align"));
+            if (align == "left") f.align = TextAlign::Left;
+            else if (align == "right") f.align = TextAlign::Right;
+            else if (align == "center") f.align = TextAlign::Center;
+            else if (align == "justify") f.align = TextAlign::Justify;
+        } else if (n == "font") {
+            if (tag.has("face")) f.font = tag.attribute("face");
+            if (tag.has("color")) parseColor(tag.attribute("color"), f.color);
+            std::string size = trim(tag.attribute("size"));
+            if (!size.empty()) {
+                bool relative = size[0] == '+' || size[0] == '-';
+                double v = leadingNumber(size[0] == '+' ? std::string_view(size).substr(1) : std::string_view(size));
+                f.size = std::clamp((relative ? f.size / kTwipsPerPixel + v : v) * kTwipsPerPixel, 0.0, 127.0 * 20 * 20);
+            }
+        } else if (n == "b") {
+            f.bold = true;
+        } else if (n == "i") {
+            f.italic = true;
+        } else if (n == "u") {
+            f.underline = true;
+        } else if (n == "a") {
+            f.url = tag.attribute("href");
+            f.target = tag.attribute("target");
+        } else if (n == "textformat") {
+            pixelsAttr(tag, "leftmargin", f.leftMargin);
+            pixelsAttr(tag, "rightmargin", f.rightMargin);
+            pixelsAttr(tag, "indent", f.indent);
+            pixelsAttr(tag, "blockindent", f.blockIndent);
+            pixelsAttr(tag, "leading", f.leading);
+            if (tag.has("tabstops")) {
+                f.tabStops.clear();
+                std::string stops = tag.attribute("tabstops");
+                size_t pos = 0;
+                while (pos <= stops.size() && f.tabStops.size() < 64) {
+                    size_t comma = stops.find(',', pos);
+                    std::string part = stops.substr(pos, comma == std::string::npos ? std::string::npos : comma - pos);
+                    part.erase(std::remove_if(part.begin(), part.end(), [](char c) { return c == '[' || c == ']'; }),
+                               part.end());
+                    if (auto v = parseNumber(part)) f.tabStops.push_back(*v * kTwipsPerPixel);
+                    if (comma == std::string::npos) break;
+                    pos = comma + 1;
+                }
+            }
+        } else {
+            return;  // unknown tags (span, img, ...) change nothing
+        }
+        if (tag.selfClosing) return;
+        if (stack_.size() < 256) stack_.push_back({n, f});
+    }
+    void close(const std::string& name) {
+        for (size_t i = stack_.size(); i-- > 1;) {
+            if (stack_[i].first != name) continue;
+            stack_.resize(i);
+            if (name == "p" || name == "li") pendingBreak_ = true;
+            return;
+        }
+    }
+    StyledText take() { return std::move(out_); }
+
+private:
+    const TextFormat& top() const { return stack_.back().second; }
+    std::vector<std::pair<std::string, TextFormat>> stack_;
+    StyledText out_;
+    bool pendingBreak_ = false;
+};
+
+std::string escape(std::u32string_view s) {
+    std::string out;
+    for (char32_t c : s) {
+        switch (c) {
+        case U'<': out += "&lt;"; break;
+        case U'>': out += "&gt;"; break;
+        case U'&': out += "&amp;"; break;
+        case U'"': out += "&quot;"; break;
+        default: out += encodeUtf8(std::u32string_view(&c, 1));
+        }
+    }
+    return out;
+}
+
+const char* alignName(TextAlign a) {
+    switch (a) {
+    case TextAlign::Right: return "RIGHT";
+    case TextAlign::Center: return "CENTER";
+    case TextAlign::Justify: return "JUSTIFY";
+    default: return "LEFT";
+    }
+}
+
+std::string number(double v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%g", v);
+    return buf;
+}
+
+}  // namespace
+
+StyledText parseHtmlText(std::string_view html, const TextFormat& base) {
+    HtmlReader reader(base);
+    std::u32string run;
+    size_t i = 0;
+    auto flush = [&] {
+        reader.text(run);
+        run.clear();
+    };
+    while (i < html.size()) {
+        char c = html[i];
+        if (c == '<') {
+            size_t end = html.find('>', i);
+            if (end == std::string_view::npos) break;  // an unclosed tag ends the text
+            flush();
+            Tag tag = parseTag(html.substr(i + 1, end - i - 1));
+            if (tag.closing) reader.close(tag.name);
+            else reader.open(tag);
+            i = end + 1;
+        } else if (c == '&') {
+            run.push_back(entity(html, i));
+        } else if (c == '\r' || c == '\n') {
+            flush();
+            reader.lineBreak();
+            i += (c == '\r' && i + 1 < html.size() && html[i + 1] == '\n') ? 2 : 1;
+        } else {
+            size_t end = html.find_first_of("<&\r\n", i);
+            if (end == std::string_view::npos) end = html.size();
+            run += decodeUtf8(html.substr(i, end - i));
+            i = end;
+        }
+    }
+    flush();
+    return reader.take();
+}
+
+std::string toHtmlText(const StyledText& text) {
+    std::string out;
+    size_t i = 0;
+    const size_t n = text.chars.size();
+    for (;;) {
+        size_t end = text.chars.find(U'\r', i);
+        if (end == std::u32string::npos) end = n;
+        TextFormat para = i < n ? text.formatAt(std::min(i, n - 1)) : (text.formats.empty() ? TextFormat{} : text.formats.back());
+        out += std::string("<P ALIGN=\"") + alignName(para.align) + "\">";
+        size_t j = i;
+        if (j == end) {
+            const TextFormat& f = para;
+            char color[8];
+            std::snprintf(color, sizeof color, "%02X%02X%02X", f.color.r, f.color.g, f.color.b);
+            out += "<FONT FACE=\"" + f.font + "\" SIZE=\"" + number(f.size / kTwipsPerPixel) + "\" COLOR=\"#" + color +
+                   "\"></FONT>";
+        }
+        while (j < end) {
+            size_t k = j;
+            while (k < end && text.formatOf[k] == text.formatOf[j]) ++k;
+            const TextFormat& f = text.formatAt(j);
+            char color[8];
+            std::snprintf(color, sizeof color, "%02X%02X%02X", f.color.r, f.color.g, f.color.b);
+            std::string inner = escape(std::u32string_view(text.chars).substr(j, k - j));
+            if (f.underline) inner = "<U>" + inner + "</U>";
+            if (f.italic) inner = "<I>" + inner + "</I>";
+            if (f.bold) inner = "<B>" + inner + "</B>";
+            if (!f.url.empty()) inner = "<A HREF=\"" + f.url + "\" TARGET=\"" + f.target + "\">" + inner + "</A>";
+            out += "<FONT FACE=\"" + f.font + "\" SIZE=\"" + number(f.size / kTwipsPerPixel) + "\" COLOR=\"#" + color +
+                   "\">" + inner + "</FONT>";
+            j = k;
+        }
+        out += "</P>";
+        if (end >= n) break;
+        i = end + 1;
+    }
+    return out;
+}
+
+}  // namespace kelmora::player

@@ -1,0 +1,16 @@
+#pragma once
+// The HTML subset of Flash text fields: <p align>, <br>, <font face size color>, <b>, <i>, <u>,
+// <a href target>, <li>, <textformat>, and the entities &lt; &gt; &amp; &quot; &apos; &nbsp; &#N;.
+#include <string>
+#include <string_view>
+
+#include "player/text/TextFormat.h"
+
+namespace kelmora::player {
+
+// Unknown tags are ignored, their text kept; unclosed tags end with the text.
+StyledText parseHtmlText(std::string_view html, const TextFormat& base);
+// Flash's form: one <P ALIGN=..><FONT FACE=.. SIZE=.. COLOR=..>..</FONT></P> per paragraph.
+std::string toHtmlText(const StyledText& text);
+
+}  // namespace kelmora::player
