@@ -171,6 +171,11 @@ TEST(SwfMovie, PlaceAndRemove) {
               concat({B{0x9C, 0x11}, B{0x02, 0x6F, 2, 0, 'F', 'o', 'o', 0, 1, 0},
                       B{1, 1, 0, 0, 2, 0, 0, 0, 4, 0, 0x18}, B{3, 1, 0, 1, 2, 3, 4}}));
 
+    // HasImage with a character but no class name still writes the (empty) name.
+    Timeline img(10);
+    img.place(Place::add(1, 2).hasImage());
+    EXPECT_EQ(img.tagBytes(false), (B{0x87, 0x11, 0x02, 0x10, 2, 0, 0, 1, 0}));
+
     Timeline r(3);
     r.placeObject(1, 2, Matrix{}, ColorTransform::multiply(0.5, 1, 1)).removeObject(1, 2).removeObject2(2);
     EXPECT_EQ(r.tagBytes(false),

@@ -94,7 +94,8 @@ Bytes Place::encodePlaceObject3(int swfVersion) const {
         .flag(blendMode_.has_value())
         .flag(hasFilters_);
     w.u16(depth_);
-    if (className_) w.string(*className_);
+    // Readers expect a class name whenever HasImage and HasCharacter are both set.
+    if (className_ || (hasImage_ && characterId_)) w.string(className_.value_or(""));
     if (characterId_) w.u16(*characterId_);
     writeCommon(w);
     if (hasFilters_) writeFilterList(w, filters_);

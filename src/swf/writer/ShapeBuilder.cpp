@@ -136,8 +136,20 @@ ShapeBuilder& ShapeBuilder::curveTo(std::int32_t controlX, std::int32_t controlY
         return curveTo(c2x, c2y, anchorX, anchorY);
     }
     include(penX_, penY_);
-    include(controlX, controlY);
     include(anchorX, anchorY);
+    // The curve's own extremes, not its control point, so bounds match what is drawn.
+    for (int axis = 0; axis < 2; ++axis) {
+        const double p0 = axis == 0 ? penX_ : penY_;
+        const double p1 = axis == 0 ? controlX : controlY;
+        const double p2 = axis == 0 ? anchorX : anchorY;
+        const double denom = p0 - 2 * p1 + p2;
+        if (denom == 0) continue;
+        const double t = (p0 - p1) / denom;
+        if (t <= 0 || t >= 1) continue;
+        auto at = [t](double a, double b, double c) { return (1 - t) * (1 - t) * a + 2 * (1 - t) * t * b + t * t * c; };
+        include(static_cast<std::int32_t>(std::lround(at(penX_, controlX, anchorX))),
+                static_cast<std::int32_t>(std::lround(at(penY_, controlY, anchorY))));
+    }
     shape_.records.emplace_back(CurvedEdge{controlX - penX_, controlY - penY_, anchorX - controlX, anchorY - controlY});
     penX_ = anchorX;
     penY_ = anchorY;
@@ -200,6 +212,27 @@ ShapeBuilder& ShapeBuilder::record(const ShapeRecord& r) {
     flushPending();
     shape_.records.push_back(r);
     return *this;
+}
+
+Shape ShapeBuilder::filledRect(const Rect& twips, Rgba color) {
+    ShapeBuilder b;
+    b.fill0(b.addFill(FillStyle::solid(color)));
+    b.rect(twips.xMin, twips.yMin, twips.xMax - twips.xMin, twips.yMax - twips.yMin);
+    return b.build();
+}
+
+Shape ShapeBuilder::filledRectPx(double x, double y, double width, double height, Rgba color) {
+    ShapeBuilder b;
+    b.fill0(b.addFill(FillStyle::solid(color)));
+    b.rectPx(x, y, width, height);
+    return b.build();
+}
+
+Shape ShapeBuilder::filledCirclePx(double centerX, double centerY, double radius, Rgba color) {
+    ShapeBuilder b;
+    b.fill0(b.addFill(FillStyle::solid(color)));
+    b.circlePx(centerX, centerY, radius);
+    return b.build();
 }
 
 Shape ShapeBuilder::build() const {

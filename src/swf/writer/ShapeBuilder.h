@@ -51,9 +51,14 @@ public:
         return *this;
     }
 
+    // One-colour shapes without outline, the everyday test shapes.
+    static Shape filledRect(const Rect& twips, Rgba color);
+    static Shape filledRectPx(double x, double y, double width, double height, Rgba color);
+    static Shape filledCirclePx(double centerX, double centerY, double radius, Rgba color);
+
     std::pair<std::int32_t, std::int32_t> pen() const { return {penX_, penY_}; }
 
-    // The shape so far; bounds cover every edge point (control points included), and the shape
+    // The shape so far; edge bounds hold every edge (curves by their extremes), and the shape
     // bounds add half the widest line drawn.
     Shape build() const;
 

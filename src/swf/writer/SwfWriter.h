@@ -1,10 +1,25 @@
 #pragma once
 // Writes a whole SWF movie: the header and the main timeline's tags, uncompressed ("FWS"),
-// zlib-compressed ("CWS") or LZMA-compressed ("ZWS").
+// zlib-compressed ("CWS") or LZMA-compressed ("ZWS"). Including this header brings in the whole
+// writer. A typical test movie:
+//
+//   SwfWriter movie(8);
+//   movie.frameSizePixels(100, 100).frameRate(24);
+//   movie.setBackgroundColor(Rgba::fromRgb(0xFFFFFF))
+//       .defineShape(1, ShapeBuilder::filledRectPx(10, 10, 50, 50, Rgba::fromRgb(0xFF0000)))
+//       .place(Place::add(1, 1).matrix(Matrix::translatePixels(5, 0)))
+//       .doAction(ActionBuilder().push("hello").trace().end())
+//       .showFrame();
+//   Bytes file = movie.bytes();
+//
+// Writer misuse (a value that does not fit its field, a missing action label, too many
+// gradient stops) throws std::logic_error or std::out_of_range: a test movie that silently
+// differs from what its test asks for would be worse.
 #include <cstdint>
 #include <optional>
 #include <string>
 
+#include "swf/writer/ShapeBuilder.h"
 #include "swf/writer/Timeline.h"
 #include "util/Result.h"
 

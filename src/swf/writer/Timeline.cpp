@@ -122,6 +122,13 @@ Timeline& Timeline::defineShape(std::uint16_t id, const Shape& shape, int shapeV
     return tag(kCodes[v - 1], w.data());
 }
 
+Timeline& Timeline::defineScalingGrid(std::uint16_t characterId, const Rect& splitter) {
+    BitWriter w;
+    w.u16(characterId);
+    writeRect(w, splitter);
+    return tag(TagCode::DefineScalingGrid, w.data());
+}
+
 Timeline& Timeline::placeObject(std::uint16_t characterId, std::uint16_t depth, const Matrix& matrix,
                                 const std::optional<ColorTransform>& cxform) {
     BitWriter w;
