@@ -1,0 +1,127 @@
+// Variable lookup along the scope chain, and the slash/dot path forms of SWF 4 and 5.
+#include "player/avm1/Frame.h"
+
+namespace kelmora::player::avm1 {
+
+namespace {
+// Splits "path:var" / "path.var" into the object path and the member name; false for a plain name.
+bool splitPath(std::string_view name, std::string_view& path, std::string_view& member) {
+    size_t colon = name.rfind(':');
+    if (colon != std::string_view::npos) {
+        path = name.substr(0, colon);
+        member = name.substr(colon + 1);
+        return true;
+    }
+    size_t dot = name.rfind('.');
+    if (dot != std::string_view::npos && dot > 0 && dot + 1 < name.size()) {
+        path = name.substr(0, dot);
+        member = name.substr(dot + 1);
+        return true;
+    }
+    return false;
+}
+
+Object* baseClip(Interpreter& in, Frame& f) {
+    if (f.target != kNoClip) return in.clipObject(f.target);
+    return f.scope.empty() ? in.global() : f.scope.front();
+}
+
+// The object a path names: a slash path is a clip path; a dot path starts at a variable.
+Value resolvePathObject(Interpreter& in, Frame& f, std::string_view path) {
+    if (path.empty()) return Value(baseClip(in, f));
+    if (path.find('/') != std::string_view::npos || path[0] == '.') {
+        ClipId c = in.resolveTarget(f.target, path);
+        return c ? Value(in.clipObject(c)) : Value();
+    }
+    size_t dot = path.find('.');
+    Value v = getVariable(in, f, path.substr(0, dot));
+    while (dot != std::string_view::npos) {
+        size_t next = path.find('.', dot + 1);
+        std::string_view seg = path.substr(dot + 1, next == std::string_view::npos ? std::string_view::npos : next - dot - 1);
+        v = in.getMember(v, seg);
+        dot = next;
+    }
+    return v;
+}
+
+bool isPlainName(std::string_view name) {
+    return name.find_first_of(":/.") == std::string_view::npos || name == "." || name == "..";
+}
+}  // namespace
+
+Object* superObject(Interpreter& in, Frame& f) {
+    if (!f.superProto) return nullptr;
+    Object* s = in.heap().make(ObjectKind::Super, f.superProto);
+    s->primitive = f.self;
+    return s;
+}
+
+Value getVariable(Interpreter& in, Frame& f, std::string_view name, Value* thisOut) {
+    if (!isPlainName(name)) {
+        if (name.find('/') != std::string_view::npos && name.find(':') == std::string_view::npos) {
+            ClipId c = in.resolveTarget(f.target, name);
+            return c ? Value(in.clipObject(c)) : Value();
+        }
+        std::string_view path, member;
+        if (splitPath(name, path, member)) {
+            Value obj = resolvePathObject(in, f, path);
+            if (thisOut) *thisOut = obj;
+            return in.getMember(obj, member);
+        }
+    }
+    NameEqual eq{false};
+    if (eq(name, "this")) return f.self;
+    if (eq(name, "_global") && f.version >= 6) return Value(in.global());
+    if (eq(name, "super") && f.superProto) return Value(superObject(in, f));
+    for (auto it = f.scope.rbegin(); it != f.scope.rend(); ++it) {
+        if (in.hasProperty(*it, name)) {
+            if (thisOut && *it != f.activation) *thisOut = Value(*it);
+            return in.getMember(*it, name);
+        }
+    }
+    if (eq(name, "_root") || eq(name, "_parent") || (name.size() > 6 && eq(name.substr(0, 6), "_level"))) {
+        if (f.target != kNoClip) return in.getMember(in.clipObject(f.target), name);
+        if (eq(name, "_root") || eq(name, "_level0")) {
+            ClipId l = in.host().level(0);
+            return l ? Value(in.clipObject(l)) : Value();
+        }
+        return Value();
+    }
+    if (in.hasProperty(in.global(), name)) return in.getMember(in.global(), name);
+    return Value();
+}
+
+void setVariable(Interpreter& in, Frame& f, std::string_view name, const Value& value) {
+    if (!isPlainName(name)) {
+        std::string_view path, member;
+        if (splitPath(name, path, member)) {
+            Value obj = resolvePathObject(in, f, path);
+            in.setMember(obj, member, value);
+            return;
+        }
+    }
+    for (auto it = f.scope.rbegin(); it != f.scope.rend(); ++it) {
+        Object* o = *it;
+        if (o->findOwn(name) || (o->kind() == ObjectKind::Clip && in.hasProperty(o, name))) {
+            in.setMember(o, name, value);
+            return;
+        }
+    }
+    // Not declared anywhere: it becomes a variable of the timeline.
+    in.setMember(f.scope.empty() ? baseClip(in, f) : f.scope.front(), name, value);
+}
+
+void defineLocal(Interpreter& in, Frame& f, std::string_view name, const Value& value) {
+    Object* where = f.activation ? f.activation : (f.scope.empty() ? baseClip(in, f) : f.scope.front());
+    if (f.activation) where->setOwn(name, value);
+    else in.setMember(where, name, value);
+}
+
+bool deleteVariable(Interpreter& in, Frame& f, std::string_view name) {
+    for (auto it = f.scope.rbegin(); it != f.scope.rend(); ++it)
+        if ((*it)->findOwn(name)) return (*it)->removeOwn(name);
+    if (in.global()->findOwn(name)) return in.global()->removeOwn(name);
+    return false;
+}
+
+}  // namespace kelmora::player::avm1
