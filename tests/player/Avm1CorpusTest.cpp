@@ -116,7 +116,13 @@ bool runCase(const fs::path& dir, const CorpusCase& c) {
     host.in = &in;
     host.swfVersion = version;
     host.play(c.frames);
-    return normalise(host.output()) == normalise(readFile(dir / "output.txt"));
+    bool same = normalise(host.output()) == normalise(readFile(dir / "output.txt"));
+    if (const char* dump = std::getenv("KELMORA_AVM1_DUMP"); dump && !same) {
+        fs::path out = fs::path(dump) / c.id;
+        fs::create_directories(out.parent_path());
+        std::ofstream(out.string() + ".txt") << host.output();
+    }
+    return same;
 }
 
 TEST(Avm1CorpusTest, TracesOfListedMoviesMatchTheReference) {
@@ -142,5 +148,31 @@ TEST(Avm1CorpusTest, TracesOfListedMoviesMatchTheReference) {
     }
 }
 
+}  // namespace
+}  // namespace kelmora::player::avm1
+
+namespace kelmora::player::avm1 {
+namespace {
+// Prints our trace of one case next to the reference (KELMORA_AVM1_CASE=avm1/add).
+TEST(Avm1CorpusTest, ShowOneCase) {
+    const char* corpus = std::getenv("KELMORA_CORPUS");
+    const char* id = std::getenv("KELMORA_AVM1_CASE");
+    if (!corpus || !id) GTEST_SKIP();
+    fs::path dir = fs::path(corpus) / id;
+    std::string file = readFile(dir / "test.swf");
+    std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(file.data()), file.size());
+    auto movie = swf::decompressMovie(bytes);
+    ASSERT_TRUE(movie.ok());
+    testing::FakeHost host;
+    int version = 0;
+    loadFrames(*movie, host, version);
+    Interpreter in(host, version);
+    host.in = &in;
+    host.swfVersion = version;
+    const char* frames = std::getenv("KELMORA_AVM1_FRAMES");
+    host.play(frames ? std::atoi(frames) : 1);
+    std::ofstream(std::string("/tmp/avm1-ours.txt")) << host.output();
+    for (auto& e : host.errors) std::printf("error: %s\n", e.c_str());
+}
 }  // namespace
 }  // namespace kelmora::player::avm1

@@ -98,7 +98,8 @@ void executeAction(Interpreter& in, Frame& f, uint8_t code, std::span<const uint
         return;
     // Arithmetic (SWF 4 numbers).
     case 0x0A: case 0x0B: case 0x0C: case 0x0D: {
-        double b = in.toNumber(pop(in, f)), a = in.toNumber(pop(in, f));
+        Value vb = pop(in, f), va = pop(in, f);
+        double a = in.toNumber(va), b = in.toNumber(vb);
         double r = 0;
         switch (code) {
         case 0x0A: r = a + b; break;
@@ -115,28 +116,33 @@ void executeAction(Interpreter& in, Frame& f, uint8_t code, std::span<const uint
         return;
     }
     case 0x3F: {  // Modulo
-        double b = in.toNumber(pop(in, f)), a = in.toNumber(pop(in, f));
+        Value vb = pop(in, f), va = pop(in, f);
+        double a = in.toNumber(va), b = in.toNumber(vb);
         push(in, Value(std::fmod(a, b)));
         return;
     }
     case 0x0E: {  // Equals (numbers)
-        double b = in.toNumber(pop(in, f)), a = in.toNumber(pop(in, f));
+        Value vb = pop(in, f), va = pop(in, f);
+        double a = in.toNumber(va), b = in.toNumber(vb);
         pushBool(in, f, a == b);
         return;
     }
     case 0x0F: {  // Less (numbers)
-        double b = in.toNumber(pop(in, f)), a = in.toNumber(pop(in, f));
+        Value vb = pop(in, f), va = pop(in, f);
+        double a = in.toNumber(va), b = in.toNumber(vb);
         pushBool(in, f, a < b);
         return;
     }
     case 0x10: case 0x11: {  // And, Or
-        bool b = in.toBoolean(pop(in, f)), a = in.toBoolean(pop(in, f));
+        Value vb = pop(in, f), va = pop(in, f);
+        bool a = in.toBoolean(va), b = in.toBoolean(vb);
         pushBool(in, f, code == 0x10 ? (a && b) : (a || b));
         return;
     }
     case 0x12: pushBool(in, f, !in.toBoolean(pop(in, f))); return;  // Not
     case 0x13: case 0x29: case 0x68: {  // StringEquals, StringLess, StringGreater
-        std::string b = in.toString(pop(in, f)), a = in.toString(pop(in, f));
+        Value vb = pop(in, f), va = pop(in, f);
+        std::string a = in.toString(va), b = in.toString(vb);
         pushBool(in, f, code == 0x13 ? a == b : code == 0x29 ? a < b : a > b);
         return;
     }
@@ -148,7 +154,8 @@ void executeAction(Interpreter& in, Frame& f, uint8_t code, std::span<const uint
         return;
     }
     case 0x21: {  // StringAdd
-        std::string b = in.toString(pop(in, f)), a = in.toString(pop(in, f));
+        Value vb = pop(in, f), va = pop(in, f);
+        std::string a = in.toString(va), b = in.toString(vb);
         if (a.size() + b.size() > in.limits().maxStringLength) {
             in.abort("A script built a text longer than the limit.");
             return;
@@ -213,7 +220,8 @@ void executeAction(Interpreter& in, Frame& f, uint8_t code, std::span<const uint
     case 0x50: push(in, Value(in.toNumber(pop(in, f)) + 1)); return;
     case 0x51: push(in, Value(in.toNumber(pop(in, f)) - 1)); return;
     case 0x60: case 0x61: case 0x62: case 0x63: case 0x64: case 0x65: {
-        int32_t b = in.toInt(pop(in, f)), a = in.toInt(pop(in, f));
+        Value vb = pop(in, f), va = pop(in, f);
+        int32_t a = in.toInt(va), b = in.toInt(vb);
         double r = 0;
         switch (code) {
         case 0x60: r = a & b; break;

@@ -24,10 +24,19 @@ ClipId clipOf(Interpreter& in, Frame& f, const Value& v) {
     return in.resolveTarget(f.target, path);
 }
 
+// Inside tellTarget the scope chain is the target clip alone (then _global); leaving it
+// brings the frame's own chain back.
 void setTarget(Interpreter& in, Frame& f, ClipId clip, bool found) {
+    bool back = clip == f.originalTarget || !found;
     f.target = found ? clip : f.originalTarget;
-    // On a timeline the target is also where variables live.
-    if (!f.activation && !f.scope.empty() && f.target != kNoClip) f.scope.front() = in.clipObject(f.target);
+    if (back) {
+        if (f.inTellTarget) f.scope = std::move(f.savedScope);
+        f.inTellTarget = false;
+        return;
+    }
+    if (!f.inTellTarget) f.savedScope = f.scope;
+    f.inTellTarget = true;
+    f.scope.assign(1, in.clipObject(f.target));
 }
 
 void skipActions(Frame& f, size_t count) {

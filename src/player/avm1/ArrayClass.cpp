@@ -32,6 +32,8 @@ std::vector<Value> elements(Interpreter& in, Object* o) {
 }
 
 void assign(Interpreter& in, Object* o, const std::vector<Value>& items) {
+    // Elements are written anew, so enumeration sees them in index order.
+    for (uint32_t i = 0; i < items.size(); ++i) o->removeOwn(std::to_string(i));
     for (uint32_t i = 0; i < items.size(); ++i) put(in, o, i, items[i]);
     in.setMember(o, "length", Value(static_cast<double>(items.size())));
 }

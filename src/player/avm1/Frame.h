@@ -38,6 +38,8 @@ struct Frame {
     std::vector<Value> registers;
     std::shared_ptr<const std::vector<std::string>> constants;
     std::vector<Block> blocks;
+    std::vector<Object*> savedScope;  // the scope chain outside a tellTarget
+    bool inTellTarget = false;
     size_t stackBase = 0;
     Object* callee = nullptr;
     Object* superProto = nullptr;  // where `super` looks, null outside methods

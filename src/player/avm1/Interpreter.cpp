@@ -13,7 +13,7 @@ Interpreter::Interpreter(Host& host, int swfVersion, Limits limits)
     : host_(host), swfVersion_(swfVersion), limits_(limits), heap_(swfVersion >= 7, limits.maxObjects) {
     objectPrototype = heap_.make(ObjectKind::Plain, nullptr);
     functionPrototype = heap_.make(ObjectKind::Plain, objectPrototype);
-    global_ = heap_.make(ObjectKind::Plain, objectPrototype);
+    global_ = heap_.make(ObjectKind::Plain, nullptr);  // _global has no prototype
     globalRegisters_.resize(4);
     installObjectClass(*this);
     installArrayClass(*this);
@@ -154,6 +154,7 @@ void Interpreter::markRoots(const std::function<void(Object*)>& mark) {
     if (thrown_) Heap::markValue(*thrown_, mark);
     for (Frame* f : frames_) {
         for (Object* o : f->scope) mark(o);
+        for (Object* o : f->savedScope) mark(o);
         mark(f->activation);
         mark(f->callee);
         mark(f->superProto);
@@ -350,6 +351,9 @@ bool Interpreter::strictEquals(const Value& a, const Value& b) const {
 bool Interpreter::equals(const Value& a, const Value& b) {
     if (a.type() == b.type()) return strictEquals(a, b);
     if (a.isNullish() && b.isNullish()) return true;
+    // An object without valueOf/toString (like _global) has no primitive and equals undefined.
+    if (a.isObject() && b.isNullish()) return toPrimitive(a).isNullish();
+    if (b.isObject() && a.isNullish()) return toPrimitive(b).isNullish();
     if (a.isNullish() || b.isNullish()) return false;
     if (a.isBoolean()) return equals(Value(a.boolean() ? 1.0 : 0.0), b);
     if (b.isBoolean()) return equals(a, Value(b.boolean() ? 1.0 : 0.0));

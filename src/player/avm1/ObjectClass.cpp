@@ -31,6 +31,8 @@ Value hasOwnProperty(Interpreter& in, const Value& self, std::span<const Value> 
     Object* o = self.object();
     if (!o || args.empty()) return Value(false);
     std::string name = in.toString(args[0]);
+    if (name.empty()) return Value(false);
+    if (name == "__proto__") return Value(o->proto() != nullptr);
     if (o->kind() == ObjectKind::Array && name == "length") return Value(true);
     return Value(o->findOwn(name) != nullptr);
 }
@@ -104,7 +106,10 @@ Value registerClass(Interpreter& in, const Value&, std::span<const Value> args) 
     return Value(true);
 }
 
-Value functionCtor(Interpreter& in, const Value&, std::span<const Value>) { return Value(in.newObject()); }
+Value functionCtor(Interpreter& in, const Value&, std::span<const Value> args) {
+    if (!args.empty() && args[0].isObject()) return args[0];
+    return Value(in.newObject());
+}
 
 Value functionCall(Interpreter& in, const Value& self, std::span<const Value> args) {
     Value thisArg = arg(args, 0);

@@ -81,12 +81,22 @@ double stringToNumber(std::string_view s, int swfVersion) {
     size_t i = 0;
     while (i < s.size() && isBlank(s[i])) ++i;
     s.remove_prefix(i);
-    if (s.empty()) return swfVersion >= 5 ? nan : 0.0;
+    if (swfVersion < 5) {
+        // SWF 4 reads the leading number and ignores the rest; no number at all is 0.
+        std::string text(s);
+        char* endp = nullptr;
+        double v = std::strtod(text.c_str(), &endp);
+        if (endp == text.c_str() || !std::isfinite(v)) return 0.0;
+        // strtod also reads hex and "inf"; SWF 4 knows only decimals.
+        for (const char* p = text.c_str(); p < endp; ++p)
+            if (*p == 'x' || *p == 'X' || *p == 'i' || *p == 'I' || *p == 'n' || *p == 'N') return 0.0;
+        return v;
+    }
+    if (s.empty()) return nan;
     bool negative = false;
     std::string_view body = s;
     if (body[0] == '-' || body[0] == '+') { negative = body[0] == '-'; body.remove_prefix(1); }
-    if (body.size() >= 2 && body[0] == '0' && (body[1] == 'x' || body[1] == 'X')) {
-        if (swfVersion < 6 && (s[0] == '-' || s[0] == '+')) return nan;
+    if (swfVersion >= 6 && body.size() >= 2 && body[0] == '0' && (body[1] == 'x' || body[1] == 'X')) {
         body.remove_prefix(2);
         if (body.empty()) return nan;
         double v = 0;
@@ -98,6 +108,16 @@ double stringToNumber(std::string_view s, int swfVersion) {
         // Hex text is read as a 32-bit signed integer.
         v = static_cast<double>(static_cast<int32_t>(static_cast<uint32_t>(std::fmod(v, 4294967296.0))));
         return negative ? -v : v;
+    }
+    if (swfVersion >= 6 && body.size() >= 2 && body[0] == '0') {
+        // A leading zero followed only by octal digits is an octal number.
+        bool octal = true;
+        double v = 0;
+        for (char c : body.substr(1)) {
+            if (c < '0' || c > '7') { octal = false; break; }
+            v = v * 8 + (c - '0');
+        }
+        if (octal) return negative ? -v : v;
     }
     // Decimal: digits, one point, an optional exponent; nothing may follow.
     size_t j = 0, digits = 0;

@@ -33,15 +33,30 @@ Value resolvePathObject(Interpreter& in, Frame& f, std::string_view path) {
         ClipId c = in.resolveTarget(f.target, path);
         return c ? Value(in.clipObject(c)) : Value();
     }
-    size_t dot = path.find('.');
-    Value v = getVariable(in, f, path.substr(0, dot));
-    while (dot != std::string_view::npos) {
-        size_t next = path.find('.', dot + 1);
-        std::string_view seg = path.substr(dot + 1, next == std::string_view::npos ? std::string_view::npos : next - dot - 1);
-        v = in.getMember(v, seg);
-        dot = next;
+    std::vector<std::string_view> segs;
+    for (size_t start = 0;;) {
+        size_t dot = path.find('.', start);
+        segs.push_back(path.substr(start, dot == std::string_view::npos ? std::string_view::npos : dot - start));
+        if (dot == std::string_view::npos) break;
+        start = dot + 1;
     }
-    return v;
+    auto walk = [&](Value v) -> Value {
+        for (size_t i = 1; i < segs.size() && v.isObject(); ++i) v = in.getMember(v, segs[i]);
+        return v;
+    };
+    NameEqual eq{false};
+    std::string_view first = segs[0];
+    if (eq(first, "this") || eq(first, "_root") || eq(first, "_parent") || eq(first, "_global") ||
+        (first.size() > 6 && eq(first.substr(0, 6), "_level")))
+        return walk(getVariable(in, f, first));
+    // Each scope is tried with the whole path; the first that leads to an object wins.
+    for (auto it = f.scope.rbegin(); it != f.scope.rend(); ++it) {
+        if (!in.hasProperty(*it, first)) continue;
+        Value v = walk(in.getMember(*it, first));
+        if (v.isObject()) return v;
+    }
+    if (in.hasProperty(in.global(), first)) return walk(in.getMember(in.global(), first));
+    return Value();
 }
 
 bool isPlainName(std::string_view name) {
@@ -87,7 +102,8 @@ Value getVariable(Interpreter& in, Frame& f, std::string_view name, Value* thisO
         }
         return Value();
     }
-    if (in.hasProperty(in.global(), name)) return in.getMember(in.global(), name);
+    // SWF 4 movies know no global objects (NaN, Infinity, classes).
+    if (f.version >= 5 && in.hasProperty(in.global(), name)) return in.getMember(in.global(), name);
     return Value();
 }
 
@@ -118,6 +134,11 @@ void defineLocal(Interpreter& in, Frame& f, std::string_view name, const Value& 
 }
 
 bool deleteVariable(Interpreter& in, Frame& f, std::string_view name) {
+    std::string_view path, member;
+    if (!isPlainName(name) && splitPath(name, path, member)) {
+        Value obj = resolvePathObject(in, f, path);
+        return in.deleteMember(obj.object(), member);
+    }
     for (auto it = f.scope.rbegin(); it != f.scope.rend(); ++it)
         if ((*it)->findOwn(name)) return (*it)->removeOwn(name);
     if (in.global()->findOwn(name)) return in.global()->removeOwn(name);
