@@ -189,9 +189,11 @@ bool executeObjectAction(Interpreter& in, Frame& f, uint8_t code, std::span<cons
     }
     case 0x41: {  // DefineLocal2
         std::string name = in.toString(pop(in, f));
-        Object* where = f.activation ? f.activation : nullptr;
-        if (where && !where->findOwn(name)) where->setOwn(name, Value());
-        else if (!where && !f.scope.empty() && !f.scope.front()->findOwn(name)) in.setMember(f.scope.front(), name, Value());
+        Object* where = f.activation ? f.activation : (f.scope.empty() ? nullptr : f.scope.front());
+        if (where && !in.hasProperty(where, name)) {
+            if (f.activation) where->setOwn(name, Value());
+            else in.setMember(where, name, Value());
+        }
         return true;
     }
     case 0x46: {  // Enumerate

@@ -263,7 +263,8 @@ std::string Interpreter::toString(const Value& v) {
             // Clips print as their path unless a script replaced toString.
             if (!s.object() || s.object()->native) return targetPath(o->clip, false);
         }
-        Value r = callMethodOf(v, "toString", {});
+        Value fn = getMember(v, "toString");
+        Value r = fn.object() && fn.object()->callable() ? callMethodOf(v, "toString", {}) : Value(o);
         if (r.isObject() || unwinding()) return o->callable() ? "[type Function]" : "[type Object]";
         if (r.isUndefined()) return swfVersion_ >= 7 ? "undefined" : "";
         return toString(r);
@@ -288,15 +289,10 @@ bool Interpreter::toBoolean(const Value& v) const {
     return false;
 }
 
+// valueOf's result, which may still be an object (the default valueOf returns `this`).
 Value Interpreter::toPrimitive(const Value& v) {
     if (!v.isObject()) return v;
-    Object* o = v.object();
-    if (o->kind() == ObjectKind::Clip) return toString(v);
-    Value r = callMethodOf(v, o->kind() == ObjectKind::Date ? "toString" : "valueOf", {});
-    if (!r.isObject()) return r;
-    if (!r.isObject() || unwinding()) return r;
-    Value s = callMethodOf(v, "toString", {});
-    return s;
+    return callMethodOf(v, "valueOf", {});
 }
 
 Object* Interpreter::toObject(const Value& v) {
@@ -349,6 +345,8 @@ bool Interpreter::strictEquals(const Value& a, const Value& b) const {
 }
 
 bool Interpreter::equals(const Value& a, const Value& b) {
+    // The player's Equals2 finds NaN equal to NaN.
+    if (a.isNumber() && b.isNumber() && std::isnan(a.number()) && std::isnan(b.number())) return true;
     if (a.type() == b.type()) return strictEquals(a, b);
     if (a.isNullish() && b.isNullish()) return true;
     // An object without valueOf/toString (like _global) has no primitive and equals undefined.
@@ -361,11 +359,13 @@ bool Interpreter::equals(const Value& a, const Value& b) {
     if (a.isString() && b.isNumber()) return stringToNumber(a.string(), swfVersion_) == b.number();
     if (a.isObject() && !b.isObject()) {
         Value p = toPrimitive(a);
-        return !p.isObject() && equals(p, b);
+        if (p.isObject()) p = Value(toString(a));
+        return equals(p, b);
     }
     if (b.isObject() && !a.isObject()) {
         Value p = toPrimitive(b);
-        return !p.isObject() && equals(a, p);
+        if (p.isObject()) p = Value(toString(b));
+        return equals(a, p);
     }
     return false;
 }
@@ -380,7 +380,7 @@ Value Interpreter::lessThan(const Value& a, const Value& b) {
 
 Value Interpreter::add(const Value& a, const Value& b) {
     Value pa = toPrimitive(a), pb = toPrimitive(b);
-    if (pa.isString() || pb.isString()) {
+    if (pa.isString() || pb.isString() || pa.isObject() || pb.isObject()) {
         std::string s = toString(pa);
         std::string t = toString(pb);
         if (s.size() + t.size() > limits_.maxStringLength) {

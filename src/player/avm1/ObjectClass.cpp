@@ -108,7 +108,7 @@ Value registerClass(Interpreter& in, const Value&, std::span<const Value> args) 
 
 Value functionCtor(Interpreter& in, const Value&, std::span<const Value> args) {
     if (!args.empty() && args[0].isObject()) return args[0];
-    return Value(in.newObject());
+    return Value(in.heap().make(ObjectKind::Plain, nullptr));
 }
 
 Value functionCall(Interpreter& in, const Value& self, std::span<const Value> args) {
