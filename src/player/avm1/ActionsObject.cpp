@@ -78,8 +78,9 @@ void callMethodAction(Interpreter& in, Frame& f) {
     Object* o = object.object();
     if (o && o->kind() == ObjectKind::Super) {
         // super(...) runs the parent constructor, super.m() a parent method, both on `this`.
+        // The parent constructor is found from the method's own holder (Extends put it there).
         std::string_view member = name.empty() ? std::string_view("__constructor__") : std::string_view(name);
-        Object* owner = findOwner(o->proto(), member);
+        Object* owner = findOwner(name.empty() ? o->home : o->proto(), member);
         Value fn = owner ? in.getMember(owner, member) : Value();
         Object* fo = fn.object();
         if (!fo || !fo->callable()) {
@@ -90,8 +91,8 @@ void callMethodAction(Interpreter& in, Frame& f) {
             push(in, fo->native(in, o->primitive, args));
             return;
         }
-        // The next super up starts above the object that held the called function.
-        push(in, in.callWithSuper(fo, o->primitive, args, owner->proto()));
+        Object* nextHome = name.empty() ? in.getMember(fo, "prototype").object() : owner;
+        push(in, in.callWithHome(fo, o->primitive, args, nextHome));
         return;
     }
     if (name.empty()) {

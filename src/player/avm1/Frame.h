@@ -42,7 +42,7 @@ struct Frame {
     bool inTellTarget = false;
     size_t stackBase = 0;
     Object* callee = nullptr;
-    Object* superProto = nullptr;  // where `super` looks, null outside methods
+    Object* home = nullptr;  // the object that holds the running method; `super` starts above it
     Value arguments;
     bool returned = false;
     Value returnValue;

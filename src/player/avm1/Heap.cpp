@@ -21,6 +21,7 @@ void Heap::collect(const std::function<void(const std::function<void(Object*)>& 
         Object* o = work.back();
         work.pop_back();
         mark(o->proto());
+        mark(o->home);
         for (const Property& p : o->rawProperties()) {
             if (p.deleted) continue;
             markValue(p.value, mark);

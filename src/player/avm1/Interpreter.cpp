@@ -157,7 +157,7 @@ void Interpreter::markRoots(const std::function<void(Object*)>& mark) {
         for (Object* o : f->savedScope) mark(o);
         mark(f->activation);
         mark(f->callee);
-        mark(f->superProto);
+        mark(f->home);
         Heap::markValue(f->self, mark);
         Heap::markValue(f->arguments, mark);
         Heap::markValue(f->returnValue, mark);

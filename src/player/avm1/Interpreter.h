@@ -106,8 +106,8 @@ public:
     Value call(const Value& fn, const Value& self, std::span<const Value> args);
     Value callMethodOf(const Value& object, std::string_view name, std::span<const Value> args);
     Value construct(const Value& ctor, std::span<const Value> args);
-    // Calls a script or native function with an explicit start for its `super` lookups.
-    Value callWithSuper(Object* fn, const Value& self, std::span<const Value> args, Object* superProto);
+    // Calls a script or native function whose `super` starts above `home`.
+    Value callWithHome(Object* fn, const Value& self, std::span<const Value> args, Object* home);
     bool instanceOf(const Value& v, Object* ctor);
 
     bool equals(const Value& a, const Value& b);      // ActionEquals2

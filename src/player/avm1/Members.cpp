@@ -195,9 +195,9 @@ Value Interpreter::call(const Value& fnValue, const Value& self, std::span<const
     Object* fn = fnValue.object();
     if (!fn || !fn->callable() || aborted_) return Value();
     if (fn->native) return fn->native(*this, self, args);
-    Object* superProto = nullptr;
-    if (Object* s = self.object()) superProto = s->proto() ? s->proto()->proto() : nullptr;
-    return callScript(fn, self, args, superProto);
+    Object* home = nullptr;
+    if (Object* s = self.object()) home = s->proto();
+    return callScript(fn, self, args, home);
 }
 
 Value Interpreter::callMethodOf(const Value& object, std::string_view name, std::span<const Value> args) {
@@ -205,20 +205,20 @@ Value Interpreter::callMethodOf(const Value& object, std::string_view name, std:
     if (!fn.object() || !fn.object()->callable()) return Value();
     if (fn.object()->native) return fn.object()->native(*this, object, args);
     // `super` inside the method starts above the object that holds it.
-    Object* superProto = nullptr;
+    Object* home = nullptr;
     if (Object* o = object.object()) {
         Object* p = o;
         for (int d = 0; p && d < kMaxProtoDepth; ++d, p = p->proto())
             if (p->findOwn(name)) break;
-        superProto = p ? p->proto() : nullptr;
+        home = p;
     }
-    return callScript(fn.object(), object, args, superProto);
+    return callScript(fn.object(), object, args, home);
 }
 
-Value Interpreter::callWithSuper(Object* fn, const Value& self, std::span<const Value> args, Object* superProto) {
+Value Interpreter::callWithHome(Object* fn, const Value& self, std::span<const Value> args, Object* home) {
     if (!fn || !fn->callable() || aborted_) return Value();
     if (fn->native) return fn->native(*this, self, args);
-    return callScript(fn, self, args, superProto);
+    return callScript(fn, self, args, home);
 }
 
 Value Interpreter::construct(const Value& ctorValue, std::span<const Value> args) {
@@ -230,7 +230,7 @@ Value Interpreter::construct(const Value& ctorValue, std::span<const Value> args
     obj->define("__constructor__", ctor, kDontEnum);
     if (swfVersion_ < 7) obj->define("constructor", ctor, kDontEnum);
     if (ctor->native) ctor->native(*this, obj, args);
-    else callScript(ctor, obj, args, obj->proto() ? obj->proto()->proto() : nullptr);
+    else callScript(ctor, obj, args, obj->proto());
     return obj;
 }
 
@@ -250,7 +250,7 @@ bool Interpreter::instanceOf(const Value& v, Object* ctor) {
     return false;
 }
 
-Value Interpreter::callScript(Object* fn, const Value& self, std::span<const Value> args, Object* superProto) {
+Value Interpreter::callScript(Object* fn, const Value& self, std::span<const Value> args, Object* home) {
     const ScriptFunction& sf = *fn->script;
     if (static_cast<int>(frames_.size()) >= limits_.maxCallDepth) {
         abort("256 levels of recursion were exceeded in one action list.");
@@ -266,7 +266,7 @@ Value Interpreter::callScript(Object* fn, const Value& self, std::span<const Val
     f.scope.push_back(f.activation);
     f.self = self;
     f.callee = fn;
-    f.superProto = superProto;
+    f.home = home;
     f.constants = sf.constants;
     ClipId definer = sf.target && sf.target->kind() == ObjectKind::Clip ? sf.target->clip : kNoClip;
     if (definer != kNoClip && !host_.exists(definer)) {
@@ -283,8 +283,9 @@ Value Interpreter::callScript(Object* fn, const Value& self, std::span<const Val
     Object* superObj = nullptr;
     auto makeSuper = [&]() {
         if (!superObj) {
-            superObj = heap_.make(ObjectKind::Super, superProto);
+            superObj = heap_.make(ObjectKind::Super, home->proto());
             superObj->primitive = self;
+            superObj->home = home;
         }
         return superObj;
     };
@@ -303,7 +304,7 @@ Value Interpreter::callScript(Object* fn, const Value& self, std::span<const Val
         if (fl & 0x01) preload(self);
         if (fl & 0x04) preload(Value(argsObj));
         else if (!(fl & 0x08)) f.activation->setOwn("arguments", argsObj);
-        if (fl & 0x10) preload(superProto ? Value(makeSuper()) : Value());
+        if (fl & 0x10) preload(home ? Value(makeSuper()) : Value());
         ClipId root = f.target ? host_.rootOf(f.target) : kNoClip;
         if (fl & 0x40) preload(root ? Value(clipObject(root)) : Value());
         if (fl & 0x80) {

@@ -107,6 +107,8 @@ public:
     // The interface list of ImplementsOp (constructors only).
     std::vector<Object*> interfaces;
 
+    // Super objects: the object holding the method that made them.
+    Object* home = nullptr;
     bool marked = false;  // collector's mark bit
 
 private:

@@ -65,9 +65,10 @@ bool isPlainName(std::string_view name) {
 }  // namespace
 
 Object* superObject(Interpreter& in, Frame& f) {
-    if (!f.superProto) return nullptr;
-    Object* s = in.heap().make(ObjectKind::Super, f.superProto);
+    if (!f.home) return nullptr;
+    Object* s = in.heap().make(ObjectKind::Super, f.home->proto());
     s->primitive = f.self;
+    s->home = f.home;
     return s;
 }
 
@@ -87,7 +88,7 @@ Value getVariable(Interpreter& in, Frame& f, std::string_view name, Value* thisO
     NameEqual eq{false};
     if (eq(name, "this")) return f.self;
     if (eq(name, "_global") && f.version >= 6) return Value(in.global());
-    if (eq(name, "super") && f.superProto) return Value(superObject(in, f));
+    if (eq(name, "super") && f.home) return Value(superObject(in, f));
     for (auto it = f.scope.rbegin(); it != f.scope.rend(); ++it) {
         if (in.hasProperty(*it, name)) {
             if (thisOut && *it != f.activation) *thisOut = Value(*it);
