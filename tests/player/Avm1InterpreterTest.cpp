@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "Avm1Assembler.h"
 #include "Avm1FakeHost.h"
 
@@ -256,5 +259,33 @@ TEST(Avm1InterpreterTest, DamagedBytecodeEndsTheListSafely) {
     EXPECT_EQ(run(ok), "fine\n");
 }
 
+}  // namespace
+}  // namespace kelmora::player::avm1
+
+namespace kelmora::player::avm1 {
+namespace {
+// A few valid scripts as seeds for fuzz_avm1 (first byte: the version).
+TEST(Avm1InterpreterTest, WritesFuzzSeeds) {
+    const char* dir = std::getenv("KELMORA_SEED_DIR");
+    if (!dir) GTEST_SKIP();
+    std::filesystem::path out = std::filesystem::path(dir) / "fuzz_avm1";
+    std::filesystem::create_directories(out);
+    Assembler fn, a, b;
+    fn.push({"n"}).op(0x1C).push({1}).op(0x47).op(0x3E);
+    a.constants({"x", "o"}).push({"o", "x", 1, 1}).op(0x43).op(0x1D).defineFunction("f", {"n"}, fn);
+    a.push({2, 1, "f"}).op(0x3D).trace().push({"o"}).op(0x46).bind("l").storeRegister(0).push({Null{}}).op(0x49);
+    a.ifTrue("e").jump("l").bind("e");
+    Assembler t, c, f;
+    t.push({"x"}).op(0x2A);
+    c.traceVariable("e");
+    b.tryCatchFinally(t, "e", c, f).push({"a", 2, 1, 2}).op(0x42).op(0x1D);
+    int i = 0;
+    for (auto* s : {&a, &b}) {
+        auto bytes = s->bytes();
+        bytes.insert(bytes.begin(), static_cast<uint8_t>(i + 3));
+        std::ofstream(out / ("seed" + std::to_string(i++)), std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+}
 }  // namespace
 }  // namespace kelmora::player::avm1
