@@ -19,6 +19,7 @@ public:
         double props[kClipPropertyCount] = {0, 0, 100, 100, 1, 1, 100, 1, 0, 0, 0};
         bool playing = true;
         uint32_t frame = 0;
+        ColorTransform color;
     };
 
     FakeHost() {
@@ -175,6 +176,10 @@ public:
     bool hitTestClip(ClipId, ClipId) override { return false; }
     void setMask(ClipId, ClipId) override {}
     void draw(ClipId, const DrawCommand&) override { log.push_back("draw"); }
+    ColorTransform colorTransform(ClipId clip) override { return clips.count(clip) ? clips[clip].color : ColorTransform{}; }
+    void setColorTransform(ClipId clip, const ColorTransform& cx) override {
+        if (clips.count(clip)) clips[clip].color = cx;
+    }
     Matrix stageMatrix(ClipId) override { return {}; }
     void getUrl(std::string_view url, std::string_view target, int) override {
         log.push_back("getUrl " + std::string(url) + " " + std::string(target));

@@ -15,7 +15,8 @@ void installMathClass(Interpreter& in);
 void installDateClass(Interpreter& in);
 void installGlobalFunctions(Interpreter& in);  // trace, parseInt, setInterval, ASSetPropFlags...
 void installMovieClipClass(Interpreter& in);
-void installStageClasses(Interpreter& in);    // Stage, Key, Mouse, System, Color, TextField, Error
+void installStageClasses(Interpreter& in);
+void installColorClass(Interpreter& in);      // Color, and stubs of outside-world classes    // Stage, Key, Mouse, System, Color, TextField, Error
 
 // Helpers for native functions.
 inline Value arg(std::span<const Value> args, size_t i) { return i < args.size() ? args[i] : Value(); }

@@ -96,6 +96,8 @@ public:
     virtual bool hitTestClip(ClipId clip, ClipId other) = 0;
     virtual void setMask(ClipId clip, ClipId mask) = 0;  // mask kNoClip removes it
     virtual void draw(ClipId clip, const DrawCommand& command) = 0;
+    virtual ColorTransform colorTransform(ClipId clip) = 0;  // the Color class
+    virtual void setColorTransform(ClipId clip, const ColorTransform& cx) = 0;
     virtual Matrix stageMatrix(ClipId clip) = 0;  // clip space (twips) to stage (twips)
 
     // Loading and the outside world. target: "_levelN", "_blank"... as written by the movie.

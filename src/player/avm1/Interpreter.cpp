@@ -24,6 +24,7 @@ Interpreter::Interpreter(Host& host, int swfVersion, Limits limits)
     installGlobalFunctions(*this);
     installMovieClipClass(*this);
     installStageClasses(*this);
+    installColorClass(*this);
 }
 
 Interpreter::~Interpreter() = default;

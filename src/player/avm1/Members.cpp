@@ -166,26 +166,27 @@ bool Interpreter::deleteMember(Object* o, std::string_view name) {
 }
 
 std::vector<std::string> Interpreter::enumerate(Object* o) {
+    // The player collects own properties oldest first, then each prototype's, and hands them
+    // out last collected first.
     std::vector<std::string> names;
     std::unordered_set<std::string, NameHash, NameEqual> seen(16, NameHash{heap_.caseSensitive()},
                                                               NameEqual{heap_.caseSensitive()});
-    if (o && o->kind() == ObjectKind::Clip && host_.exists(o->clip)) {
-        for (ClipId c : host_.children(o->clip)) {
-            std::string n = host_.name(c);
-            if (!n.empty() && seen.insert(n).second) names.push_back(n);
-        }
-    }
     Object* p = o;
     for (int d = 0; p && d < kMaxProtoDepth; ++d, p = p->proto()) {
-        auto& props = p->rawProperties();
-        // The player lists the newest properties first.
-        for (auto it = props.rbegin(); it != props.rend(); ++it) {
-            if (it->deleted) continue;
-            if (!seen.insert(it->name).second) continue;
-            if (it->flags & kDontEnum) continue;
-            names.push_back(it->name);
+        for (const Property& prop : p->rawProperties()) {
+            if (prop.deleted) continue;
+            if (!seen.insert(prop.name).second) continue;
+            if (prop.flags & kDontEnum) continue;
+            names.push_back(prop.name);
+        }
+        if (d == 0 && o->kind() == ObjectKind::Clip && host_.exists(o->clip)) {
+            for (ClipId c : host_.children(o->clip)) {
+                std::string n = host_.name(c);
+                if (!n.empty() && seen.insert(n).second) names.push_back(n);
+            }
         }
     }
+    std::reverse(names.begin(), names.end());
     return names;
 }
 

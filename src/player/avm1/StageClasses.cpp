@@ -82,8 +82,7 @@ Value errorToString(Interpreter& in, const Value& self, std::span<const Value>) 
 
 void installStageClasses(Interpreter& in) {
     Object* g = in.global();
-    Object* ab = in.newObject();
-    g->define("AsBroadcaster", ab, kDontEnum);
+    Object* ab = in.makeClass(g, "AsBroadcaster", noop, in.newObject());
     in.method(ab, "initialize", initialize);
     in.method(ab, "addListener", addListener);
     in.method(ab, "removeListener", removeListener);
