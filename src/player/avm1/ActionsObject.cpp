@@ -156,12 +156,26 @@ bool executeObjectAction(Interpreter& in, Frame& f, uint8_t code, std::span<cons
         return true;
     }
     case 0x42: {  // InitArray
-        std::vector<Value> items = popArgs(in, f);
+        // A count larger than the stack (or negative) makes nothing and takes nothing.
+        double n = in.toNumber(pop(in, f));
+        size_t avail = in.stack.size() - std::min(in.stack.size(), f.stackBase);
+        if (!(n >= 0) || n > static_cast<double>(avail)) {
+            push(in, Value());
+            return true;
+        }
+        std::vector<Value> items;
+        for (size_t i = 0; i < static_cast<size_t>(n); ++i) items.push_back(pop(in, f));
         push(in, Value(in.newArray(items)));
         return true;
     }
     case 0x43: {  // InitObject
-        size_t n = popCount(in, f);
+        double count = in.toNumber(pop(in, f));
+        size_t avail = in.stack.size() - std::min(in.stack.size(), f.stackBase);
+        if (!(count >= 0) || count * 2 > static_cast<double>(avail)) {
+            push(in, Value());
+            return true;
+        }
+        size_t n = static_cast<size_t>(count);
         Object* o = in.newObject();
         for (size_t i = 0; i < n; ++i) {
             Value v = pop(in, f);

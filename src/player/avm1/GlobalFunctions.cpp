@@ -55,7 +55,7 @@ Value parseIntFn(Interpreter& in, const Value&, std::span<const Value> args) {
 }
 
 Value parseFloatFn(Interpreter& in, const Value&, std::span<const Value> args) {
-    if (args.empty()) return Value(kNaN);
+    if (args.empty()) return Value();
     std::string s = in.toString(args[0]);
     size_t i = 0;
     while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\n' || s[i] == '\r')) ++i;
@@ -83,6 +83,7 @@ Value isNaNFn(Interpreter& in, const Value&, std::span<const Value> args) {
 }
 
 Value isFiniteFn(Interpreter& in, const Value&, std::span<const Value> args) {
+    if (args.empty()) return Value(false);
     return Value(static_cast<bool>(std::isfinite(in.toNumber(arg(args, 0)))));
 }
 

@@ -56,7 +56,8 @@ Value isPrototypeOf(Interpreter&, const Value& self, std::span<const Value> args
 
 Value addProperty(Interpreter& in, const Value& self, std::span<const Value> args) {
     Object* o = self.object();
-    if (!o || args.size() < 2) return Value(false);
+    // The setter argument must be given (null is allowed, leaving it out is not).
+    if (!o || args.size() < 3) return Value(false);
     std::string name = in.toString(args[0]);
     Object* getter = args[1].object();
     Value setterValue = arg(args, 2);
