@@ -40,7 +40,7 @@ Object* makeFunction(Interpreter& in, Frame& f, std::unique_ptr<ScriptFunction> 
     fn->script = std::move(sf);
     Object* proto = in.newObject();
     proto->define("constructor", fn, kDontEnum);
-    fn->define("prototype", proto, kDontEnum);
+    fn->define("prototype", proto, kDontEnum | kDontDelete);
     return fn;
 }
 

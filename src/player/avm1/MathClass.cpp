@@ -13,9 +13,16 @@ double num(Interpreter& in, std::span<const Value> args, size_t i) {
     return i < args.size() ? in.toNumber(args[i]) : std::numeric_limits<double>::quiet_NaN();
 }
 
+// The player converts two arguments (calling valueOf on each) even when it uses only the first.
+double first(Interpreter& in, std::span<const Value> args) {
+    double x = num(in, args, 0);
+    for (size_t i = 1; i < std::min<size_t>(args.size(), 2); ++i) in.toNumber(args[i]);
+    return x;
+}
+
 #define KELMORA_MATH1(NAME, EXPR)                                                   \
     Value NAME(Interpreter& in, const Value&, std::span<const Value> args) {        \
-        double x = num(in, args, 0);                                                \
+        double x = first(in, args);                                                 \
         return Value(static_cast<double>(EXPR));                                    \
     }
 KELMORA_MATH1(mathAbs, std::fabs(x))

@@ -5,11 +5,11 @@ namespace kelmora::player::avm1 {
 
 namespace {
 
-Value objectCtor(Interpreter& in, const Value& self, std::span<const Value> args) {
-    // Object(v) boxes a primitive; `new Object()` on its own is handled by construct().
+Value objectCtor(Interpreter& in, const Value&, std::span<const Value> args) {
+    // Object(v) boxes a primitive; Object() called as a function makes an object without a
+    // prototype (`new Object()` is handled by objectConstruct).
     if (!args.empty() && !args[0].isNullish()) return Value(in.toObject(args[0]));
-    if (Object* o = self.object(); o && o->kind() == ObjectKind::Plain) return self;
-    return Value(in.newObject());
+    return Value(in.heap().make(ObjectKind::Plain, nullptr));
 }
 
 Value objectConstruct(Interpreter& in, const Value&, std::span<const Value> args) {
