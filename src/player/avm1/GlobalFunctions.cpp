@@ -138,7 +138,7 @@ Value addTimer(Interpreter& in, std::span<const Value> args, bool repeat) {
     } else {
         return Value();
     }
-    if (next >= args.size()) return Value();
+    if (next >= args.size() || args[next].isUndefined()) return Value();
     t.interval = std::max(0.0, in.toNumber(args[next]));
     if (std::isnan(t.interval)) t.interval = 0;
     t.args.assign(args.begin() + static_cast<long>(next) + 1, args.end());
