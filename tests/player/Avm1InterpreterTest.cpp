@@ -289,3 +289,28 @@ TEST(Avm1InterpreterTest, WritesFuzzSeeds) {
 }
 }  // namespace
 }  // namespace kelmora::player::avm1
+
+namespace kelmora::player::avm1 {
+namespace {
+TEST(Avm1InterpreterTest, TextGrowthIsBounded) {
+    Limits limits;
+    limits.maxStringLength = 1 << 20;
+    limits.maxTextBytesPerEntry = 8 << 20;
+    ScriptRun run(8, limits);
+    // s = "x"; while (true) s = s + s;  and  a = []; while (true) a.push(s + "y")
+    Assembler doubling;
+    doubling.setVariable("s", "x").bind("top").push({"s"}).op(0x1C).push({"s"}).op(0x1C).op(0x47);
+    doubling.push({"s"}).op(0x4D).op(0x1D).jump("top");
+    run(doubling);
+    ASSERT_EQ(run.host.errors.size(), 1u);
+    Assembler many;
+    many.setVariable("s", "x").push({"s"}).op(0x1C);
+    for (int i = 0; i < 18; ++i) many.op(0x4C).op(0x47);  // s = s+s ... 256 KiB
+    many.push({"s"}).op(0x4D).op(0x1D).push({"a", 0}).op(0x42).op(0x1D);
+    many.bind("top").push({"s"}).op(0x1C).push({"y"}).op(0x47).push({1, "a"}).op(0x1C).push({"push"}).op(0x52);
+    many.op(0x17).jump("top");
+    run(many);
+    EXPECT_EQ(run.host.errors.size(), 2u);
+}
+}  // namespace
+}  // namespace kelmora::player::avm1

@@ -156,10 +156,7 @@ void executeAction(Interpreter& in, Frame& f, uint8_t code, std::span<const uint
     case 0x21: {  // StringAdd
         Value vb = pop(in, f), va = pop(in, f);
         std::string a = in.toString(va), b = in.toString(vb);
-        if (a.size() + b.size() > in.limits().maxStringLength) {
-            in.abort("A script built a text longer than the limit.");
-            return;
-        }
+        if (!in.chargeText(a.size() + b.size())) return;
         push(in, Value(a + b));
         return;
     }

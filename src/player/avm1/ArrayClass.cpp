@@ -149,10 +149,11 @@ std::string joinItems(Interpreter& in, Object* o, const std::string& sep) {
         if (v.isUndefined()) out += in.swfVersion() >= 7 ? "undefined" : "";
         else out += in.toString(v);
         if (out.size() > in.limits().maxStringLength) {
-            in.abort("A script built a text longer than the limit.");
+            in.chargeText(out.size());
             break;
         }
     }
+    in.chargeText(out.size());
     return out;
 }
 

@@ -15,6 +15,8 @@ Interpreter::Interpreter(Host& host, int swfVersion, Limits limits)
     functionPrototype = heap_.make(ObjectKind::Plain, objectPrototype);
     global_ = heap_.make(ObjectKind::Plain, nullptr);  // _global has no prototype
     globalRegisters_.resize(4);
+    textBytesLeft_ = limits_.maxTextBytesPerEntry;
+    actionsLeft_ = limits_.maxActionsPerEntry;
     installObjectClass(*this);
     installArrayClass(*this);
     installStringClass(*this);
@@ -34,6 +36,7 @@ Interpreter::~Interpreter() = default;
 void Interpreter::beginEntry() {
     if (entryDepth_++ == 0) {
         actionsLeft_ = limits_.maxActionsPerEntry;
+        textBytesLeft_ = limits_.maxTextBytesPerEntry;
         aborted_ = false;
         thrown_.reset();
         stack.clear();
@@ -384,10 +387,7 @@ Value Interpreter::add(const Value& a, const Value& b) {
     if (pa.isString() || pb.isString() || pa.isObject() || pb.isObject()) {
         std::string s = toString(pa);
         std::string t = toString(pb);
-        if (s.size() + t.size() > limits_.maxStringLength) {
-            abort("A script built a text longer than the limit.");
-            return Value();
-        }
+        if (!chargeText(s.size() + t.size())) return Value();
         return Value(s + t);
     }
     return Value(toNumber(pa) + toNumber(pb));
@@ -403,6 +403,15 @@ void Interpreter::abort(std::string_view reason) {
     if (aborted_) return;
     aborted_ = true;
     host_.reportError(reason);
+}
+
+bool Interpreter::chargeText(size_t bytes) {
+    if (bytes > limits_.maxStringLength || bytes > textBytesLeft_) {
+        abort("A script built more text than the limit allows and was stopped.");
+        return false;
+    }
+    textBytesLeft_ -= bytes;
+    return true;
 }
 
 void Interpreter::trace(const Value& v) {

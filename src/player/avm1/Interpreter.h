@@ -30,6 +30,8 @@ struct Limits {
     int maxCallDepth = 256;
     size_t maxObjects = 4'000'000;
     size_t maxStringLength = 64u << 20;
+    // Bytes of text built by concatenation in one entry.
+    size_t maxTextBytesPerEntry = 512u << 20;
 };
 
 struct Frame;
@@ -122,6 +124,9 @@ public:
     bool aborted() const { return aborted_; }
 
     void trace(const Value& v);
+    // Counts the bytes of a text a script builds; past the entry's budget the script is stopped.
+    // Returns false when the text must not be built.
+    bool chargeText(size_t bytes);
     // The clip a path names from `base` ("/a/b", "../c", "_root.a", "_level1"), or kNoClip.
     ClipId resolveTarget(ClipId base, std::string_view path);
     std::string targetPath(ClipId clip, bool slashes);
@@ -161,6 +166,7 @@ private:
     bool aborted_ = false;
     int entryDepth_ = 0;
     uint64_t actionsLeft_ = 0;
+    size_t textBytesLeft_ = 0;
     std::vector<Value> globalRegisters_;
 
 public:

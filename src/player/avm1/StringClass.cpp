@@ -48,7 +48,11 @@ Value charCodeAt(Interpreter& in, const Value& v, std::span<const Value> args) {
 
 Value concatFn(Interpreter& in, const Value& v, std::span<const Value> args) {
     std::string s = self(in, v);
-    for (auto& a : args) s += in.toString(a);
+    for (auto& a : args) {
+        s += in.toString(a);
+        if (s.size() > in.limits().maxStringLength) break;
+    }
+    if (!in.chargeText(s.size())) return Value();
     return Value(s);
 }
 

@@ -7,6 +7,11 @@
 
 namespace kelmora::player::avm1 {
 
+const std::string& Value::emptyString() {
+    static const std::string empty;
+    return empty;
+}
+
 std::string numberToString(double n) {
     if (std::isnan(n)) return "NaN";
     if (std::isinf(n)) return n > 0 ? "Infinity" : "-Infinity";

@@ -2,6 +2,7 @@
 // A script value: undefined, null, boolean, number, string or object. Conversions that need to
 // call into objects (valueOf/toString) live in the interpreter; the ones here are pure.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -19,9 +20,10 @@ public:
     Value(bool b) : type_(ValueType::Boolean), b_(b) {}
     Value(double n) : type_(ValueType::Number), n_(n) {}
     Value(int n) : type_(ValueType::Number), n_(n) {}
-    Value(std::string s) : type_(ValueType::String), s_(std::move(s)) {}
-    Value(std::string_view s) : type_(ValueType::String), s_(s) {}
-    Value(const char* s) : type_(ValueType::String), s_(s) {}
+    // Texts are shared between copies of a value: copying a long text costs nothing.
+    Value(std::string s) : type_(ValueType::String), s_(std::make_shared<const std::string>(std::move(s))) {}
+    Value(std::string_view s) : type_(ValueType::String), s_(std::make_shared<const std::string>(s)) {}
+    Value(const char* s) : type_(ValueType::String), s_(std::make_shared<const std::string>(s)) {}
     Value(Object* o) : type_(o ? ValueType::Object : ValueType::Null), o_(o) {}
 
     ValueType type() const { return type_; }
@@ -35,7 +37,7 @@ public:
 
     bool boolean() const { return b_; }
     double number() const { return n_; }
-    const std::string& string() const { return s_; }
+    const std::string& string() const { return s_ ? *s_ : emptyString(); }
     Object* object() const { return type_ == ValueType::Object ? o_ : nullptr; }
 
 private:
@@ -43,7 +45,8 @@ private:
     bool b_ = false;
     double n_ = 0;
     Object* o_ = nullptr;
-    std::string s_;
+    std::shared_ptr<const std::string> s_;
+    static const std::string& emptyString();
 };
 
 // Number to text as the player prints it: 15 significant digits, exponent form below 1e-5 and
