@@ -70,6 +70,19 @@ void defineFunction(Interpreter& in, Frame& f, std::span<const uint8_t> payload,
     else defineLocal(in, f, name, Value(fn));
 }
 
+// super(...) runs the parent constructor, super.m() a parent method, both on `this`.
+Value callSuper(Interpreter& in, Object* o, const std::string& name, std::span<const Value> args) {
+    std::string_view member = name.empty() ? std::string_view("__constructor__") : std::string_view(name);
+    // The parent constructor is found from the method's own holder (Extends or `new` put it there).
+    Object* owner = findOwner(name.empty() ? o->home : o->proto(), member);
+    Value fn = owner ? in.getMember(owner, member) : Value();
+    Object* fo = fn.object();
+    if (!fo || !fo->callable()) return Value();
+    if (fo->native) return fo->native(in, o->primitive, args);
+    Object* nextHome = name.empty() ? in.getMember(fo, "prototype").object() : owner;
+    return in.callWithHome(fo, o->primitive, args, nextHome);
+}
+
 void callMethodAction(Interpreter& in, Frame& f) {
     Value nameValue = pop(in, f);
     Value object = pop(in, f);
@@ -77,22 +90,7 @@ void callMethodAction(Interpreter& in, Frame& f) {
     std::string name = nameValue.isUndefined() ? std::string() : in.toString(nameValue);
     Object* o = object.object();
     if (o && o->kind() == ObjectKind::Super) {
-        // super(...) runs the parent constructor, super.m() a parent method, both on `this`.
-        // The parent constructor is found from the method's own holder (Extends put it there).
-        std::string_view member = name.empty() ? std::string_view("__constructor__") : std::string_view(name);
-        Object* owner = findOwner(name.empty() ? o->home : o->proto(), member);
-        Value fn = owner ? in.getMember(owner, member) : Value();
-        Object* fo = fn.object();
-        if (!fo || !fo->callable()) {
-            push(in, Value());
-            return;
-        }
-        if (fo->native) {
-            push(in, fo->native(in, o->primitive, args));
-            return;
-        }
-        Object* nextHome = name.empty() ? in.getMember(fo, "prototype").object() : owner;
-        push(in, in.callWithHome(fo, o->primitive, args, nextHome));
+        push(in, callSuper(in, o, name, args));
         return;
     }
     if (name.empty()) {
@@ -135,6 +133,10 @@ bool executeObjectAction(Interpreter& in, Frame& f, uint8_t code, std::span<cons
         std::vector<Value> args = popArgs(in, f);
         Value self;
         Value fn = getVariable(in, f, name, &self);
+        if (Object* o = fn.object(); o && o->kind() == ObjectKind::Super) {
+            push(in, callSuper(in, o, std::string(), args));
+            return true;
+        }
         if (self.isUndefined() && f.target) self = Value(in.clipObject(f.target));
         push(in, in.call(fn, self, args));
         return true;

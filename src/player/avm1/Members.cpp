@@ -49,7 +49,11 @@ Value Interpreter::getMember(const Value& object, std::string_view name) {
 
 Value Interpreter::getMember(Object* o, std::string_view name) {
     if (!o) return Value();
-    if (name == "__proto__") return o->proto() ? Value(o->proto()) : Value();
+    if (name == "__proto__") {
+        // `super` shows the prototype above the one it searches.
+        Object* p = o->kind() == ObjectKind::Super && o->proto() ? o->proto()->proto() : o->proto();
+        return p ? Value(p) : Value();
+    }
     if (o->kind() == ObjectKind::Clip && host_.exists(o->clip)) {
         if (Property* p = o->findOwn(name)) return p->getter ? call(p->getter, o, {}) : p->value;
         int idx = clipPropertyIndex(name);
@@ -235,20 +239,28 @@ Value Interpreter::construct(const Value& ctorValue, std::span<const Value> args
     return obj;
 }
 
+namespace {
+// Whether the chain from `p` reaches `target`, directly or through implemented interfaces
+// (which may extend other interfaces).
+bool reaches(Interpreter& in, Object* p, Object* ctor, Object* target, int depth) {
+    if (depth > 8) return false;
+    for (int d = 0; p && d < kMaxProtoDepth; ++d, p = p->proto()) {
+        if (p == target) return true;
+        for (Object* iface : p->interfaces) {
+            if (iface == ctor) return true;
+            if (reaches(in, in.getMember(iface, "prototype").object(), ctor, target, depth + 1)) return true;
+        }
+    }
+    return false;
+}
+}  // namespace
+
 bool Interpreter::instanceOf(const Value& v, Object* ctor) {
     Object* o = v.object();
     if (!o || !ctor) return false;
     Object* target = getMember(ctor, "prototype").object();
     if (!target) return false;
-    Object* p = o->proto();
-    for (int d = 0; p && d < kMaxProtoDepth; ++d, p = p->proto()) {
-        if (p == target) return true;
-        for (Object* iface : p->interfaces) {
-            if (iface == ctor) return true;
-            if (Object* ip = getMember(iface, "prototype").object(); ip && ip == target) return true;
-        }
-    }
-    return false;
+    return reaches(*this, o->proto(), ctor, target, 0);
 }
 
 Value Interpreter::callScript(Object* fn, const Value& self, std::span<const Value> args, Object* home) {
