@@ -36,8 +36,13 @@ std::vector<CorpusCase> readIndex(const fs::path& index) {
     std::vector<CorpusCase> out;
     size_t pos = 0;
     while ((pos = text.find('{', pos)) != std::string::npos) {
-        size_t end = text.find('}', pos);
-        if (end == std::string::npos) break;
+        // The case's closing brace (image lists hold objects of their own).
+        size_t end = pos + 1;
+        for (int depth = 1; end < text.size() && depth > 0; ++end) {
+            if (text[end] == '{') ++depth;
+            if (text[end] == '}') --depth;
+        }
+        if (end >= text.size()) break;
         std::string obj = text.substr(pos, end - pos);
         pos = end;
         auto field = [&](const std::string& key) -> std::string {
