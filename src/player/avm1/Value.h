@@ -17,7 +17,7 @@ class Value {
 public:
     Value() = default;
     static Value null() { Value v; v.type_ = ValueType::Null; return v; }
-    Value(bool b) : type_(ValueType::Boolean), b_(b) {}
+    Value(bool b) : type_(ValueType::Boolean), n_(b ? 1 : 0) {}
     Value(double n) : type_(ValueType::Number), n_(n) {}
     Value(int n) : type_(ValueType::Number), n_(n) {}
     // Texts are shared between copies of a value: copying a long text costs nothing.
@@ -35,14 +35,13 @@ public:
     bool isString() const { return type_ == ValueType::String; }
     bool isObject() const { return type_ == ValueType::Object; }
 
-    bool boolean() const { return b_; }
+    bool boolean() const { return n_ != 0; }
     double number() const { return n_; }
     const std::string& string() const { return s_ ? *s_ : emptyString(); }
     Object* object() const { return type_ == ValueType::Object ? o_ : nullptr; }
 
 private:
     ValueType type_ = ValueType::Undefined;
-    bool b_ = false;
     double n_ = 0;
     Object* o_ = nullptr;
     std::shared_ptr<const std::string> s_;
