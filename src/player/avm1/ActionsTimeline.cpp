@@ -1,0 +1,256 @@
+// Actions of SWF 3 and 4 that act on clips: timeline control, targets, properties, variables,
+// URLs and loading.
+#include <cmath>
+
+#include "player/avm1/Actions.h"
+#include "player/avm1/ClipProperties.h"
+#include "player/format/BitReader.h"
+
+namespace kelmora::player::avm1 {
+
+namespace {
+
+bool startsWithNoCase(std::string_view s, std::string_view prefix) {
+    return s.size() >= prefix.size() && NameEqual{false}(s.substr(0, prefix.size()), prefix);
+}
+
+// The clip a stack value names: a clip object, or a path relative to the current target.
+ClipId clipOf(Interpreter& in, Frame& f, const Value& v) {
+    if (Object* o = v.object()) {
+        if (o->kind() == ObjectKind::Clip) return in.host().exists(o->clip) ? o->clip : kNoClip;
+    }
+    std::string path = in.toString(v);
+    if (path.empty()) return f.target;
+    return in.resolveTarget(f.target, path);
+}
+
+// Inside tellTarget the scope chain is the target clip alone (then _global); leaving it
+// brings the frame's own chain back.
+void setTarget(Interpreter& in, Frame& f, ClipId clip, bool found) {
+    bool back = clip == f.originalTarget || !found;
+    f.target = found ? clip : f.originalTarget;
+    if (back) {
+        if (f.inTellTarget) f.scope = std::move(f.savedScope);
+        f.inTellTarget = false;
+        return;
+    }
+    if (!f.inTellTarget) f.savedScope = f.scope;
+    f.inTellTarget = true;
+    f.scope.assign(1, in.clipObject(f.target));
+}
+
+void skipActions(Frame& f, size_t count) {
+    const auto& bytes = *f.code;
+    size_t end = std::min(f.end, bytes.size());
+    for (size_t i = 0; i < count && f.pc < end; ++i) {
+        uint8_t code = bytes[f.pc++];
+        if (code >= 0x80) {
+            if (f.pc + 2 > end) { f.pc = end; return; }
+            size_t len = bytes[f.pc] | (bytes[f.pc + 1] << 8);
+            f.pc += 2 + len;
+        }
+    }
+    if (f.pc > end) f.pc = end;
+}
+
+bool frameLoaded(Interpreter& in, ClipId clip, double frame) {
+    if (clip == kNoClip) return false;
+    double loaded = in.toNumber(in.host().getProperty(clip, ClipProperty::FramesLoaded));
+    return frame < loaded;
+}
+
+void loadUrl(Interpreter& in, Frame& f, const std::string& url, const std::string& target, int method, bool loadTarget,
+             bool loadVariables) {
+    if (startsWithNoCase(url, "FSCommand:")) {
+        in.host().fsCommand(std::string_view(url).substr(10), target);
+        return;
+    }
+    if (loadVariables) return;  // there is no network to load variables from
+    if (loadTarget) {
+        ClipId clip = in.resolveTarget(f.target, target);
+        if (!clip) return;
+        if (url.empty()) in.host().unloadMovie(clip);
+        else in.host().loadMovie(clip, url);
+        return;
+    }
+    if (startsWithNoCase(target, "_level") && target.size() > 6) {
+        int n = 0;
+        for (char c : std::string_view(target).substr(6)) {
+            if (c < '0' || c > '9' || n > 100000) return;
+            n = n * 10 + (c - '0');
+        }
+        if (url.empty()) {
+            if (ClipId l = in.host().level(n)) in.host().unloadMovie(l);
+        } else {
+            in.host().loadMovieNum(n, url);
+        }
+        return;
+    }
+    in.host().getUrl(url, target, method);
+}
+
+// GotoFrame2's operand: a frame number (1-based), a label, or "path:frame".
+void gotoFrameValue(Interpreter& in, Frame& f, const Value& v, bool play, uint16_t bias) {
+    ClipId clip = f.target;
+    Value frame = v;
+    if (v.isString()) {
+        const std::string& s = v.string();
+        size_t colon = s.rfind(':');
+        std::string part = s;
+        if (colon != std::string::npos) {
+            clip = in.resolveTarget(f.target, std::string_view(s).substr(0, colon));
+            part = s.substr(colon + 1);
+        }
+        double n = stringToNumber(part, 7);
+        if (std::isnan(n)) {
+            if (clip) in.host().gotoLabel(clip, part, play);
+            return;
+        }
+        frame = Value(n);
+    }
+    if (!clip) return;
+    double n = in.toNumber(frame);
+    if (std::isnan(n)) return;
+    n = std::floor(n) + bias;
+    if (n < 1) n = 1;
+    in.host().gotoFrame(clip, static_cast<uint32_t>(std::min(n, 16000.0 * 4)) - 1, play);
+}
+
+}  // namespace
+
+bool executeTimelineAction(Interpreter& in, Frame& f, uint8_t code, std::span<const uint8_t> payload) {
+    Host& host = in.host();
+    BitReader r(payload);
+    switch (code) {
+    case 0x04: if (f.target) host.nextFrame(f.target); return true;
+    case 0x05: if (f.target) host.prevFrame(f.target); return true;
+    case 0x06: if (f.target) host.setPlaying(f.target, true); return true;
+    case 0x07: if (f.target) host.setPlaying(f.target, false); return true;
+    case 0x08: return true;  // ToggleQuality: pictures are always drawn at high quality
+    case 0x09: host.stopSounds(); return true;
+    case 0x81: {  // GotoFrame
+        uint16_t frame = r.u16();
+        if (f.target) host.gotoFrame(f.target, frame, false);
+        return true;
+    }
+    case 0x8C: {  // GotoLabel
+        std::string label = r.string();
+        if (f.target) host.gotoLabel(f.target, label, false);
+        return true;
+    }
+    case 0x9F: {  // GotoFrame2
+        uint8_t flags = r.u8();
+        uint16_t bias = (flags & 2) ? r.u16() : 0;
+        gotoFrameValue(in, f, pop(in, f), flags & 1, bias);
+        return true;
+    }
+    case 0x83: {  // GetURL
+        std::string url = r.string();
+        std::string target = r.string();
+        loadUrl(in, f, url, target, 0, false, false);
+        return true;
+    }
+    case 0x9A: {  // GetURL2
+        uint8_t flags = r.u8();
+        std::string target = in.toString(pop(in, f));
+        std::string url = in.toString(pop(in, f));
+        loadUrl(in, f, url, target, flags >> 6, flags & 2, flags & 1);
+        return true;
+    }
+    case 0x8B: {  // SetTarget
+        std::string path = r.string();
+        if (path.empty()) {
+            setTarget(in, f, f.originalTarget, true);
+        } else {
+            ClipId c = in.resolveTarget(f.originalTarget, path);
+            setTarget(in, f, c, c != kNoClip);
+        }
+        return true;
+    }
+    case 0x20: {  // SetTarget2
+        Value v = pop(in, f);
+        if (!v.isObject() && in.toString(v).empty()) {
+            setTarget(in, f, f.originalTarget, true);
+        } else {
+            ClipId c = clipOf(in, f, v);
+            setTarget(in, f, c, c != kNoClip);
+        }
+        return true;
+    }
+    case 0x8A: {  // WaitForFrame
+        uint16_t frame = r.u16();
+        uint8_t skip = r.u8();
+        if (!frameLoaded(in, f.target, frame)) skipActions(f, skip);
+        return true;
+    }
+    case 0x8D: {  // WaitForFrame2
+        uint8_t skip = r.u8();
+        double frame = in.toNumber(pop(in, f));
+        if (!frameLoaded(in, f.target, frame - 1)) skipActions(f, skip);
+        return true;
+    }
+    case 0x9E:  // Call: runs another frame's actions; not supported, the operand is dropped
+        pop(in, f);
+        return true;
+    case 0x1C: {  // GetVariable
+        std::string name = in.toString(pop(in, f));
+        push(in, getVariable(in, f, name));
+        return true;
+    }
+    case 0x1D: {  // SetVariable
+        Value v = pop(in, f);
+        std::string name = in.toString(pop(in, f));
+        setVariable(in, f, name, v);
+        return true;
+    }
+    case 0x22: {  // GetProperty
+        double index = in.toNumber(pop(in, f));
+        ClipId clip = clipOf(in, f, pop(in, f));
+        int i = std::isnan(index) ? -1 : static_cast<int>(index);
+        if (clip && i >= 0 && i < kClipPropertyCount) push(in, getClipProperty(in, clip, i));
+        else push(in, Value());
+        return true;
+    }
+    case 0x23: {  // SetProperty
+        Value v = pop(in, f);
+        double index = in.toNumber(pop(in, f));
+        ClipId clip = clipOf(in, f, pop(in, f));
+        int i = std::isnan(index) ? -1 : static_cast<int>(index);
+        if (clip && i >= 0 && i < kClipPropertyCount) setClipProperty(in, clip, i, v);
+        return true;
+    }
+    case 0x24: {  // CloneSprite
+        int depth = in.toInt(pop(in, f));
+        std::string name = in.toString(pop(in, f));
+        ClipId source = clipOf(in, f, pop(in, f));
+        if (source) {
+            ClipId c = host.duplicateClip(source, name, depth);
+            if (c) in.clipConstructed(c);
+        }
+        return true;
+    }
+    case 0x25: {  // RemoveSprite
+        ClipId clip = clipOf(in, f, pop(in, f));
+        if (clip) host.removeClip(clip);
+        return true;
+    }
+    case 0x27: {  // StartDrag: no pointer moves, only the operands are taken
+        pop(in, f);
+        pop(in, f);
+        if (in.toBoolean(pop(in, f)))
+            for (int i = 0; i < 4; ++i) pop(in, f);
+        return true;
+    }
+    case 0x28: return true;  // EndDrag
+    case 0x45: {  // TargetPath
+        Value v = pop(in, f);
+        Object* o = v.object();
+        if (o && o->kind() == ObjectKind::Clip && host.exists(o->clip)) push(in, Value(in.targetPath(o->clip, false)));
+        else push(in, Value());
+        return true;
+    }
+    default: return false;
+    }
+}
+
+}  // namespace kelmora::player::avm1

@@ -1,0 +1,24 @@
+#pragma once
+// Installers of the built-in classes and global functions, one file each.
+#include <span>
+#include <string>
+
+#include "player/avm1/Interpreter.h"
+
+namespace kelmora::player::avm1 {
+
+void installObjectClass(Interpreter& in);     // Object, Function (prototypes made by the interpreter)
+void installArrayClass(Interpreter& in);
+void installStringClass(Interpreter& in);
+void installNumberBooleanClasses(Interpreter& in);
+void installMathClass(Interpreter& in);
+void installDateClass(Interpreter& in);
+void installGlobalFunctions(Interpreter& in);  // trace, parseInt, setInterval, ASSetPropFlags...
+void installMovieClipClass(Interpreter& in);
+void installStageClasses(Interpreter& in);
+void installColorClass(Interpreter& in);      // Color, and stubs of outside-world classes    // Stage, Key, Mouse, System, Color, TextField, Error
+
+// Helpers for native functions.
+inline Value arg(std::span<const Value> args, size_t i) { return i < args.size() ? args[i] : Value(); }
+
+}  // namespace kelmora::player::avm1

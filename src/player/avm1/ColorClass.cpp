@@ -1,0 +1,105 @@
+// Color (SWF 5): a handle on a clip's colour transform, and stubs of the classes a movie may only
+// look at (their presence matters to scripts that test for them).
+#include <cmath>
+
+#include "player/avm1/Builtins.h"
+
+namespace kelmora::player::avm1 {
+
+namespace {
+
+ClipId targetOf(Interpreter& in, const Value& self) {
+    Value t = in.getMember(self, "target");
+    if (Object* o = t.object(); o && o->kind() == ObjectKind::Clip) return in.host().exists(o->clip) ? o->clip : kNoClip;
+    if (t.isUndefined()) return kNoClip;
+    return in.resolveTarget(in.currentTarget(), in.toString(t));
+}
+
+int16_t clamp16(double v) { return static_cast<int16_t>(std::clamp(std::isnan(v) ? 0.0 : v, -32768.0, 32767.0)); }
+
+Value colorCtor(Interpreter& in, const Value& self, std::span<const Value> args) {
+    if (Object* o = self.object()) o->define("target", arg(args, 0), kDontEnum);
+    (void)in;
+    return Value();
+}
+
+Value setRGB(Interpreter& in, const Value& self, std::span<const Value> args) {
+    ClipId c = targetOf(in, self);
+    if (!c) return Value();
+    uint32_t rgb = toUint32(in.toNumber(arg(args, 0)));
+    ColorTransform cx = in.host().colorTransform(c);
+    cx.rMult = cx.gMult = cx.bMult = 0;
+    cx.rAdd = static_cast<int16_t>((rgb >> 16) & 0xFF);
+    cx.gAdd = static_cast<int16_t>((rgb >> 8) & 0xFF);
+    cx.bAdd = static_cast<int16_t>(rgb & 0xFF);
+    in.host().setColorTransform(c, cx);
+    return Value();
+}
+
+Value getRGB(Interpreter& in, const Value& self, std::span<const Value>) {
+    ClipId c = targetOf(in, self);
+    if (!c) return Value();
+    ColorTransform cx = in.host().colorTransform(c);
+    return Value(static_cast<double>(((cx.rAdd & 0xFF) << 16) | ((cx.gAdd & 0xFF) << 8) | (cx.bAdd & 0xFF)));
+}
+
+// Percentages (ra, ga, ba, aa) and offsets (rb, gb, bb, ab) as the Color class shows them.
+Value setTransform(Interpreter& in, const Value& self, std::span<const Value> args) {
+    ClipId c = targetOf(in, self);
+    Object* t = arg(args, 0).object();
+    if (!c || !t) return Value();
+    ColorTransform cx = in.host().colorTransform(c);
+    auto field = [&](const char* name, int16_t& out, bool percent) {
+        Value v = in.getMember(t, name);
+        if (v.isUndefined()) return;
+        double d = in.toNumber(v);
+        out = clamp16(percent ? d * 256 / 100 : d);
+    };
+    field("ra", cx.rMult, true);
+    field("ga", cx.gMult, true);
+    field("ba", cx.bMult, true);
+    field("aa", cx.aMult, true);
+    field("rb", cx.rAdd, false);
+    field("gb", cx.gAdd, false);
+    field("bb", cx.bAdd, false);
+    field("ab", cx.aAdd, false);
+    in.host().setColorTransform(c, cx);
+    return Value();
+}
+
+Value getTransform(Interpreter& in, const Value& self, std::span<const Value>) {
+    ClipId c = targetOf(in, self);
+    if (!c) return Value();
+    ColorTransform cx = in.host().colorTransform(c);
+    Object* o = in.newObject();
+    in.setMember(o, "ra", Value(cx.rMult * 100.0 / 256));
+    in.setMember(o, "rb", Value(static_cast<double>(cx.rAdd)));
+    in.setMember(o, "ga", Value(cx.gMult * 100.0 / 256));
+    in.setMember(o, "gb", Value(static_cast<double>(cx.gAdd)));
+    in.setMember(o, "ba", Value(cx.bMult * 100.0 / 256));
+    in.setMember(o, "bb", Value(static_cast<double>(cx.bAdd)));
+    in.setMember(o, "aa", Value(cx.aMult * 100.0 / 256));
+    in.setMember(o, "ab", Value(static_cast<double>(cx.aAdd)));
+    return Value(o);
+}
+
+Value noop(Interpreter&, const Value&, std::span<const Value>) { return Value(); }
+
+}  // namespace
+
+void installColorClass(Interpreter& in) {
+    Object* proto = in.newObject();
+    in.makeClass(in.global(), "Color", colorCtor, proto);
+    in.method(proto, "setRGB", setRGB);
+    in.method(proto, "getRGB", getRGB);
+    in.method(proto, "setTransform", setTransform);
+    in.method(proto, "getTransform", getTransform);
+    // Classes of the outside world (network, devices, XML): constructors that make plain objects.
+    for (const char* name : {"Camera", "ContextMenu", "ContextMenuItem", "LoadVars", "LocalConnection", "Microphone",
+                             "MovieClipLoader", "NetConnection", "NetStream", "PrintJob", "SharedObject", "Sound",
+                             "TextFormat", "TextSnapshot", "Video", "XML", "XMLNode", "XMLSocket"})
+        in.makeClass(in.global(), name, noop, in.newObject());
+    for (const char* name : {"Accessibility", "Selection"}) in.global()->define(name, in.newObject(), kDontEnum);
+}
+
+}  // namespace kelmora::player::avm1

@@ -1,0 +1,224 @@
+// Global functions: parseInt, parseFloat, isNaN, isFinite, escape, unescape, getTimer, timers,
+// ASSetPropFlags, trace and the version variables.
+#include <cmath>
+#include <limits>
+
+#include "player/avm1/Builtins.h"
+
+namespace kelmora::player::avm1 {
+
+namespace {
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+int digitValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'z') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'Z') return c - 'A' + 10;
+    return 99;
+}
+
+Value parseIntFn(Interpreter& in, const Value&, std::span<const Value> args) {
+    if (args.empty()) return Value(kNaN);
+    std::string s = in.toString(args[0]);
+    int radix = args.size() > 1 && !args[1].isUndefined() ? in.toInt(args[1]) : 0;
+    size_t i = 0;
+    while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\n' || s[i] == '\r')) ++i;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '-' || s[i] == '+')) negative = s[i++] == '-';
+    if (radix == 0) {
+        if (i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
+            radix = 16;
+            i += 2;
+        } else if (i + 1 < s.size() && s[i] == '0') {
+            // A leading zero reads octal when every digit is octal.
+            bool octal = true;
+            for (size_t j = i; j < s.size() && digitValue(s[j]) < 10; ++j)
+                if (s[j] > '7') octal = false;
+            radix = octal ? 8 : 10;
+        } else {
+            radix = 10;
+        }
+    } else if (radix == 16 && i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
+        i += 2;
+    }
+    if (radix < 2 || radix > 36) return Value(kNaN);
+    double v = 0;
+    size_t digits = 0;
+    for (; i < s.size(); ++i) {
+        int d = digitValue(s[i]);
+        if (d >= radix) break;
+        v = v * radix + d;
+        ++digits;
+    }
+    if (digits == 0) return Value(kNaN);
+    return Value(negative ? -v : v);
+}
+
+Value parseFloatFn(Interpreter& in, const Value&, std::span<const Value> args) {
+    if (args.empty()) return Value();
+    std::string s = in.toString(args[0]);
+    size_t i = 0;
+    while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\n' || s[i] == '\r')) ++i;
+    size_t j = i;
+    if (j < s.size() && (s[j] == '-' || s[j] == '+')) ++j;
+    size_t digits = 0;
+    while (j < s.size() && s[j] >= '0' && s[j] <= '9') { ++j; ++digits; }
+    if (j < s.size() && s[j] == '.') {
+        ++j;
+        while (j < s.size() && s[j] >= '0' && s[j] <= '9') { ++j; ++digits; }
+    }
+    if (digits == 0) return Value(kNaN);
+    if (j < s.size() && (s[j] == 'e' || s[j] == 'E')) {
+        size_t k = j + 1;
+        if (k < s.size() && (s[k] == '-' || s[k] == '+')) ++k;
+        size_t e = 0;
+        while (k < s.size() && s[k] >= '0' && s[k] <= '9') { ++k; ++e; }
+        if (e) j = k;
+    }
+    return Value(std::strtod(s.substr(i, j - i).c_str(), nullptr));
+}
+
+Value isNaNFn(Interpreter& in, const Value&, std::span<const Value> args) {
+    return Value(std::isnan(in.toNumber(arg(args, 0))));
+}
+
+Value isFiniteFn(Interpreter& in, const Value&, std::span<const Value> args) {
+    if (args.empty()) return Value(false);
+    return Value(static_cast<bool>(std::isfinite(in.toNumber(arg(args, 0)))));
+}
+
+Value escapeFn(Interpreter& in, const Value&, std::span<const Value> args) {
+    std::string s = in.toString(arg(args, 0)), out;
+    static const char* hex = "0123456789ABCDEF";
+    for (unsigned char c : s) {
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) {
+            out.push_back(static_cast<char>(c));
+        } else {
+            out.push_back('%');
+            out.push_back(hex[c >> 4]);
+            out.push_back(hex[c & 15]);
+        }
+    }
+    return Value(out);
+}
+
+Value unescapeFn(Interpreter& in, const Value&, std::span<const Value> args) {
+    std::string s = in.toString(arg(args, 0)), out;
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '%' && i + 2 < s.size() + 0 && digitValue(s[i + 1]) < 16 && digitValue(s[i + 2]) < 16) {
+            out.push_back(static_cast<char>(digitValue(s[i + 1]) * 16 + digitValue(s[i + 2])));
+            i += 2;
+        } else if (s[i] == '+') {
+            out.push_back(' ');
+        } else {
+            out.push_back(s[i]);
+        }
+    }
+    return Value(out);
+}
+
+Value getTimerFn(Interpreter& in, const Value&, std::span<const Value>) { return Value(std::floor(in.host().timeMs())); }
+
+Value traceFn(Interpreter& in, const Value&, std::span<const Value> args) {
+    in.trace(arg(args, 0));
+    return Value();
+}
+
+Value addTimer(Interpreter& in, std::span<const Value> args, bool repeat) {
+    if (args.empty()) return Value();
+    Interpreter::Timer t;
+    size_t next;
+    if (args[0].object() && args[0].object()->callable()) {
+        t.fn = args[0];
+        next = 1;
+    } else if (args[0].isObject() && args.size() > 1) {
+        t.fn = args[0];
+        t.name = in.toString(args[1]);
+        next = 2;
+    } else {
+        return Value();
+    }
+    if (next >= args.size() || args[next].isUndefined()) return Value();
+    t.interval = std::max(0.0, in.toNumber(args[next]));
+    if (std::isnan(t.interval)) t.interval = 0;
+    t.args.assign(args.begin() + static_cast<long>(next) + 1, args.end());
+    t.repeat = repeat;
+    t.due = in.host().timeMs() + t.interval;
+    t.id = in.nextTimerId++;
+    in.timers.push_back(std::move(t));
+    return Value(static_cast<double>(in.timers.back().id));
+}
+
+Value setIntervalFn(Interpreter& in, const Value&, std::span<const Value> args) { return addTimer(in, args, true); }
+Value setTimeoutFn(Interpreter& in, const Value&, std::span<const Value> args) { return addTimer(in, args, false); }
+
+Value clearTimerFn(Interpreter& in, const Value&, std::span<const Value> args) {
+    int id = in.toInt(arg(args, 0));
+    std::erase_if(in.timers, [id](const Interpreter::Timer& t) { return t.id == id; });
+    return Value();
+}
+
+// ASSetPropFlags(object, names, set, clear): names is "a,b", an array, or null for all.
+Value asSetPropFlags(Interpreter& in, const Value&, std::span<const Value> args) {
+    Object* o = arg(args, 0).object();
+    if (!o) return Value();
+    Value names = arg(args, 1);
+    int set = in.toInt(arg(args, 2));
+    int clear = in.toInt(arg(args, 3));
+    std::vector<std::string> list;
+    bool all = names.isNull() || names.isUndefined();
+    if (Object* a = names.object()) {
+        double n = in.toNumber(in.getMember(a, "length"));
+        for (int i = 0; i < n && i < 100000; ++i) list.push_back(in.toString(in.getMember(a, std::to_string(i))));
+    } else if (!all) {
+        std::string s = in.toString(names);
+        size_t start = 0;
+        while (start <= s.size()) {
+            size_t comma = s.find(',', start);
+            if (comma == std::string::npos) comma = s.size();
+            list.push_back(s.substr(start, comma - start));
+            start = comma + 1;
+        }
+    }
+    auto apply = [&](Property& p) {
+        p.flags = static_cast<uint8_t>((p.flags & ~clear) | set) & 7;
+    };
+    if (all) {
+        for (auto& p : o->rawProperties())
+            if (!p.deleted) apply(p);
+    } else {
+        for (auto& name : list)
+            if (Property* p = o->findOwn(name)) apply(*p);
+    }
+    return Value();
+}
+
+Value noop(Interpreter&, const Value&, std::span<const Value>) { return Value(); }
+
+Value getVersionFn(Interpreter&, const Value&, std::span<const Value>) { return Value("LNX 8,0,24,0"); }
+
+}  // namespace
+
+void installGlobalFunctions(Interpreter& in) {
+    Object* g = in.global();
+    in.method(g, "parseInt", parseIntFn);
+    in.method(g, "parseFloat", parseFloatFn);
+    in.method(g, "isNaN", isNaNFn);
+    in.method(g, "isFinite", isFiniteFn);
+    in.method(g, "escape", escapeFn);
+    in.method(g, "unescape", unescapeFn);
+    in.method(g, "getTimer", getTimerFn);
+    in.method(g, "trace", traceFn);
+    in.method(g, "setInterval", setIntervalFn);
+    in.method(g, "clearInterval", clearTimerFn);
+    in.method(g, "setTimeout", setTimeoutFn);
+    in.method(g, "clearTimeout", clearTimerFn);
+    in.method(g, "ASSetPropFlags", asSetPropFlags);
+    in.method(g, "updateAfterEvent", noop);
+    in.method(g, "getVersion", getVersionFn);
+    g->define("NaN", Value(kNaN), kDontEnum);
+    g->define("Infinity", Value(std::numeric_limits<double>::infinity()), kDontEnum);
+    g->define("$version", Value("LNX 8,0,24,0"), kDontEnum);
+}
+
+}  // namespace kelmora::player::avm1

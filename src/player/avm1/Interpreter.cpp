@@ -1,0 +1,422 @@
+#include "player/avm1/Interpreter.h"
+
+#include <cmath>
+#include <limits>
+
+#include "player/avm1/Builtins.h"
+#include "player/avm1/ClipProperties.h"
+#include "player/avm1/Frame.h"
+
+namespace kelmora::player::avm1 {
+
+Interpreter::Interpreter(Host& host, int swfVersion, Limits limits)
+    : host_(host), swfVersion_(swfVersion), limits_(limits), heap_(swfVersion >= 7, limits.maxObjects) {
+    objectPrototype = heap_.make(ObjectKind::Plain, nullptr);
+    functionPrototype = heap_.make(ObjectKind::Plain, objectPrototype);
+    global_ = heap_.make(ObjectKind::Plain, nullptr);  // _global has no prototype
+    globalRegisters_.resize(4);
+    textBytesLeft_ = limits_.maxTextBytesPerEntry;
+    actionsLeft_ = limits_.maxActionsPerEntry;
+    installObjectClass(*this);
+    installArrayClass(*this);
+    installStringClass(*this);
+    installNumberBooleanClasses(*this);
+    installMathClass(*this);
+    installDateClass(*this);
+    installGlobalFunctions(*this);
+    installMovieClipClass(*this);
+    installStageClasses(*this);
+    installColorClass(*this);
+}
+
+Interpreter::~Interpreter() = default;
+
+// ---------------------------------------------------------------- entries
+
+void Interpreter::beginEntry() {
+    if (entryDepth_++ == 0) {
+        actionsLeft_ = limits_.maxActionsPerEntry;
+        textBytesLeft_ = limits_.maxTextBytesPerEntry;
+        aborted_ = false;
+        thrown_.reset();
+        stack.clear();
+    }
+}
+
+void Interpreter::endEntry() {
+    if (--entryDepth_ == 0) {
+        thrown_.reset();
+        aborted_ = false;
+        stack.clear();
+    }
+}
+
+void Interpreter::runScript(ClipId target, std::span<const uint8_t> code, int swfVersion) {
+    runScript(target, std::make_shared<const std::vector<uint8_t>>(code.begin(), code.end()), swfVersion);
+}
+
+void Interpreter::runScript(ClipId target, Code code, int swfVersion) {
+    if (!code || (target != kNoClip && !host_.exists(target))) return;
+    beginEntry();
+    if (!aborted_) {
+        Frame f;
+        f.code = std::move(code);
+        f.end = f.code->size();
+        f.version = swfVersion;
+        Object* clip = target != kNoClip ? clipObject(target) : global_;
+        f.scope.push_back(clip);
+        f.self = clip;
+        f.target = f.originalTarget = target;
+        f.registers.resize(4);
+        f.stackBase = stack.size();
+        runFrame(f);
+        stack.resize(f.stackBase);
+        thrown_.reset();  // an uncaught exception ends only this script
+    }
+    endEntry();
+}
+
+bool Interpreter::callMethod(ClipId clip, std::string_view method, std::span<const Value> args) {
+    if (!host_.exists(clip)) return false;
+    Object* obj = clipObject(clip);
+    beginEntry();
+    bool called = false;
+    if (!aborted_) {
+        Value fn = getMember(obj, method);
+        if (fn.object() && fn.object()->callable()) {
+            call(fn, obj, args);
+            called = true;
+        }
+    }
+    endEntry();
+    return called;
+}
+
+void Interpreter::clipConstructed(ClipId clip) {
+    std::string name = host_.exportName(clip);
+    if (name.empty()) return;
+    auto it = registeredClasses.find(name);
+    if (it == registeredClasses.end()) {
+        // Names compare without case in old movies.
+        if (swfVersion_ >= 7) return;
+        NameEqual eq{false};
+        for (it = registeredClasses.begin(); it != registeredClasses.end(); ++it)
+            if (eq(it->first, name)) break;
+        if (it == registeredClasses.end()) return;
+    }
+    Object* obj = clipObject(clip);
+    Object* ctor = it->second;
+    Value proto = getMember(ctor, "prototype");
+    if (proto.object()) obj->setProto(proto.object());
+    beginEntry();
+    if (!aborted_) {
+        obj->define("__constructor__", ctor, kDontEnum);
+        if (swfVersion_ < 7) obj->define("constructor", ctor, kDontEnum);
+        call(ctor, obj, {});
+    }
+    endEntry();
+}
+
+void Interpreter::runTimers() {
+    double now = host_.timeMs();
+    // Callbacks may add or clear timers: work on ids.
+    std::vector<int> due;
+    for (auto& t : timers)
+        if (t.due <= now) due.push_back(t.id);
+    for (int id : due) {
+        auto it = std::find_if(timers.begin(), timers.end(), [id](const Timer& t) { return t.id == id; });
+        if (it == timers.end()) continue;
+        Timer t = *it;
+        if (t.repeat) {
+            it->due = std::max(now, it->due + std::max(t.interval, 1.0));
+        } else {
+            timers.erase(it);
+        }
+        beginEntry();
+        if (!aborted_) {
+            if (t.name.empty()) call(t.fn, Value(), t.args);
+            else callMethodOf(t.fn, t.name, t.args);
+        }
+        endEntry();
+    }
+}
+
+void Interpreter::markRoots(const std::function<void(Object*)>& mark) {
+    mark(global_);
+    for (Object* p : {objectPrototype, functionPrototype, arrayPrototype, stringPrototype, numberPrototype,
+                      booleanPrototype, datePrototype, errorPrototype, movieClipPrototype, buttonPrototype,
+                      textFieldPrototype})
+        mark(p);
+    for (auto& [id, o] : clipObjects_) mark(o);
+    for (auto& [n, c] : registeredClasses) mark(c);
+    for (auto& t : timers) {
+        Heap::markValue(t.fn, mark);
+        for (auto& a : t.args) Heap::markValue(a, mark);
+    }
+    for (auto& v : stack) Heap::markValue(v, mark);
+    for (auto& v : globalRegisters_) Heap::markValue(v, mark);
+    if (thrown_) Heap::markValue(*thrown_, mark);
+    for (Frame* f : frames_) {
+        for (Object* o : f->scope) mark(o);
+        for (Object* o : f->savedScope) mark(o);
+        mark(f->activation);
+        mark(f->callee);
+        mark(f->home);
+        Heap::markValue(f->self, mark);
+        Heap::markValue(f->arguments, mark);
+        Heap::markValue(f->returnValue, mark);
+        for (auto& r : f->registers) Heap::markValue(r, mark);
+        for (auto& b : f->blocks) {
+            if (b.pendingThrow) Heap::markValue(*b.pendingThrow, mark);
+            Heap::markValue(b.returnValue, mark);
+        }
+    }
+}
+
+void Interpreter::collectGarbage() {
+    if (entryDepth_ != 0) return;
+    // Objects of removed clips are kept only while scripts still reference them.
+    for (auto it = clipObjects_.begin(); it != clipObjects_.end();) {
+        if (!host_.exists(it->first)) it = clipObjects_.erase(it);
+        else ++it;
+    }
+    heap_.collect([this](const std::function<void(Object*)>& mark) { markRoots(mark); });
+}
+
+// ---------------------------------------------------------------- objects
+
+Object* Interpreter::newObject(Object* proto) { return heap_.make(ObjectKind::Plain, proto ? proto : objectPrototype); }
+
+Object* Interpreter::newArray(std::span<const Value> items) {
+    Object* a = heap_.make(ObjectKind::Array, arrayPrototype);
+    for (size_t i = 0; i < items.size(); ++i) a->setOwn(std::to_string(i), items[i]);
+    a->arrayLength = static_cast<uint32_t>(items.size());
+    return a;
+}
+
+Object* Interpreter::newFunction(NativeFunction fn, Object* prototypeObject) {
+    Object* f = heap_.make(ObjectKind::Function, functionPrototype);
+    f->native = fn;
+    if (prototypeObject) {
+        f->define("prototype", prototypeObject, kDontEnum | kDontDelete);
+        prototypeObject->define("constructor", f, kDontEnum);
+    }
+    return f;
+}
+
+Object* Interpreter::method(Object* on, std::string_view name, NativeFunction fn) {
+    Object* f = newFunction(fn);
+    on->define(name, f, kDontEnum);
+    return f;
+}
+
+Object* Interpreter::makeClass(Object* on, std::string_view name, NativeFunction ctor, Object* prototype) {
+    Object* f = newFunction(ctor, prototype);
+    if (on) on->define(name, f, kDontEnum);
+    return f;
+}
+
+Object* Interpreter::clipObject(ClipId clip) {
+    if (clip == kNoClip) return nullptr;
+    auto it = clipObjects_.find(clip);
+    if (it != clipObjects_.end()) return it->second;
+    Object* proto = movieClipPrototype;
+    switch (host_.kind(clip)) {
+    case ClipKind::Button: proto = buttonPrototype; break;
+    case ClipKind::TextField: proto = textFieldPrototype; break;
+    case ClipKind::MovieClip: break;
+    }
+    Object* o = heap_.make(ObjectKind::Clip, proto);
+    o->clip = clip;
+    clipObjects_.emplace(clip, o);
+    return o;
+}
+
+ClipId Interpreter::currentTarget() const { return frames_.empty() ? kNoClip : frames_.back()->target; }
+
+// ---------------------------------------------------------------- conversions
+
+double Interpreter::toNumber(const Value& v) {
+    switch (v.type()) {
+    case ValueType::Undefined:
+    case ValueType::Null: return swfVersion_ >= 7 ? std::numeric_limits<double>::quiet_NaN() : 0.0;
+    case ValueType::Boolean: return v.boolean() ? 1 : 0;
+    case ValueType::Number: return v.number();
+    case ValueType::String: return stringToNumber(v.string(), swfVersion_);
+    case ValueType::Object: {
+        Value p = toPrimitive(v);
+        if (p.isObject()) return std::numeric_limits<double>::quiet_NaN();
+        if (p.isNullish()) return std::numeric_limits<double>::quiet_NaN();
+        return toNumber(p);
+    }
+    }
+    return 0;
+}
+
+std::string Interpreter::toString(const Value& v) {
+    switch (v.type()) {
+    case ValueType::Undefined: return swfVersion_ >= 7 ? "undefined" : "";
+    case ValueType::Null: return "null";
+    case ValueType::Boolean: return v.boolean() ? "true" : "false";
+    case ValueType::Number: return numberToString(v.number());
+    case ValueType::String: return v.string();
+    case ValueType::Object: {
+        Object* o = v.object();
+        if (o->kind() == ObjectKind::Clip && host_.exists(o->clip)) {
+            Value s = getMember(o, "toString");
+            // Clips print as their path unless a script replaced toString.
+            if (!s.object() || s.object()->native) return targetPath(o->clip, false);
+        }
+        Value fn = getMember(v, "toString");
+        Value r = fn.object() && fn.object()->callable() ? callMethodOf(v, "toString", {}) : Value(o);
+        if (r.isObject() || unwinding()) return o->callable() ? "[type Function]" : "[type Object]";
+        if (r.isUndefined()) return swfVersion_ >= 7 ? "undefined" : "";
+        return toString(r);
+    }
+    }
+    return {};
+}
+
+bool Interpreter::toBoolean(const Value& v) const {
+    switch (v.type()) {
+    case ValueType::Undefined:
+    case ValueType::Null: return false;
+    case ValueType::Boolean: return v.boolean();
+    case ValueType::Number: return v.number() != 0 && !std::isnan(v.number());
+    case ValueType::String: {
+        if (swfVersion_ >= 7) return !v.string().empty();
+        double n = stringToNumber(v.string(), swfVersion_);
+        return n != 0 && !std::isnan(n);
+    }
+    case ValueType::Object: return true;
+    }
+    return false;
+}
+
+// valueOf's result, which may still be an object (the default valueOf returns `this`).
+Value Interpreter::toPrimitive(const Value& v) {
+    if (!v.isObject()) return v;
+    return callMethodOf(v, "valueOf", {});
+}
+
+Object* Interpreter::toObject(const Value& v) {
+    switch (v.type()) {
+    case ValueType::Object: return v.object();
+    case ValueType::String: {
+        Object* o = heap_.make(ObjectKind::String, stringPrototype);
+        o->primitive = v;
+        return o;
+    }
+    case ValueType::Number: {
+        Object* o = heap_.make(ObjectKind::Number, numberPrototype);
+        o->primitive = v;
+        return o;
+    }
+    case ValueType::Boolean: {
+        Object* o = heap_.make(ObjectKind::Boolean, booleanPrototype);
+        o->primitive = v;
+        return o;
+    }
+    default: return nullptr;
+    }
+}
+
+std::string Interpreter::typeOf(const Value& v) {
+    if (Object* o = v.object()) {
+        if (o->kind() == ObjectKind::Clip) {
+            if (host_.exists(o->clip) && host_.kind(o->clip) == ClipKind::TextField) return "object";
+            return "movieclip";
+        }
+        if (o->callable()) return "function";
+        return "object";
+    }
+    return typeName(v.type());
+}
+
+// ---------------------------------------------------------------- comparisons
+
+bool Interpreter::strictEquals(const Value& a, const Value& b) const {
+    if (a.type() != b.type()) return false;
+    switch (a.type()) {
+    case ValueType::Undefined:
+    case ValueType::Null: return true;
+    case ValueType::Boolean: return a.boolean() == b.boolean();
+    case ValueType::Number: return a.number() == b.number();
+    case ValueType::String: return a.string() == b.string();
+    case ValueType::Object: return a.object() == b.object();
+    }
+    return false;
+}
+
+bool Interpreter::equals(const Value& a, const Value& b) {
+    // The player's Equals2 finds NaN equal to NaN.
+    if (a.isNumber() && b.isNumber() && std::isnan(a.number()) && std::isnan(b.number())) return true;
+    if (a.type() == b.type()) return strictEquals(a, b);
+    if (a.isNullish() && b.isNullish()) return true;
+    // An object without valueOf/toString (like _global) has no primitive and equals undefined.
+    if (a.isObject() && b.isNullish()) return toPrimitive(a).isNullish();
+    if (b.isObject() && a.isNullish()) return toPrimitive(b).isNullish();
+    if (a.isNullish() || b.isNullish()) return false;
+    if (a.isBoolean()) return equals(Value(a.boolean() ? 1.0 : 0.0), b);
+    if (b.isBoolean()) return equals(a, Value(b.boolean() ? 1.0 : 0.0));
+    if (a.isNumber() && b.isString()) return a.number() == stringToNumber(b.string(), swfVersion_);
+    if (a.isString() && b.isNumber()) return stringToNumber(a.string(), swfVersion_) == b.number();
+    if (a.isObject() && !b.isObject()) {
+        Value p = toPrimitive(a);
+        if (p.isObject()) p = Value(toString(a));
+        return equals(p, b);
+    }
+    if (b.isObject() && !a.isObject()) {
+        Value p = toPrimitive(b);
+        if (p.isObject()) p = Value(toString(b));
+        return equals(a, p);
+    }
+    return false;
+}
+
+Value Interpreter::lessThan(const Value& a, const Value& b) {
+    Value pa = toPrimitive(a), pb = toPrimitive(b);
+    if (pa.isString() && pb.isString()) return Value(pa.string() < pb.string());
+    double x = toNumber(pa), y = toNumber(pb);
+    if (std::isnan(x) || std::isnan(y)) return Value();
+    return Value(x < y);
+}
+
+Value Interpreter::add(const Value& a, const Value& b) {
+    Value pa = toPrimitive(a), pb = toPrimitive(b);
+    if (pa.isString() || pb.isString() || pa.isObject() || pb.isObject()) {
+        std::string s = toString(pa);
+        std::string t = toString(pb);
+        if (!chargeText(s.size() + t.size())) return Value();
+        return Value(s + t);
+    }
+    return Value(toNumber(pa) + toNumber(pb));
+}
+
+// ---------------------------------------------------------------- errors and output
+
+void Interpreter::throwValue(const Value& v) {
+    if (!aborted_) thrown_ = v;
+}
+
+void Interpreter::abort(std::string_view reason) {
+    if (aborted_) return;
+    aborted_ = true;
+    host_.reportError(reason);
+}
+
+bool Interpreter::chargeText(size_t bytes) {
+    if (bytes > limits_.maxStringLength || bytes > textBytesLeft_) {
+        abort("A script built more text than the limit allows and was stopped.");
+        return false;
+    }
+    textBytesLeft_ -= bytes;
+    return true;
+}
+
+void Interpreter::trace(const Value& v) {
+    if (v.isUndefined()) host_.trace("undefined");
+    else host_.trace(toString(v));
+}
+
+}  // namespace kelmora::player::avm1

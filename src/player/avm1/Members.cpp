@@ -1,0 +1,341 @@
+// Property access, calls and construction: the parts of the interpreter that every action and
+// every built-in goes through.
+#include <algorithm>
+#include <cmath>
+#include <unordered_set>
+
+#include "player/avm1/ClipProperties.h"
+#include "player/avm1/Frame.h"
+#include "player/avm1/Interpreter.h"
+
+namespace kelmora::player::avm1 {
+
+namespace {
+// Prototype chains made by scripts may loop; walks stop after this many links.
+constexpr int kMaxProtoDepth = 256;
+
+bool isLevelName(std::string_view name, int& level) {
+    if (name.size() < 7 || !NameEqual{false}(name.substr(0, 6), "_level")) return false;
+    int n = 0;
+    for (char c : name.substr(6)) {
+        if (c < '0' || c > '9' || n > 100000) return false;
+        n = n * 10 + (c - '0');
+    }
+    level = n;
+    return true;
+}
+}  // namespace
+
+Value Interpreter::getMember(const Value& object, std::string_view name) {
+    switch (object.type()) {
+    case ValueType::Object: return getMember(object.object(), name);
+    case ValueType::String: {
+        if (name == "length") return Value(static_cast<double>(object.string().size()));
+        Object* proto = stringPrototype;
+        for (int d = 0; proto && d < kMaxProtoDepth; ++d, proto = proto->proto())
+            if (Property* p = proto->findOwn(name)) return p->getter ? call(p->getter, object, {}) : p->value;
+        return Value();
+    }
+    case ValueType::Number:
+    case ValueType::Boolean: {
+        Object* proto = object.isNumber() ? numberPrototype : booleanPrototype;
+        for (int d = 0; proto && d < kMaxProtoDepth; ++d, proto = proto->proto())
+            if (Property* p = proto->findOwn(name)) return p->getter ? call(p->getter, object, {}) : p->value;
+        return Value();
+    }
+    default: return Value();
+    }
+}
+
+Value Interpreter::getMember(Object* o, std::string_view name) {
+    if (!o) return Value();
+    if (name == "__proto__") {
+        // `super` shows the prototype above the one it searches.
+        Object* p = o->kind() == ObjectKind::Super && o->proto() ? o->proto()->proto() : o->proto();
+        return p ? Value(p) : Value();
+    }
+    if (o->kind() == ObjectKind::Clip && host_.exists(o->clip)) {
+        if (Property* p = o->findOwn(name)) return p->getter ? call(p->getter, o, {}) : p->value;
+        int idx = clipPropertyIndex(name);
+        if (idx >= 0) return getClipProperty(*this, o->clip, idx);
+        NameEqual eq{false};
+        if (eq(name, "_parent")) {
+            ClipId p = host_.parent(o->clip);
+            return p ? Value(clipObject(p)) : Value();
+        }
+        if (eq(name, "_root")) return Value(clipObject(host_.rootOf(o->clip)));
+        if (eq(name, "_global")) return Value(global_);
+        int level;
+        if (isLevelName(name, level)) {
+            ClipId l = host_.level(level);
+            return l ? Value(clipObject(l)) : Value();
+        }
+        if (ClipId c = host_.child(o->clip, name, heap_.caseSensitive())) return Value(clipObject(c));
+        if (auto v = host_.getNamed(o->clip, name)) return *v;
+    } else if (o->kind() == ObjectKind::Array && name == "length") {
+        return Value(static_cast<double>(o->arrayLength));
+    } else if (o->kind() == ObjectKind::String && name == "length" && o->primitive.isString()) {
+        return Value(static_cast<double>(o->primitive.string().size()));
+    }
+    Object* p = o;
+    for (int d = 0; p && d < kMaxProtoDepth; ++d, p = p->proto()) {
+        if (Property* prop = p->findOwn(name)) return prop->getter ? call(prop->getter, o, {}) : prop->value;
+    }
+    return Value();
+}
+
+void Interpreter::setMember(const Value& object, std::string_view name, const Value& value) {
+    if (Object* o = object.object()) setMember(o, name, value);
+}
+
+void Interpreter::setMember(Object* o, std::string_view name, const Value& value) {
+    if (!o) return;
+    if (name == "__proto__") {
+        o->setProto(value.object());
+        return;
+    }
+    if (o->kind() == ObjectKind::Clip && host_.exists(o->clip) && !o->findOwn(name)) {
+        int idx = clipPropertyIndex(name);
+        if (idx >= 0) {
+            setClipProperty(*this, o->clip, idx, value);
+            return;
+        }
+        if (host_.setNamed(o->clip, name, value)) return;
+    }
+    Value v = value;
+    if (!o->watches.empty()) {
+        NameEqual eq{heap_.caseSensitive()};
+        for (size_t i = 0; i < o->watches.size(); ++i) {
+            if (!eq(o->watches[i].name, name)) continue;
+            Object::Watch w = o->watches[i];
+            Value old = getMember(o, name);
+            Value args[] = {Value(std::string(name)), old, v, w.userData};
+            v = call(w.callback, o, args);
+            break;
+        }
+    }
+    if (o->kind() == ObjectKind::Array) {
+        if (name == "length") {
+            double n = toNumber(v);
+            if (std::isnan(n) || n < 0) return;
+            uint32_t len = static_cast<uint32_t>(std::min(n, 4294967295.0));
+            for (uint32_t i = len; i < o->arrayLength && i - len < 1000000; ++i) o->removeOwn(std::to_string(i));
+            o->arrayLength = len;
+            return;
+        }
+        int64_t idx = arrayIndex(name);
+        if (idx >= 0 && static_cast<uint64_t>(idx) >= o->arrayLength) o->arrayLength = static_cast<uint32_t>(idx + 1);
+    }
+    if (Property* p = o->findOwn(name)) {
+        if (p->setter) {
+            Value args[] = {v};
+            call(p->setter, o, args);
+            return;
+        }
+        if (p->getter) return;  // a getter without a setter makes it read-only
+        if (p->flags & kReadOnly) return;
+        p->value = v;
+        return;
+    }
+    // An accessor on a prototype handles the assignment for the whole chain.
+    Object* proto = o->proto();
+    for (int d = 0; proto && d < kMaxProtoDepth; ++d, proto = proto->proto()) {
+        if (Property* p = proto->findOwn(name)) {
+            if (p->setter) {
+                Value args[] = {v};
+                call(p->setter, o, args);
+                return;
+            }
+            if (p->getter) return;
+            break;
+        }
+    }
+    o->setOwn(name, v);
+}
+
+bool Interpreter::hasProperty(Object* o, std::string_view name) {
+    Object* p = o;
+    for (int d = 0; p && d < kMaxProtoDepth; ++d, p = p->proto())
+        if (p->findOwn(name)) return true;
+    if (o && o->kind() == ObjectKind::Clip && host_.exists(o->clip)) {
+        if (clipPropertyIndex(name) >= 0) return true;
+        if (host_.child(o->clip, name, heap_.caseSensitive())) return true;
+    }
+    return false;
+}
+
+bool Interpreter::deleteMember(Object* o, std::string_view name) {
+    if (!o) return false;
+    return o->removeOwn(name);
+}
+
+std::vector<std::string> Interpreter::enumerate(Object* o) {
+    // The player collects own properties oldest first, then each prototype's, and hands them
+    // out last collected first.
+    std::vector<std::string> names;
+    std::unordered_set<std::string, NameHash, NameEqual> seen(16, NameHash{heap_.caseSensitive()},
+                                                              NameEqual{heap_.caseSensitive()});
+    Object* p = o;
+    for (int d = 0; p && d < kMaxProtoDepth; ++d, p = p->proto()) {
+        for (const Property& prop : p->rawProperties()) {
+            if (prop.deleted) continue;
+            if (!seen.insert(prop.name).second) continue;
+            if (prop.flags & kDontEnum) continue;
+            names.push_back(prop.name);
+        }
+        if (d == 0 && o->kind() == ObjectKind::Clip && host_.exists(o->clip)) {
+            for (ClipId c : host_.children(o->clip)) {
+                std::string n = host_.name(c);
+                if (!n.empty() && seen.insert(n).second) names.push_back(n);
+            }
+        }
+    }
+    std::reverse(names.begin(), names.end());
+    return names;
+}
+
+// ---------------------------------------------------------------- calls
+
+Value Interpreter::call(const Value& fnValue, const Value& self, std::span<const Value> args) {
+    Object* fn = fnValue.object();
+    if (!fn || !fn->callable() || aborted_) return Value();
+    if (fn->native) return fn->native(*this, self, args);
+    Object* home = nullptr;
+    if (Object* s = self.object()) home = s->proto();
+    return callScript(fn, self, args, home);
+}
+
+Value Interpreter::callMethodOf(const Value& object, std::string_view name, std::span<const Value> args) {
+    Value fn = getMember(object, name);
+    if (!fn.object() || !fn.object()->callable()) return Value();
+    if (fn.object()->native) return fn.object()->native(*this, object, args);
+    // `super` inside the method starts above the object that holds it.
+    Object* home = nullptr;
+    if (Object* o = object.object()) {
+        Object* p = o;
+        for (int d = 0; p && d < kMaxProtoDepth; ++d, p = p->proto())
+            if (p->findOwn(name)) break;
+        home = p;
+    }
+    return callScript(fn.object(), object, args, home);
+}
+
+Value Interpreter::callWithHome(Object* fn, const Value& self, std::span<const Value> args, Object* home) {
+    if (!fn || !fn->callable() || aborted_) return Value();
+    if (fn->native) return fn->native(*this, self, args);
+    return callScript(fn, self, args, home);
+}
+
+Value Interpreter::construct(const Value& ctorValue, std::span<const Value> args) {
+    Object* ctor = ctorValue.object();
+    if (!ctor || !ctor->callable() || aborted_) return Value();
+    if (ctor->nativeConstruct) return ctor->nativeConstruct(*this, Value(), args);
+    Value protoValue = getMember(ctor, "prototype");
+    Object* obj = newObject(protoValue.object() ? protoValue.object() : objectPrototype);
+    obj->define("__constructor__", ctor, kDontEnum);
+    if (swfVersion_ < 7) obj->define("constructor", ctor, kDontEnum);
+    if (ctor->native) ctor->native(*this, obj, args);
+    else callScript(ctor, obj, args, obj->proto());
+    return obj;
+}
+
+namespace {
+// Whether the chain from `p` reaches `target`, directly or through implemented interfaces
+// (which may extend other interfaces).
+bool reaches(Interpreter& in, Object* p, Object* ctor, Object* target, int depth) {
+    if (depth > 8) return false;
+    for (int d = 0; p && d < kMaxProtoDepth; ++d, p = p->proto()) {
+        if (p == target) return true;
+        for (Object* iface : p->interfaces) {
+            if (iface == ctor) return true;
+            if (reaches(in, in.getMember(iface, "prototype").object(), ctor, target, depth + 1)) return true;
+        }
+    }
+    return false;
+}
+}  // namespace
+
+bool Interpreter::instanceOf(const Value& v, Object* ctor) {
+    Object* o = v.object();
+    if (!o || !ctor) return false;
+    Object* target = getMember(ctor, "prototype").object();
+    if (!target) return false;
+    return reaches(*this, o->proto(), ctor, target, 0);
+}
+
+Value Interpreter::callScript(Object* fn, const Value& self, std::span<const Value> args, Object* home) {
+    const ScriptFunction& sf = *fn->script;
+    if (static_cast<int>(frames_.size()) >= limits_.maxCallDepth) {
+        abort("256 levels of recursion were exceeded in one action list.");
+        return Value();
+    }
+    Frame f;
+    f.code = sf.code;
+    f.pc = sf.start;
+    f.end = sf.end;
+    f.version = sf.swfVersion;
+    f.scope = sf.scope;
+    f.activation = heap_.make(ObjectKind::Plain, nullptr);
+    f.scope.push_back(f.activation);
+    f.self = self;
+    f.callee = fn;
+    f.home = home;
+    f.constants = sf.constants;
+    ClipId definer = sf.target && sf.target->kind() == ObjectKind::Clip ? sf.target->clip : kNoClip;
+    if (definer != kNoClip && !host_.exists(definer)) {
+        // The defining clip is gone: act on `this` when it is a clip.
+        Object* s = self.object();
+        definer = s && s->kind() == ObjectKind::Clip ? s->clip : currentTarget();
+    }
+    f.target = f.originalTarget = definer != kNoClip ? definer : currentTarget();
+    Object* argsObj = newArray(args);
+    argsObj->define("callee", fn, kDontEnum);
+    argsObj->define("caller", frames_.empty() || !frames_.back()->callee ? Value::null() : Value(frames_.back()->callee),
+                    kDontEnum);
+    f.arguments = argsObj;
+    Object* superObj = nullptr;
+    auto makeSuper = [&]() {
+        if (!superObj) {
+            superObj = heap_.make(ObjectKind::Super, home->proto());
+            superObj->primitive = self;
+            superObj->home = home;
+        }
+        return superObj;
+    };
+    if (!sf.isFunction2) {
+        f.registers.resize(4);
+        f.activation->setOwn("arguments", argsObj);
+        for (size_t i = 0; i < sf.params.size(); ++i) f.activation->setOwn(sf.params[i], i < args.size() ? args[i] : Value());
+    } else {
+        f.registers.resize(std::max<size_t>(sf.registerCount, 1));
+        size_t reg = 1;
+        auto preload = [&](Value v) {
+            if (reg < f.registers.size()) f.registers[reg] = std::move(v);
+            ++reg;
+        };
+        uint16_t fl = sf.flags;
+        if (fl & 0x01) preload(self);
+        if (fl & 0x04) preload(Value(argsObj));
+        else if (!(fl & 0x08)) f.activation->setOwn("arguments", argsObj);
+        if (fl & 0x10) preload(home ? Value(makeSuper()) : Value());
+        ClipId root = f.target ? host_.rootOf(f.target) : kNoClip;
+        if (fl & 0x40) preload(root ? Value(clipObject(root)) : Value());
+        if (fl & 0x80) {
+            ClipId parent = f.target ? host_.parent(f.target) : kNoClip;
+            preload(parent ? Value(clipObject(parent)) : Value());
+        }
+        if (fl & 0x100) preload(Value(global_));
+        for (size_t i = 0; i < sf.params.size(); ++i) {
+            Value a = i < args.size() ? args[i] : Value();
+            uint8_t r = i < sf.paramRegisters.size() ? sf.paramRegisters[i] : 0;
+            if (r != 0 && r < f.registers.size()) f.registers[r] = a;
+            else f.activation->setOwn(sf.params[i], a);
+        }
+    }
+    f.stackBase = stack.size();
+    Value result = runFrame(f);
+    if (stack.size() > f.stackBase) stack.resize(f.stackBase);
+    return result;
+}
+
+}  // namespace kelmora::player::avm1

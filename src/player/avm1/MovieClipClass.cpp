@@ -1,0 +1,262 @@
+// MovieClip.prototype: every method forwards to the display side through the Host.
+#include <cmath>
+
+#include "player/avm1/Builtins.h"
+
+namespace kelmora::player::avm1 {
+
+namespace {
+
+ClipId clipOf(Interpreter& in, const Value& self) {
+    Object* o = self.object();
+    if (!o || o->kind() != ObjectKind::Clip || !in.host().exists(o->clip)) return kNoClip;
+    return o->clip;
+}
+
+#define KELMORA_CLIP(NAME, ...)                                                     \
+    Value NAME(Interpreter& in, const Value& self, std::span<const Value> args) {   \
+        (void)args;                                                                 \
+        ClipId c = clipOf(in, self);                                                \
+        if (!c) return Value();                                                     \
+        __VA_ARGS__                                                                     \
+    }
+
+void gotoValue(Interpreter& in, ClipId c, const Value& frame, bool play) {
+    if (frame.isString()) {
+        double n = stringToNumber(frame.string(), 7);
+        if (std::isnan(n)) {
+            in.host().gotoLabel(c, frame.string(), play);
+            return;
+        }
+        if (n >= 1) in.host().gotoFrame(c, static_cast<uint32_t>(std::min(n, 1e6)) - 1, play);
+        return;
+    }
+    double n = in.toNumber(frame);
+    if (std::isnan(n)) return;
+    n = std::floor(n);
+    in.host().gotoFrame(c, n < 1 ? 0 : static_cast<uint32_t>(std::min(n, 1e6)) - 1, play);
+}
+
+KELMORA_CLIP(play, in.host().setPlaying(c, true); return Value();)
+KELMORA_CLIP(stop, in.host().setPlaying(c, false); return Value();)
+KELMORA_CLIP(nextFrame, in.host().nextFrame(c); return Value();)
+KELMORA_CLIP(prevFrame, in.host().prevFrame(c); return Value();)
+KELMORA_CLIP(gotoAndPlay, gotoValue(in, c, arg(args, 0), true); return Value();)
+KELMORA_CLIP(gotoAndStop, gotoValue(in, c, arg(args, 0), false); return Value();)
+KELMORA_CLIP(getDepth, return Value(static_cast<double>(in.host().depth(c)));)
+KELMORA_CLIP(getNextHighestDepth, return Value(static_cast<double>(in.host().nextHighestDepth(c)));)
+KELMORA_CLIP(removeMovieClip, in.host().removeClip(c); return Value();)
+KELMORA_CLIP(unloadMovie, in.host().unloadMovie(c); return Value();)
+KELMORA_CLIP(getBytes, return Value(static_cast<double>(in.host().getProperty(c, ClipProperty::TotalFrames).number() > 0 ? 1000 : 0));)
+
+Value made(Interpreter& in, ClipId made, const Value& init) {
+    if (!made) return Value();
+    Object* o = in.clipObject(made);
+    if (Object* props = init.object()) {
+        for (const auto& name : in.enumerate(props)) in.setMember(o, name, in.getMember(props, name));
+    }
+    in.clipConstructed(made);
+    return Value(o);
+}
+
+KELMORA_CLIP(attachMovie, {
+    std::string id = in.toString(arg(args, 0)), name = in.toString(arg(args, 1));
+    return made(in, in.host().attachMovie(c, id, name, in.toInt(arg(args, 2))), arg(args, 3));
+})
+KELMORA_CLIP(duplicateMovieClip, {
+    std::string name = in.toString(arg(args, 0));
+    return made(in, in.host().duplicateClip(c, name, in.toInt(arg(args, 1))), arg(args, 2));
+})
+KELMORA_CLIP(createEmptyMovieClip, {
+    std::string name = in.toString(arg(args, 0));
+    ClipId n = in.host().createEmptyClip(c, name, in.toInt(arg(args, 1)));
+    return n ? Value(in.clipObject(n)) : Value();
+})
+KELMORA_CLIP(createTextField, {
+    std::string name = in.toString(arg(args, 0));
+    Rect r{in.toNumber(arg(args, 2)), in.toNumber(arg(args, 3)), 0, 0};
+    r.xMax = r.xMin + in.toNumber(arg(args, 4));
+    r.yMax = r.yMin + in.toNumber(arg(args, 5));
+    ClipId n = in.host().createTextField(c, name, in.toInt(arg(args, 1)), r);
+    return n ? Value(in.clipObject(n)) : Value();
+})
+KELMORA_CLIP(swapDepths, {
+    Value t = arg(args, 0);
+    if (Object* o = t.object(); o && o->kind() == ObjectKind::Clip) in.host().swapWith(c, o->clip);
+    else if (!t.isUndefined()) in.host().swapDepths(c, in.toInt(t));
+    return Value();
+})
+KELMORA_CLIP(getBounds, {
+    ClipId space = c;
+    if (Object* o = arg(args, 0).object(); o && o->kind() == ObjectKind::Clip) space = o->clip;
+    Rect r = in.host().bounds(c, space);
+    Object* b = in.newObject();
+    in.setMember(b, "xMin", Value(r.xMin));
+    in.setMember(b, "xMax", Value(r.xMax));
+    in.setMember(b, "yMin", Value(r.yMin));
+    in.setMember(b, "yMax", Value(r.yMax));
+    return Value(b);
+})
+KELMORA_CLIP(hitTest, {
+    if (Object* o = arg(args, 0).object(); o && o->kind() == ObjectKind::Clip)
+        return Value(in.host().hitTestClip(c, o->clip));
+    if (args.size() >= 2)
+        return Value(in.host().hitTestPoint(c, in.toNumber(args[0]), in.toNumber(args[1]), in.toBoolean(arg(args, 2))));
+    return Value(false);
+})
+KELMORA_CLIP(setMask, {
+    Object* o = arg(args, 0).object();
+    in.host().setMask(c, o && o->kind() == ObjectKind::Clip ? o->clip : kNoClip);
+    return Value(true);
+})
+KELMORA_CLIP(loadMovie, in.host().loadMovie(c, in.toString(arg(args, 0))); return Value();)
+KELMORA_CLIP(getURL, {
+    std::string url = in.toString(arg(args, 0)), target = in.toString(arg(args, 1));
+    in.host().getUrl(url, target, 0);
+    return Value();
+})
+
+// Point conversions between a clip's space and the stage, on an object {x, y} in pixels.
+Value convertPoint(Interpreter& in, ClipId c, const Value& pt, bool toGlobal) {
+    Object* p = pt.object();
+    if (!p) return Value();
+    Matrix m = in.host().stageMatrix(c);
+    if (!toGlobal) m = m.inverted();
+    Point q = m.apply({in.toNumber(in.getMember(p, "x")) * kTwipsPerPixel, in.toNumber(in.getMember(p, "y")) * kTwipsPerPixel});
+    in.setMember(p, "x", Value(q.x / kTwipsPerPixel));
+    in.setMember(p, "y", Value(q.y / kTwipsPerPixel));
+    return Value();
+}
+KELMORA_CLIP(localToGlobal, return convertPoint(in, c, arg(args, 0), true);)
+KELMORA_CLIP(globalToLocal, return convertPoint(in, c, arg(args, 0), false);)
+
+// Drawing API.
+uint32_t rgbArg(Interpreter& in, const Value& v) { return toUint32(in.toNumber(v)) & 0xFFFFFF; }
+double alphaArg(Interpreter& in, const Value& v) {
+    if (v.isUndefined()) return 100;
+    double a = in.toNumber(v);
+    return std::isnan(a) ? 100 : std::clamp(a, 0.0, 100.0);
+}
+
+KELMORA_CLIP(drawClear, in.host().draw(c, DrawCommand{}); return Value();)
+KELMORA_CLIP(lineStyle, {
+    DrawCommand d;
+    d.kind = DrawCommand::Kind::LineStyle;
+    d.thickness = args.empty() || args[0].isUndefined() ? -1 : std::clamp(in.toNumber(args[0]), 0.0, 255.0);
+    d.rgb = rgbArg(in, arg(args, 1));
+    d.alpha = alphaArg(in, arg(args, 2));
+    in.host().draw(c, d);
+    return Value();
+})
+KELMORA_CLIP(beginFill, {
+    DrawCommand d;
+    d.kind = args.empty() || args[0].isUndefined() ? DrawCommand::Kind::EndFill : DrawCommand::Kind::BeginFill;
+    d.rgb = rgbArg(in, arg(args, 0));
+    d.alpha = alphaArg(in, arg(args, 1));
+    in.host().draw(c, d);
+    return Value();
+})
+KELMORA_CLIP(beginGradientFill, {
+    DrawCommand d;
+    d.kind = DrawCommand::Kind::BeginGradientFill;
+    d.radial = in.toString(arg(args, 0)) == "radial";
+    Object* colors = arg(args, 1).object();
+    Object* alphas = arg(args, 2).object();
+    Object* ratios = arg(args, 3).object();
+    Object* m = arg(args, 4).object();
+    if (!colors || !alphas || !ratios || !m) return Value();
+    int n = std::min(in.toInt(in.getMember(colors, "length")), 15);
+    for (int i = 0; i < n; ++i) {
+        std::string k = std::to_string(i);
+        d.colors.push_back(rgbArg(in, in.getMember(colors, k)));
+        d.alphas.push_back(alphaArg(in, in.getMember(alphas, k)));
+        d.ratios.push_back(std::clamp(in.toNumber(in.getMember(ratios, k)), 0.0, 255.0));
+    }
+    if (in.toString(in.getMember(m, "matrixType")) == "box") {
+        double w = in.toNumber(in.getMember(m, "w")), h = in.toNumber(in.getMember(m, "h"));
+        double r = in.toNumber(in.getMember(m, "r"));
+        double x = in.toNumber(in.getMember(m, "x")), y = in.toNumber(in.getMember(m, "y"));
+        // The gradient square is 1638.4 px wide, centred on the origin.
+        double sx = w / 1638.4, sy = h / 1638.4;
+        d.matrix = {sx * std::cos(r), sx * std::sin(r), -sy * std::sin(r), sy * std::cos(r), x + w / 2, y + h / 2};
+    } else {
+        // a b / d e / g h of a 3x3 matrix, already in the gradient square's scale.
+        d.matrix = {in.toNumber(in.getMember(m, "a")), in.toNumber(in.getMember(m, "b")),
+                    in.toNumber(in.getMember(m, "d")), in.toNumber(in.getMember(m, "e")),
+                    in.toNumber(in.getMember(m, "g")), in.toNumber(in.getMember(m, "h"))};
+    }
+    in.host().draw(c, d);
+    return Value();
+})
+KELMORA_CLIP(endFill, {
+    DrawCommand d;
+    d.kind = DrawCommand::Kind::EndFill;
+    in.host().draw(c, d);
+    return Value();
+})
+KELMORA_CLIP(moveTo, {
+    DrawCommand d;
+    d.kind = DrawCommand::Kind::MoveTo;
+    d.x = in.toNumber(arg(args, 0));
+    d.y = in.toNumber(arg(args, 1));
+    in.host().draw(c, d);
+    return Value();
+})
+KELMORA_CLIP(lineTo, {
+    DrawCommand d;
+    d.kind = DrawCommand::Kind::LineTo;
+    d.x = in.toNumber(arg(args, 0));
+    d.y = in.toNumber(arg(args, 1));
+    in.host().draw(c, d);
+    return Value();
+})
+KELMORA_CLIP(curveTo, {
+    DrawCommand d;
+    d.kind = DrawCommand::Kind::CurveTo;
+    d.cx = in.toNumber(arg(args, 0));
+    d.cy = in.toNumber(arg(args, 1));
+    d.x = in.toNumber(arg(args, 2));
+    d.y = in.toNumber(arg(args, 3));
+    in.host().draw(c, d);
+    return Value();
+})
+#undef KELMORA_CLIP
+
+Value noop(Interpreter&, const Value&, std::span<const Value>) { return Value(); }
+
+}  // namespace
+
+void installMovieClipClass(Interpreter& in) {
+    Object* proto = in.newObject();
+    in.movieClipPrototype = proto;
+    in.makeClass(in.global(), "MovieClip", noop, proto);
+    struct Fn {
+        const char* name;
+        NativeFunction fn;
+    };
+    for (Fn f : {Fn{"play", play}, {"stop", stop}, {"nextFrame", nextFrame}, {"prevFrame", prevFrame},
+                 {"gotoAndPlay", gotoAndPlay}, {"gotoAndStop", gotoAndStop}, {"getDepth", getDepth},
+                 {"getNextHighestDepth", getNextHighestDepth}, {"removeMovieClip", removeMovieClip},
+                 {"unloadMovie", unloadMovie}, {"getBytesLoaded", getBytes}, {"getBytesTotal", getBytes},
+                 {"attachMovie", attachMovie}, {"duplicateMovieClip", duplicateMovieClip},
+                 {"createEmptyMovieClip", createEmptyMovieClip}, {"createTextField", createTextField},
+                 {"swapDepths", swapDepths}, {"getBounds", getBounds}, {"getRect", getBounds}, {"hitTest", hitTest},
+                 {"setMask", setMask}, {"loadMovie", loadMovie}, {"getURL", getURL}, {"localToGlobal", localToGlobal},
+                 {"globalToLocal", globalToLocal}, {"clear", drawClear}, {"lineStyle", lineStyle},
+                 {"beginFill", beginFill}, {"beginGradientFill", beginGradientFill}, {"endFill", endFill},
+                 {"moveTo", moveTo}, {"lineTo", lineTo}, {"curveTo", curveTo}, {"startDrag", noop}, {"stopDrag", noop}})
+        in.method(proto, f.name, f.fn);
+
+    Object* button = in.newObject();
+    in.buttonPrototype = button;
+    in.makeClass(in.global(), "Button", noop, button);
+    in.method(button, "getDepth", getDepth);
+    Object* text = in.newObject();
+    in.textFieldPrototype = text;
+    in.makeClass(in.global(), "TextField", noop, text);
+    in.method(text, "getDepth", getDepth);
+    in.method(text, "removeTextField", removeMovieClip);
+    in.method(text, "swapDepths", swapDepths);
+}
+
+}  // namespace kelmora::player::avm1

@@ -1,0 +1,137 @@
+// Small classes of the player's surroundings: Stage, Key, Mouse, System, Error, AsBroadcaster.
+#include "player/avm1/Builtins.h"
+
+namespace kelmora::player::avm1 {
+
+namespace {
+
+Value noop(Interpreter&, const Value&, std::span<const Value>) { return Value(); }
+Value returnFalse(Interpreter&, const Value&, std::span<const Value>) { return Value(false); }
+Value returnZero(Interpreter&, const Value&, std::span<const Value>) { return Value(0.0); }
+Value stageWidth(Interpreter& in, const Value&, std::span<const Value>) { return Value(in.host().stageWidth()); }
+Value stageHeight(Interpreter& in, const Value&, std::span<const Value>) { return Value(in.host().stageHeight()); }
+
+// AsBroadcaster: listeners kept in the object's _listeners array.
+Value addListener(Interpreter& in, const Value& self, std::span<const Value> args) {
+    Object* list = in.getMember(self, "_listeners").object();
+    if (!list) return Value(false);
+    Value l = arg(args, 0);
+    double n = in.toNumber(in.getMember(list, "length"));
+    for (int i = 0; i < n; ++i)
+        if (in.strictEquals(in.getMember(list, std::to_string(i)), l)) return Value(true);
+    in.callMethodOf(list, "push", args.subspan(0, std::min<size_t>(args.size(), 1)));
+    return Value(true);
+}
+
+Value removeListener(Interpreter& in, const Value& self, std::span<const Value> args) {
+    Object* list = in.getMember(self, "_listeners").object();
+    if (!list) return Value(false);
+    Value l = arg(args, 0);
+    double n = in.toNumber(in.getMember(list, "length"));
+    for (int i = 0; i < n; ++i) {
+        if (in.strictEquals(in.getMember(list, std::to_string(i)), l)) {
+            Value sp[] = {Value(static_cast<double>(i)), Value(1.0)};
+            in.callMethodOf(list, "splice", sp);
+            return Value(true);
+        }
+    }
+    return Value(false);
+}
+
+Value broadcastMessage(Interpreter& in, const Value& self, std::span<const Value> args) {
+    Object* list = in.getMember(self, "_listeners").object();
+    if (!list || args.empty()) return Value();
+    std::string name = in.toString(args[0]);
+    std::vector<Value> items;
+    double n = in.toNumber(in.getMember(list, "length"));
+    for (int i = 0; i < n && i < 100000; ++i) items.push_back(in.getMember(list, std::to_string(i)));
+    for (auto& l : items) in.callMethodOf(l, name, args.subspan(1));
+    return Value();
+}
+
+Value initialize(Interpreter& in, const Value&, std::span<const Value> args) {
+    Object* o = arg(args, 0).object();
+    if (!o) return Value();
+    Object* b = in.getMember(Value(in.global()), "AsBroadcaster").object();
+    for (const char* m : {"broadcastMessage", "addListener", "removeListener"}) {
+        o->define(m, in.getMember(b, m), kDontEnum);
+    }
+    o->define("_listeners", Value(in.newArray()), kDontEnum);
+    return Value();
+}
+
+Object* broadcaster(Interpreter& in, Object* on, const char* name) {
+    Object* o = in.newObject();
+    in.global()->define(name, o, kDontEnum);
+    (void)on;
+    Value args[] = {Value(o)};
+    initialize(in, Value(), args);
+    return o;
+}
+
+Value errorCtor(Interpreter& in, const Value& self, std::span<const Value> args) {
+    if (!args.empty() && !args[0].isUndefined()) in.setMember(self, "message", args[0]);
+    return Value();
+}
+
+Value errorToString(Interpreter& in, const Value& self, std::span<const Value>) {
+    return Value(in.toString(in.getMember(self, "message")));
+}
+
+}  // namespace
+
+void installStageClasses(Interpreter& in) {
+    Object* g = in.global();
+    Object* ab = in.makeClass(g, "AsBroadcaster", noop, in.newObject());
+    in.method(ab, "initialize", initialize);
+    in.method(ab, "addListener", addListener);
+    in.method(ab, "removeListener", removeListener);
+    in.method(ab, "broadcastMessage", broadcastMessage);
+
+    Object* stage = broadcaster(in, g, "Stage");
+    Property& w = stage->setOwn("width", Value(), kDontEnum);
+    w.getter = in.newFunction(stageWidth);
+    Property& h = stage->setOwn("height", Value(), kDontEnum);
+    h.getter = in.newFunction(stageHeight);
+    stage->define("scaleMode", Value("showAll"), kDontEnum);
+    stage->define("align", Value(""), kDontEnum);
+    stage->define("showMenu", Value(true), kDontEnum);
+
+    Object* key = broadcaster(in, g, "Key");
+    in.method(key, "isDown", returnFalse);
+    in.method(key, "isToggled", returnFalse);
+    in.method(key, "getCode", returnZero);
+    in.method(key, "getAscii", returnZero);
+    const uint8_t constant = kDontEnum | kDontDelete | kReadOnly;
+    struct KeyCode { const char* name; double code; };
+    for (KeyCode k : {KeyCode{"BACKSPACE", 8}, {"CAPSLOCK", 20}, {"CONTROL", 17}, {"DELETEKEY", 46}, {"DOWN", 40},
+                      {"END", 35}, {"ENTER", 13}, {"ESCAPE", 27}, {"HOME", 36}, {"INSERT", 45}, {"LEFT", 37},
+                      {"PGDN", 34}, {"PGUP", 33}, {"RIGHT", 39}, {"SHIFT", 16}, {"SPACE", 32}, {"TAB", 9}, {"UP", 38}})
+        key->define(k.name, Value(k.code), constant);
+
+    Object* mouse = broadcaster(in, g, "Mouse");
+    in.method(mouse, "hide", returnZero);
+    in.method(mouse, "show", returnZero);
+
+    Object* system = in.newObject();
+    g->define("System", system, kDontEnum);
+    Object* caps = in.newObject();
+    system->define("capabilities", caps, kDontEnum);
+    caps->define("version", Value("LNX 8,0,24,0"), 0);
+    caps->define("os", Value("Linux"), 0);
+    caps->define("playerType", Value("StandAlone"), 0);
+    caps->define("language", Value("en"), 0);
+    caps->define("screenResolutionX", Value(1024.0), 0);
+    caps->define("screenResolutionY", Value(768.0), 0);
+    caps->define("hasAudio", Value(true), 0);
+    in.method(system, "setClipboard", noop);
+
+    Object* ep = in.newObject();
+    in.errorPrototype = ep;
+    in.makeClass(g, "Error", errorCtor, ep);
+    ep->define("name", Value("Error"), kDontEnum);
+    ep->define("message", Value("Error"), kDontEnum);
+    in.method(ep, "toString", errorToString);
+}
+
+}  // namespace kelmora::player::avm1

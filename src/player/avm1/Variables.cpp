@@ -1,0 +1,149 @@
+// Variable lookup along the scope chain, and the slash/dot path forms of SWF 4 and 5.
+#include "player/avm1/Frame.h"
+
+namespace kelmora::player::avm1 {
+
+namespace {
+// Splits "path:var" / "path.var" into the object path and the member name; false for a plain name.
+bool splitPath(std::string_view name, std::string_view& path, std::string_view& member) {
+    size_t colon = name.rfind(':');
+    if (colon != std::string_view::npos) {
+        path = name.substr(0, colon);
+        member = name.substr(colon + 1);
+        return true;
+    }
+    size_t dot = name.rfind('.');
+    if (dot != std::string_view::npos && dot > 0 && dot + 1 < name.size()) {
+        path = name.substr(0, dot);
+        member = name.substr(dot + 1);
+        return true;
+    }
+    return false;
+}
+
+Object* baseClip(Interpreter& in, Frame& f) {
+    if (f.target != kNoClip) return in.clipObject(f.target);
+    return f.scope.empty() ? in.global() : f.scope.front();
+}
+
+// The object a path names: a slash path is a clip path; a dot path starts at a variable.
+Value resolvePathObject(Interpreter& in, Frame& f, std::string_view path) {
+    if (path.empty()) return Value(baseClip(in, f));
+    if (path.find('/') != std::string_view::npos || path[0] == '.') {
+        ClipId c = in.resolveTarget(f.target, path);
+        return c ? Value(in.clipObject(c)) : Value();
+    }
+    std::vector<std::string_view> segs;
+    for (size_t start = 0;;) {
+        size_t dot = path.find('.', start);
+        segs.push_back(path.substr(start, dot == std::string_view::npos ? std::string_view::npos : dot - start));
+        if (dot == std::string_view::npos) break;
+        start = dot + 1;
+    }
+    auto walk = [&](Value v) -> Value {
+        for (size_t i = 1; i < segs.size() && v.isObject(); ++i) v = in.getMember(v, segs[i]);
+        return v;
+    };
+    NameEqual eq{false};
+    std::string_view first = segs[0];
+    if (eq(first, "this") || eq(first, "_root") || eq(first, "_parent") || eq(first, "_global") ||
+        (first.size() > 6 && eq(first.substr(0, 6), "_level")))
+        return walk(getVariable(in, f, first));
+    // Each scope is tried with the whole path; the first that leads to an object wins.
+    for (auto it = f.scope.rbegin(); it != f.scope.rend(); ++it) {
+        if (!in.hasProperty(*it, first)) continue;
+        Value v = walk(in.getMember(*it, first));
+        if (v.isObject()) return v;
+    }
+    if (in.hasProperty(in.global(), first)) return walk(in.getMember(in.global(), first));
+    return Value();
+}
+
+bool isPlainName(std::string_view name) {
+    return name.find_first_of(":/.") == std::string_view::npos || name == "." || name == "..";
+}
+}  // namespace
+
+Object* superObject(Interpreter& in, Frame& f) {
+    if (!f.home) return nullptr;
+    Object* s = in.heap().make(ObjectKind::Super, f.home->proto());
+    s->primitive = f.self;
+    s->home = f.home;
+    return s;
+}
+
+Value getVariable(Interpreter& in, Frame& f, std::string_view name, Value* thisOut) {
+    if (!isPlainName(name)) {
+        if (name.find('/') != std::string_view::npos && name.find(':') == std::string_view::npos) {
+            ClipId c = in.resolveTarget(f.target, name);
+            return c ? Value(in.clipObject(c)) : Value();
+        }
+        std::string_view path, member;
+        if (splitPath(name, path, member)) {
+            Value obj = resolvePathObject(in, f, path);
+            if (thisOut) *thisOut = obj;
+            return in.getMember(obj, member);
+        }
+    }
+    NameEqual eq{false};
+    if (eq(name, "this")) return f.self;
+    if (eq(name, "_global") && f.version >= 6) return Value(in.global());
+    if (eq(name, "super") && f.home) return Value(superObject(in, f));
+    for (auto it = f.scope.rbegin(); it != f.scope.rend(); ++it) {
+        if (in.hasProperty(*it, name)) {
+            if (thisOut && *it != f.activation) *thisOut = Value(*it);
+            return in.getMember(*it, name);
+        }
+    }
+    if (eq(name, "_root") || eq(name, "_parent") || (name.size() > 6 && eq(name.substr(0, 6), "_level"))) {
+        if (f.target != kNoClip) return in.getMember(in.clipObject(f.target), name);
+        if (eq(name, "_root") || eq(name, "_level0")) {
+            ClipId l = in.host().level(0);
+            return l ? Value(in.clipObject(l)) : Value();
+        }
+        return Value();
+    }
+    // SWF 4 movies know no global objects (NaN, Infinity, classes).
+    if (f.version >= 5 && in.hasProperty(in.global(), name)) return in.getMember(in.global(), name);
+    return Value();
+}
+
+void setVariable(Interpreter& in, Frame& f, std::string_view name, const Value& value) {
+    if (!isPlainName(name)) {
+        std::string_view path, member;
+        if (splitPath(name, path, member)) {
+            Value obj = resolvePathObject(in, f, path);
+            in.setMember(obj, member, value);
+            return;
+        }
+    }
+    for (auto it = f.scope.rbegin(); it != f.scope.rend(); ++it) {
+        Object* o = *it;
+        if (o->findOwn(name) || (o->kind() == ObjectKind::Clip && in.hasProperty(o, name))) {
+            in.setMember(o, name, value);
+            return;
+        }
+    }
+    // Not declared anywhere: it becomes a variable of the timeline.
+    in.setMember(f.scope.empty() ? baseClip(in, f) : f.scope.front(), name, value);
+}
+
+void defineLocal(Interpreter& in, Frame& f, std::string_view name, const Value& value) {
+    Object* where = f.activation ? f.activation : (f.scope.empty() ? baseClip(in, f) : f.scope.front());
+    if (f.activation) where->setOwn(name, value);
+    else in.setMember(where, name, value);
+}
+
+bool deleteVariable(Interpreter& in, Frame& f, std::string_view name) {
+    std::string_view path, member;
+    if (!isPlainName(name) && splitPath(name, path, member)) {
+        Value obj = resolvePathObject(in, f, path);
+        return in.deleteMember(obj.object(), member);
+    }
+    for (auto it = f.scope.rbegin(); it != f.scope.rend(); ++it)
+        if ((*it)->findOwn(name)) return (*it)->removeOwn(name);
+    if (in.global()->findOwn(name)) return in.global()->removeOwn(name);
+    return false;
+}
+
+}  // namespace kelmora::player::avm1
