@@ -4,7 +4,7 @@
 #include <map>
 
 #include "ExtrasQtApp.h"
-#include "app/extras/MoviePropertiesDialog.h"
+#include "app/extras/WriteSwfDialog.h"
 
 using namespace kelmora;
 using namespace kelmora::app;

@@ -8,7 +8,7 @@
 #include "ExtrasQtApp.h"
 #include "app/extras/AboutBox.h"
 #include "app/extras/Links.h"
-#include "app/extras/MoviePropertiesDialog.h"
+#include "app/extras/WriteSwfDialog.h"
 #include "app/extras/SystemInfo.h"
 
 using namespace kelmora;

@@ -1,4 +1,4 @@
-#include "app/extras/MoviePropertiesDialog.h"
+#include "app/extras/WriteSwfDialog.h"
 
 #include <QColorDialog>
 #include <QFormLayout>
