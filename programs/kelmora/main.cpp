@@ -1,8 +1,6 @@
 // The program: start-up checks, settings, the command line, the main window and a batch run.
 #include <QApplication>
-#include <QDesktopServices>
 #include <QLabel>
-#include <QUrl>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -11,6 +9,8 @@
 #include "app/CommandLine.h"
 #include "app/InstanceLock.h"
 #include "app/MainWindow.h"
+#include "app/extras/AboutBox.h"
+#include "app/extras/Links.h"
 #include "app/MessageBoxSink.h"
 #include "app/OutputNameCheck.h"
 #include "app/PreferencesDialog.h"
@@ -51,10 +51,13 @@ int main(int argc, char** argv) {
     std::string settingsFile = settingsFilePath(programFolder);
     PreferencesDialog preferences(settings, startup.suppressErrors, messages, programFolder + "/help.html");
 
-    auto openLink = [](const std::string& address) { QDesktopServices::openUrl(QUrl(QString::fromStdString(address))); };
+    auto openWebPage = [](const std::string& address) {
+        std::string link = address;
+        openLink(link, "");
+    };
     {
         PlayerWidget probe;
-        if (!playerCheck(probe, messages, openLink)) {
+        if (!playerCheck(probe, messages, openWebPage)) {
             writeIni(settings, settingsFile, messages);
             return 0;
         }
@@ -77,8 +80,7 @@ int main(int argc, char** argv) {
     window.show();
     splash.close();
 
-    if (args.empty())
-        messages.show({"About kelmora", versionTitle(), MessageIcon::Information, MessageButtons::Ok});
+    if (args.empty()) showAboutBox(&window);
 
     if (startup.commandSourceFile == kQuitMarker) {
         window.close();

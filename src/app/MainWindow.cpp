@@ -2,18 +2,21 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include "app/MoviePropertiesDialog.h"
 #include "app/PreferencesDialog.h"
+#include "app/extras/AboutBox.h"
+#include "app/extras/Addresses.h"
+#include "app/extras/Links.h"
+#include "app/extras/SystemInfo.h"
+#include "app/sequence/PicturesWindow.h"
 #include "capture/FrameNaming.h"
 #include "settings/IniFile.h"
 #include "swf/MovieWindowSizing.h"
@@ -21,8 +24,10 @@
 namespace kelmora::app {
 namespace {
 QString q(const std::string& s) { return QString::fromStdString(s); }
-constexpr const char* kHomepage = "https://kelmora.example.org/";
-constexpr const char* kBoard = "https://kelmora.example.org/board/";
+void openWeb(const char* address) {
+    std::string link = address;
+    openLink(link, "");
+}
 }  // namespace
 
 MainWindow::MainWindow(Settings& settings, StartupFields& startup, MessageSink& messages,
@@ -88,12 +93,13 @@ void MainWindow::buildMenus() {
     file_->addAction("&Quit Program", QKeySequence("Ctrl+Q"), this, &MainWindow::quitProgram);
 
     extras_ = menuBar()->addMenu("&Extras");
-    // The container movie, picture-sequence and system information tools come with their own windows.
+    // The container command comes with its read-back window wiring.
     extras_->addAction("&Auto Wrap Movie (build container movie)", QKeySequence("Ctrl+W"))->setEnabled(false);
     extras_->addSeparator();
-    extras_->addAction("&Convert Picture Sequence to AVI..", QKeySequence("F5"))->setEnabled(false);
+    extras_->addAction("&Convert Picture Sequence to AVI..", QKeySequence("F5"), this,
+                       [this] { showPicturesWindow(this, settings_, messages_); });
     extras_->addSeparator();
-    extras_->addAction("System &Info")->setEnabled(false);
+    extras_->addAction("System &Info", this, [this] { showSystemInfo(this); });
     extras_->addAction("&Preferences..", QKeySequence("Ctrl+P"), this, [this] {
         preferences_.show();
         preferences_.raise();
@@ -102,18 +108,19 @@ void MainWindow::buildMenus() {
 
     help_ = menuBar()->addMenu("&?");
     auto openLocal = [this](const char* name) {
-        return [this, name] { QDesktopServices::openUrl(QUrl::fromLocalFile(q(programFile(name)))); };
+        return [this, name] {
+            std::string document = programFile(name);
+            openLink(document, "local");
+        };
     };
     help_->addAction("&Help", QKeySequence("F1"), this, openLocal("help.html"));
     help_->addSeparator();
-    help_->addAction("&Visit Homepage", this, [] { QDesktopServices::openUrl(QUrl(kHomepage)); });
-    help_->addAction("Visit kelmora &Board  (kelmora.example.org)", this, [] { QDesktopServices::openUrl(QUrl(kBoard)); });
+    help_->addAction("&Visit Homepage", this, [] { openWeb(kHomepageAddress); });
+    help_->addAction(q(std::string("Visit kelmora &Board  (") + kMakerSiteName + ")"), this,
+                     [] { openWeb(kBoardAddress); });
     help_->addAction("&Program History, Known Problems, Contact", this, openLocal("history.html"));
     help_->addSeparator();
-    help_->addAction("&About", this, [this] {
-        messages_.show({"About kelmora", versionTitle() + kCrLf + kCrLf + "Turns SWF movies into picture sequences.",
-                        MessageIcon::Information, MessageButtons::Ok});
-    });
+    help_->addAction("&About", this, [this] { showAboutBox(this); });
 
     stop_ = menuBar()->addAction("[ &Stop Process ]", this, [this] { stopProcess(); });
 }
