@@ -79,9 +79,9 @@ bool cFileDlg::VBGetSaveFileName(FileDialog& dialog, std::string& filename, std:
     return finish(dialog.saveFile(request(filename)), filename, fileTitle);
 }
 
-bool cFileDlg::ExistFile(const std::string& spec) {
+bool cFileDlg::ExistFile(const std::string& path) {
     struct stat st {};
-    return ::stat(spec.c_str(), &st) == 0;
+    return ::stat(path.c_str(), &st) == 0;
 }
 
 std::string cFileDlg::VBGetFileTitle(const std::string& file) {

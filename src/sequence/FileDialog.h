@@ -58,7 +58,7 @@ public:
     bool VBGetOpenFileName(FileDialog& dialog, std::string& filename, std::string* fileTitle = nullptr);
     bool VBGetSaveFileName(FileDialog& dialog, std::string& filename, std::string* fileTitle = nullptr);
 
-    static bool ExistFile(const std::string& spec);
+    static bool ExistFile(const std::string& path);
     static std::string VBGetFileTitle(const std::string& file);  // the name without its folder
 
 private:
