@@ -110,21 +110,6 @@ bool readMorphStyles(BitReader& r, int version, MorphShapeDef& m) {
     return !r.failed();
 }
 
-ShapeEdge edgeAt(Point& pen, const ShapeRecord& rec) {
-    ShapeEdge e;
-    e.from = pen;
-    if (rec.type == ShapeRecord::Type::Curved) {
-        e.curved = true;
-        e.control = {pen.x + rec.controlDx, pen.y + rec.controlDy};
-        e.to = {e.control.x + rec.anchorDx, e.control.y + rec.anchorDy};
-    } else {
-        e.to = {pen.x + rec.anchorDx, pen.y + rec.anchorDy};
-        e.control = {(e.from.x + e.to.x) / 2, (e.from.y + e.to.y) / 2};
-    }
-    pen = e.to;
-    return e;
-}
-
 // Pairs each start edge with the next end edge. The end records carry only moves and edges;
 // a move in the end shape is taken where the start shape moves too, or before the next edge.
 void pairEdges(const ShapeRecords& start, const ShapeRecords& end, MorphShapeDef& m) {
@@ -150,10 +135,10 @@ void pairEdges(const ShapeRecords& start, const ShapeRecords& end, MorphShapeDef
             continue;
         }
         takeEndMoves(false);
-        ShapeEdge s = edgeAt(startPen, rec);
+        ShapeEdge s = edgeFromRecord(startPen, rec);
         ShapeEdge e = s;
         if (j < end.records.size()) {
-            e = edgeAt(endPen, end.records[j]);
+            e = edgeFromRecord(endPen, end.records[j]);
             ++j;
         }
         s.curved = e.curved = s.curved || e.curved;

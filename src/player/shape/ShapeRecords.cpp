@@ -166,6 +166,21 @@ void readShapeRecords(BitReader& r, int version, bool allowNewStyles, ShapeRecor
     }
 }
 
+ShapeEdge edgeFromRecord(Point& pen, const ShapeRecord& rec) {
+    ShapeEdge e;
+    e.from = pen;
+    if (rec.type == ShapeRecord::Type::Curved) {
+        e.curved = true;
+        e.control = {pen.x + rec.controlDx, pen.y + rec.controlDy};
+        e.to = {e.control.x + rec.anchorDx, e.control.y + rec.anchorDy};
+    } else {
+        e.to = {pen.x + rec.anchorDx, pen.y + rec.anchorDy};
+        e.control = {(e.from.x + e.to.x) / 2, (e.from.y + e.to.y) / 2};
+    }
+    pen = e.to;
+    return e;
+}
+
 void buildLayers(const ShapeRecords& records, StyleArrays first, std::vector<ShapeLayer>& layers) {
     layers.clear();
     layers.emplace_back();
@@ -194,20 +209,10 @@ void buildLayers(const ShapeRecords& records, StyleArrays first, std::vector<Sha
             if (rec.moveTo) pen = {double(rec.moveX), double(rec.moveY)};
             continue;
         }
-        ShapeEdge e;
-        e.from = pen;
-        if (rec.type == ShapeRecord::Type::Curved) {
-            e.curved = true;
-            e.control = {pen.x + rec.controlDx, pen.y + rec.controlDy};
-            e.to = {e.control.x + rec.anchorDx, e.control.y + rec.anchorDy};
-        } else {
-            e.to = {pen.x + rec.anchorDx, pen.y + rec.anchorDy};
-            e.control = {(e.from.x + e.to.x) / 2, (e.from.y + e.to.y) / 2};
-        }
+        ShapeEdge e = edgeFromRecord(pen, rec);
         e.fill0 = fill0;
         e.fill1 = fill1;
         e.line = line;
-        pen = e.to;
         if (e.fill0 != e.fill1 || e.line != 0) layers.back().edges.push_back(e);
     }
     layers.back().finish();

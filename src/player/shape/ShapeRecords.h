@@ -43,6 +43,9 @@ void readShapeRecords(BitReader& r, int version, bool allowNewStyles, ShapeRecor
 
 // Turns records into layers of edges. The first layer uses `first`; each new style array
 // starts another. Style indexes past an array become 0 (no style).
+// The edge an edge record draws from the pen position; moves the pen to its end.
+ShapeEdge edgeFromRecord(Point& pen, const ShapeRecord& rec);
+
 void buildLayers(const ShapeRecords& records, StyleArrays first, std::vector<ShapeLayer>& layers);
 
 }  // namespace kelmora::player::shape_detail
