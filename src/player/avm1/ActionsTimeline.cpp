@@ -73,7 +73,8 @@ void loadUrl(Interpreter& in, Frame& f, const std::string& url, const std::strin
         else in.host().loadMovie(clip, url);
         return;
     }
-    if (startsWithNoCase(target, "_level") && target.size() > 6) {
+    if (startsWithNoCase(target, "_level") && target.size() > 6 &&
+        target.find_first_not_of("0123456789", 6) == std::string::npos) {
         int n = 0;
         for (char c : std::string_view(target).substr(6)) {
             if (c < '0' || c > '9' || n > 100000) return;

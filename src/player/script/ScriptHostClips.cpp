@@ -167,16 +167,18 @@ void ScriptEngine::getUrl(std::string_view url, std::string_view target, int) {
         fsCommand(url.substr(10), target);
         return;
     }
-    if (target.size() > 6 && eq(target.substr(0, 6), "_level")) {
+    if (target.size() > 6 && eq(target.substr(0, 6), "_level") &&
+        target.find_first_not_of("0123456789", 6) == std::string_view::npos) {
         int n = 0;
         for (char ch : target.substr(6)) {
-            if (ch < '0' || ch > '9' || n > 100000) return;
+            if (n > 100000) return;
             n = n * 10 + (ch - '0');
         }
         loadMovieNum(n, url);
         return;
     }
-    if (!target.empty() && target[0] != '_') {
+    // A target that names a clip ("_level0.clip", "/a/b") loads the movie into that clip.
+    if (!target.empty()) {
         ClipId base = interpreter_->currentTarget();
         if (ClipId t = interpreter_->resolveTarget(base ? base : level(0), target)) loadMovie(t, url);
     }
