@@ -62,7 +62,8 @@ public:
     uint64_t scriptId = 0;
     uint64_t serial = 0;
     bool removed = false;  // taken off the display list, waiting for its unload event
-    bool movieRoot = false;  // the main timeline of a movie (a level, or a clip loadMovie filled)
+    bool movieRoot = false;
+    uint32_t placedAtFrame = 0;  // the parent's frame whose PlaceObject made it (rewinding keeps it only then)  // the main timeline of a movie (a level, or a clip loadMovie filled)
 
 protected:
     PlayContext& context_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <vector>
 
 #include "player/display/PlayContext.h"
 
@@ -57,11 +58,12 @@ void MovieClip::moveChild(int fromDepth, int toDepth) {
     children_[toDepth] = std::move(moving);
 }
 
-DisplayObject* MovieClip::placeNew(int depth, const PlaceObjectRecord& r) {
+DisplayObject* MovieClip::placeNew(int depth, const PlaceObjectRecord& r, uint32_t frame) {
     const bool scripted = context_.listener != nullptr;
     auto object = context_.createInstance(*r.characterId, nesting_ + 1, !scripted);
     if (!object) return nullptr;
     object->applyPlace(r);
+    object->placedAtFrame = frame;
     DisplayObject& placed = addChild(depth, std::move(object));
     if (scripted) {
         context_.listener->placed(placed);
@@ -100,7 +102,7 @@ void MovieClip::placeAt(const PlaceObjectRecord& r) {
         if (!r.characterId) return;
         // Flash keeps what a script put at the depth and ignores the placement.
         if (it != children_.end() && !it->second->placedByTimeline && context_.listener) return;
-        if (!placeNew(r.depth, r) && it != children_.end()) drop(children_.find(r.depth));
+        if (!placeNew(r.depth, r, currentFrame_) && it != children_.end()) drop(children_.find(r.depth));
         return;
     }
     if (it == children_.end()) return;
@@ -162,7 +164,10 @@ void MovieClip::gotoFrame(uint32_t target) {
     struct Goal {
         bool fresh = false;
         PlaceObjectRecord record;
+        size_t order = 0;  // new objects are made in the order the file places them
+        uint32_t frame = 0;  // where the file places it
     };
+    size_t placements = 0;
     std::map<int, Goal> goals;
     uint32_t from = 0;
     if (!rewinding) {
@@ -180,10 +185,13 @@ void MovieClip::gotoFrame(uint32_t target) {
             if (op.kind == DisplayOp::Kind::Remove) {
                 goals.erase(depth);
             } else if (!op.place.move) {
-                if (op.place.characterId) goals[depth] = Goal{true, op.place};
+                if (op.place.characterId) goals[depth] = Goal{true, op.place, ++placements, f};
             } else if (auto it = goals.find(depth); it != goals.end()) {
-                if (op.place.characterId && op.place.characterId != it->second.record.characterId)
+                if (op.place.characterId && op.place.characterId != it->second.record.characterId) {
                     it->second.fresh = true;
+                    it->second.order = ++placements;
+                    it->second.frame = f;
+                }
                 it->second.record.merge(op.place);
             }
         }
@@ -201,7 +209,8 @@ void MovieClip::gotoFrame(uint32_t target) {
             child.applyPlace(g->second.record);
             goals.erase(g);
             ++it;
-        } else if (rewinding && g->second.record.characterId == child.characterId()) {
+        } else if (rewinding && g->second.record.characterId == child.characterId() &&
+                   (!listener || child.placedAtFrame == g->second.frame)) {
             child.resetProperties();
             child.applyPlace(g->second.record);
             goals.erase(g);
@@ -216,10 +225,13 @@ void MovieClip::gotoFrame(uint32_t target) {
         listener->frameStarted(*this, timeline_.frames[target]);
         for (auto actions : timeline_.frames[target].actions) listener->frameAction(*this, actions);
     }
-    for (auto& [depth, goal] : goals) {
-        if (!goal.fresh || !goal.record.characterId) continue;
+    std::vector<std::pair<size_t, int>> fresh;
+    for (auto& [depth, goal] : goals)
+        if (goal.fresh && goal.record.characterId) fresh.emplace_back(goal.order, depth);
+    std::sort(fresh.begin(), fresh.end());
+    for (auto [order, depth] : fresh) {
         if (auto held = children_.find(depth); held != children_.end() && !held->second->placedByTimeline) continue;
-        placeNew(depth, goal.record);
+        placeNew(depth, goals[depth].record, goals[depth].frame);
     }
     enteredFrame();
 }

@@ -56,7 +56,7 @@ private:
     void nextFrame();
     void applyFrame(uint32_t frame);
     void placeAt(const PlaceObjectRecord& record);
-    DisplayObject* placeNew(int depth, const PlaceObjectRecord& record);
+    DisplayObject* placeNew(int depth, const PlaceObjectRecord& record, uint32_t frame);
     DisplayList::iterator drop(DisplayList::iterator it);
     void enteredFrame();
 

@@ -227,6 +227,18 @@ void ScriptEngine::gotoFrame(ClipId clip, uint32_t frame, bool play) {
 }
 
 bool ScriptEngine::gotoLabel(ClipId clip, std::string_view label, bool play) {
+    // "path:frame" and "path:label" name another clip's frame.
+    if (auto colon = label.rfind(':'); colon != std::string_view::npos) {
+        ClipId target = interpreter_->resolveTarget(clip, label.substr(0, colon));
+        std::string_view frame = label.substr(colon + 1);
+        if (!target) return false;
+        double n = avm1::stringToNumber(frame, 7);
+        if (std::isfinite(n)) {
+            gotoFrame(target, n < 1 ? 0 : static_cast<uint32_t>(std::min(n, 1e6)) - 1, play);
+            return true;
+        }
+        return gotoLabel(target, frame, play);
+    }
     MovieClip* c = movieClip(clip);
     if (!c) return false;
     const auto& labels = c->timeline().labels;

@@ -18,7 +18,7 @@ namespace kelmora::player::script {
 namespace {
 // Timeline depths start at -16384 as scripts see them; scripts place clips from 0 up.
 constexpr int kDepthOffset = 16384;
-constexpr int kMaxScriptDepth = 2130690045;
+constexpr int kMaxScriptDepth = 2130690044;
 constexpr std::streamoff kMaxLoadedFile = 64 << 20;
 
 const TimelineDef& emptyTimeline() {
@@ -105,7 +105,7 @@ void ScriptEngine::removeClip(ClipId clip) {
     DisplayObject* o = object(clip);
     if (!o || o->removed || !o->parent) return;
     const int d = o->depth - kDepthOffset;
-    if (d < 0 || d > kMaxScriptDepth) return;  // timeline clips stay
+    if (d < 0 || d >= 1048576) return;  // timeline clips and the reserved depths stay
     if (MovieClip* parent = o->parent->asMovieClip()) parent->removeChild(o->depth);
 }
 
