@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
 #include <span>
 
 #include "player/format/MovieDef.h"
@@ -47,7 +50,12 @@ class PlayContext : public BitmapProvider, public FontProvider {
 public:
     explicit PlayContext(std::shared_ptr<const MovieDef> movie) : movie_(std::move(movie)) {}
 
+    ~PlayContext() override;
     const MovieDef& movie() const { return *movie_; }
+
+    // ImportAssets: reads the movies the movie imports from, relative to `folder` (plain relative
+    // names only), so that their symbols can be placed here. Missing movies leave the ids unknown.
+    void resolveImports(const std::string& folder);
 
     // A new instance of the character, or null when the id is unknown, can't be placed, or a cap
     // is reached. nesting: how many sprites enclose the new instance.
@@ -74,8 +82,14 @@ public:
     FontDef* fontByName(const std::string& name, bool bold, bool italic) const override;
 
 private:
+    struct Import {
+        PlayContext* source = nullptr;
+        uint16_t id = 0;
+    };
     std::shared_ptr<const MovieDef> movie_;
     size_t instances_ = 0;
+    std::vector<std::unique_ptr<PlayContext>> importedMovies_;
+    std::unordered_map<uint16_t, Import> imports_;
 };
 
 }  // namespace kelmora::player

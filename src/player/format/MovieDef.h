@@ -29,6 +29,13 @@ struct MovieHeader {
     int pixelHeight() const;
 };
 
+// A symbol ImportAssets takes from another movie: its name there and the id it gets here.
+struct ImportedAsset {
+    std::string url;
+    std::string name;
+    uint16_t id = 0;
+};
+
 class MovieDef {
 public:
     // file: a whole SWF file (compressed or not).
@@ -45,6 +52,7 @@ public:
     // ExportAssets: linkage name -> character id, and the first name of each exported id.
     const std::map<std::string, uint16_t>& exports() const { return exports_; }
     const std::unordered_map<uint16_t, std::string>& exportNames() const { return exportNames_; }
+    const std::vector<ImportedAsset>& imports() const { return imports_; }
     // What could not be read (the movie still plays what was read).
     const std::vector<std::string>& warnings() const { return warnings_; }
     bool truncated() const { return truncated_; }
@@ -59,6 +67,7 @@ private:
     std::vector<uint8_t> jpegTables_;
     std::map<std::string, uint16_t> exports_;
     std::unordered_map<uint16_t, std::string> exportNames_;
+    std::vector<ImportedAsset> imports_;
     std::optional<Rgba> backgroundColor_;
     std::vector<std::string> warnings_;
     bool truncated_ = false;

@@ -140,6 +140,10 @@ void MovieLoader::readTimeline(std::span<const uint8_t> tags, TimelineDef& timel
         case tag::ExportAssets:
             if (main) readExports(t.body);
             break;
+        case tag::ImportAssets:
+        case tag::ImportAssets2:
+            if (main) readImports(t.body, t.code == tag::ImportAssets2);
+            break;
         default:
             // Definitions inside a sprite are not allowed; the player ignores them.
             if (main) define(t);
@@ -165,6 +169,23 @@ void MovieLoader::readExports(std::span<const uint8_t> body) {
         if (r.failed()) break;
         movie_.exports_.emplace(name, id);  // the first export of a name wins
         movie_.exportNames_.emplace(id, std::move(name));
+    }
+}
+
+void MovieLoader::readImports(std::span<const uint8_t> body, bool second) {
+    BitReader r(body);
+    std::string url = r.string();
+    if (second) {
+        r.u8();
+        r.u8();
+    }
+    const uint16_t count = r.u16();
+    for (uint16_t i = 0; i < count && !r.failed(); ++i) {
+        ImportedAsset asset;
+        asset.url = url;
+        asset.id = r.u16();
+        asset.name = r.string();
+        if (!r.failed()) movie_.imports_.push_back(std::move(asset));
     }
 }
 

@@ -23,6 +23,7 @@ private:
     void define(const Tag& tag);
     void defineCharacter(uint16_t id, std::shared_ptr<const Character> character, const char* what);
     void readExports(std::span<const uint8_t> body);
+    void readImports(std::span<const uint8_t> body, bool second);
     void readScenes(std::span<const uint8_t> body);
     void warn(std::string text);
 

@@ -257,6 +257,7 @@ void ScriptEngine::performLoads() {
         if (movie) {
             auto& context = loadedContexts_.emplace_back(std::make_unique<PlayContext>(movie));
             context->listener = this;
+            context->resolveImports(folder);
             folders_[context.get()] = folder;
             replacement = std::make_unique<MovieClip>(*context, nullptr, context->movie().timeline(),
                                                       parent->nesting() + 1, false);
