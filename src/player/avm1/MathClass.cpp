@@ -44,27 +44,23 @@ Value mathAtan2(Interpreter& in, const Value&, std::span<const Value> args) {
     return Value(std::atan2(num(in, args, 0), num(in, args, 1)));
 }
 Value mathPow(Interpreter& in, const Value&, std::span<const Value> args) {
-    return Value(std::pow(num(in, args, 0), num(in, args, 1)));
+    const double x = num(in, args, 0), y = num(in, args, 1);
+    if (std::isnan(y)) return Value(y);  // C's pow(1, NaN) is 1; the player's is NaN
+    return Value(std::pow(x, y));
 }
 Value mathMax(Interpreter& in, const Value&, std::span<const Value> args) {
+    // The player compares the first two arguments only; a missing second one is NaN.
     if (args.empty()) return Value(-std::numeric_limits<double>::infinity());
-    double r = -std::numeric_limits<double>::infinity();
-    for (size_t i = 0; i < args.size(); ++i) {
-        double x = in.toNumber(args[i]);
-        if (std::isnan(x)) return Value(x);
-        r = std::max(r, x);
-    }
-    return Value(r);
+    double x = in.toNumber(args[0]), y = args.size() > 1 ? in.toNumber(args[1]) : std::nan("");
+    if (std::isnan(x) || std::isnan(y)) return Value(std::nan(""));
+    return Value(std::max(x, y));
 }
 Value mathMin(Interpreter& in, const Value&, std::span<const Value> args) {
+    // The player compares the first two arguments only; a missing second one is NaN.
     if (args.empty()) return Value(std::numeric_limits<double>::infinity());
-    double r = std::numeric_limits<double>::infinity();
-    for (size_t i = 0; i < args.size(); ++i) {
-        double x = in.toNumber(args[i]);
-        if (std::isnan(x)) return Value(x);
-        r = std::min(r, x);
-    }
-    return Value(r);
+    double x = in.toNumber(args[0]), y = args.size() > 1 ? in.toNumber(args[1]) : std::nan("");
+    if (std::isnan(x) || std::isnan(y)) return Value(std::nan(""));
+    return Value(std::min(x, y));
 }
 Value mathRandom(Interpreter& in, const Value&, std::span<const Value>) {
     return Value(static_cast<double>(in.random()()) / 4294967296.0);

@@ -36,7 +36,8 @@ Value booleanOf(const Value& v) {
 }
 
 Value booleanCtor(Interpreter& in, const Value&, std::span<const Value> args) {
-    return Value(!args.empty() && in.toBoolean(args[0]));
+    if (args.empty()) return Value();  // Boolean() without an argument is undefined
+    return Value(in.toBoolean(args[0]));
 }
 
 Value booleanConstruct(Interpreter& in, const Value&, std::span<const Value> args) {
