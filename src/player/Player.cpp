@@ -96,6 +96,11 @@ void Player::advance() {
 
 void Player::render(PixelBuffer& picture) {
     if (picture.empty()) picture.resize(stageWidth(), stageHeight());
+    if (transparentStage_) {
+        picture.fill(0);
+        if (stage_) stage_->renderOver(picture);
+        return;
+    }
     if (!stage_) {
         picture.fill(packArgb(255, bgColor_.r, bgColor_.g, bgColor_.b));
         return;

@@ -52,6 +52,9 @@ public:
     // Draws the stage. An empty picture is first sized to the movie's pixel size; any other size
     // shows the whole movie scaled to fit, centred ("ShowAll").
     void render(PixelBuffer& picture);
+    // Without the stage colour: the picture starts clear (alpha 0) and keeps the frame's own alpha.
+    void setTransparentStage(bool on) { transparentStage_ = on; }
+    bool transparentStage() const { return transparentStage_; }
 
     bool loaded() const { return stage_ != nullptr; }
     double frameRate() const;
@@ -76,6 +79,7 @@ private:
     std::string moviePath_;
     std::string baseFolder_;
     Rgba bgColor_{255, 255, 255, 255};
+    bool transparentStage_ = false;
     std::function<void(const std::string&)> traceSink_;
 };
 

@@ -21,6 +21,10 @@ Stage::~Stage() { root_.reset(); }
 
 void Stage::render(PixelBuffer& target, Rgba stageColor) {
     target.fill(packArgb(255, stageColor.r, stageColor.g, stageColor.b));
+    renderOver(target);
+}
+
+void Stage::renderOver(PixelBuffer& target) {
     renderer_.render(root_->children(), context_, showAllMatrix(movie().header().frameRect, target.width(), target.height()),
                      target);
 }

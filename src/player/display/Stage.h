@@ -25,6 +25,8 @@ public:
     void advance() { root_->advance(); }
     // Fills the picture with `stageColor` and draws the frame over it, scaled as "ShowAll".
     void render(PixelBuffer& target, Rgba stageColor);
+    // Draws the frame over what the picture holds (a transparent picture stays clear around it).
+    void renderOver(PixelBuffer& target);
 
 private:
     PlayContext context_;  // outlives every display object
