@@ -1,0 +1,20 @@
+#pragma once
+// One engine picture into one BMP, JPEG or PNG file. Safe to call from several threads at once:
+// each thread keeps its own conversion buffer and JPEG encoder between frames.
+#include <string>
+
+#include "player/render/PixelBuffer.h"
+#include "sequence/convert/OutputNaming.h"
+#include "util/Result.h"
+
+namespace kelmora::convert {
+
+struct PictureSettings {
+    PictureKind kind = PictureKind::Jpeg;
+    int quality = 100;       // JPEG
+    bool withAlpha = false;  // PNG only; the other formats are opaque
+};
+
+Status writePictureFile(const player::PixelBuffer& picture, const std::string& path, const PictureSettings& settings);
+
+}  // namespace kelmora::convert
