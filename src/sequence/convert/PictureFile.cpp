@@ -1,27 +1,55 @@
 #include "sequence/convert/PictureFile.h"
 
+#include <turbojpeg.h>
+
+#include <bit>
+#include <climits>
+
 #include "image/BitmapWriter.h"
-#include "image/DIBSection.h"
 #include "image/JpegWriter.h"
+#include "image/ReplacingFile.h"
 #include "sequence/convert/PngFile.h"
 
 namespace kelmora::convert {
 namespace {
 
-// Keeps the JPEG writer's message as the error's text.
-class LastMessage : public MessageSink {
+// The engine's words are B, G, R, A bytes in memory on little-endian machines: the encoder reads
+// them in place, with no conversion pass. One encoder and output buffer per thread, kept.
+class FrameJpegEncoder {
 public:
-    MessageAnswer show(const Message& message) override {
-        text = message.text;
-        return MessageAnswer::Ok;
+    ~FrameJpegEncoder() {
+        if (buffer_) tjFree(buffer_);
+        if (handle_) tjDestroy(handle_);
     }
-    std::string text;
-};
+    Status encode(const player::PixelBuffer& picture, int quality) {
+        if (!handle_) handle_ = tjInitCompress();
+        if (!handle_) return makeError("the JPEG encoder could not start");
+        const int subsampling = jpegSubsamplingFor(quality);
+        const unsigned long needed = tjBufSize(picture.width(), picture.height(), subsampling);
+        if (needed == static_cast<unsigned long>(-1) || needed > INT_MAX) return makeError("the picture is too large for a JPEG file");
+        if (needed > capacity_) {
+            if (buffer_) tjFree(buffer_);
+            buffer_ = tjAlloc(int(needed));
+            capacity_ = buffer_ ? needed : 0;
+            if (!buffer_) return makeError("out of memory");
+        }
+        size_ = capacity_;
+        unsigned char* out = buffer_;
+        constexpr int format = std::endian::native == std::endian::little ? TJPF_BGRX : TJPF_XRGB;
+        if (tjCompress2(handle_, reinterpret_cast<const unsigned char*>(picture.data()), picture.width(),
+                        picture.stride() * 4, picture.height(), format, &out, &size_, subsampling, quality,
+                        TJFLAG_NOREALLOC) != 0)
+            return makeError(std::string("JPEG encoding failed: ") + tjGetErrorStr2(handle_));
+        return {};
+    }
+    const unsigned char* data() const { return buffer_; }
+    unsigned long size() const { return size_; }
 
-std::string oneLine(std::string text) {
-    for (size_t at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, " ");
-    return text;
-}
+private:
+    tjhandle handle_ = nullptr;
+    unsigned char* buffer_ = nullptr;
+    unsigned long capacity_ = 0, size_ = 0;
+};
 
 }  // namespace
 
@@ -35,12 +63,12 @@ Status writePictureFile(const player::PixelBuffer& picture, const std::string& p
         return {};
     }
     case PictureKind::Jpeg: {
-        thread_local cDIBSection dib;
-        if (!dib.CreateFromArgb32(picture.data(), picture.width(), picture.height(), picture.stride()))
-            return makeError("the picture is too large for a JPEG file");
-        LastMessage message;
-        if (!SaveJPG(dib, path, settings.quality, message))
-            return makeError("cannot write \"" + path + "\": " + oneLine(message.text));
+        thread_local FrameJpegEncoder encoder;
+        if (Status st = encoder.encode(picture, settings.quality); !st) return st;
+        auto file = ReplacingFile::open(path);
+        Status st = file ? file->write(encoder.data(), encoder.size()) : Status(file.error());
+        if (st) st = file->commit();
+        if (!st) return makeError("cannot write \"" + path + "\": " + st.error().message);
         return {};
     }
     case PictureKind::Png: return writePng(path, picture, settings.withAlpha);

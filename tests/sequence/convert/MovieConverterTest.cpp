@@ -58,6 +58,14 @@ TEST(MovieConverter, EveryFrameIsWrittenExactlyAsThePlayerDrawsIt) {
     EXPECT_EQ(countFiles(dir.path(), ".jpg"), 3);
     EXPECT_TRUE(std::filesystem::exists(dir.file("slide.swf_0030.jpg")));
     EXPECT_FALSE(std::filesystem::exists(dir.file("slide.swf_0027.jpg")));
+    // JPEG at quality 100 stays within a few steps of every pixel, and the picture is upright.
+    const auto jpeg = testing::readPicture(dir.file("slide.swf_0030.jpg"));
+    ASSERT_EQ(jpeg.size(), expected[29].size());
+    int worst = 0;
+    for (size_t i = 0; i < jpeg.size(); ++i)
+        for (int shift : {0, 8, 16})
+            worst = std::max(worst, std::abs(int((jpeg[i] >> shift) & 0xFF) - int((expected[29][i] >> shift) & 0xFF)));
+    EXPECT_LE(worst, 24);
 }
 
 TEST(MovieConverter, FollowsClipsOfAStoppedMainTimelineForTheHoldTime) {
