@@ -198,6 +198,23 @@ struct VideoFileWriter::State {
         return {};
     }
 
+    // The stream of a Motion JPEG video whose frames come encoded.
+    Status openJpegStream() {
+        videoStream = avformat_new_stream(format, nullptr);
+        if (!videoStream) return fail(makeError("out of memory"));
+        AVCodecParameters* par = videoStream->codecpar;
+        par->codec_type = AVMEDIA_TYPE_VIDEO;
+        par->codec_id = AV_CODEC_ID_MJPEG;
+        par->width = settings.width;
+        par->height = settings.height;
+        par->format = AV_PIX_FMT_YUVJ420P;
+        par->color_range = AVCOL_RANGE_JPEG;
+        videoStream->time_base = AVRational{settings.rateDenominator, settings.rateNumerator};
+        videoStream->avg_frame_rate = AVRational{settings.rateNumerator, settings.rateDenominator};
+        videoStream->r_frame_rate = videoStream->avg_frame_rate;
+        return {};
+    }
+
     Status openSound(const AVCodec* codec) {
         sound = avcodec_alloc_context3(codec);
         if (!sound) return fail(makeError("out of memory"));
@@ -338,7 +355,8 @@ Result<std::unique_ptr<VideoFileWriter>> VideoFileWriter::open(const VideoFileSe
     if (rc < 0) return ffError("preparing the video file", rc);
     s.packet = av_packet_alloc();
     if (!s.packet) return makeError("out of memory");
-    if (Status st = s.openVideo(videoCodec); !st) return st.error();
+    s.settings.jpegFrames = settings.jpegFrames && videoCodec->id == AV_CODEC_ID_MJPEG;
+    if (Status st = s.settings.jpegFrames ? s.openJpegStream() : s.openVideo(videoCodec); !st) return st.error();
     if (soundCodec) {
         if (Status st = s.openSound(soundCodec); !st) return st.error();
     }
@@ -352,7 +370,7 @@ Result<std::unique_ptr<VideoFileWriter>> VideoFileWriter::open(const VideoFileSe
 
 Status VideoFileWriter::writeFrame(const uint32_t* argb, int strideInPixels) {
     State& s = *s_;
-    if (!s.headerWritten || s.failed || s.closed) return makeError("the video file is not open");
+    if (!s.headerWritten || s.failed || s.closed || !s.video) return makeError("the video file is not open");
     int rc = av_frame_make_writable(s.picture);
     if (rc < 0) return s.fail(ffError("allocating a frame", rc));
     const uint8_t* src[4] = {reinterpret_cast<const uint8_t*>(argb), nullptr, nullptr, nullptr};
@@ -363,6 +381,26 @@ Status VideoFileWriter::writeFrame(const uint32_t* argb, int strideInPixels) {
     rc = avcodec_send_frame(s.video, s.picture);
     if (rc < 0) return s.fail(ffError("encoding", rc));
     if (Status st = s.drain(s.video, s.videoStream); !st) return st;
+    ++s.frames;
+    return {};
+}
+
+bool VideoFileWriter::takesJpegFrames() const { return s_->settings.jpegFrames; }
+
+Status VideoFileWriter::writeJpegFrame(std::span<const uint8_t> jpeg) {
+    State& s = *s_;
+    if (!s.headerWritten || s.failed || s.closed || !s.settings.jpegFrames) return makeError("the video file is not open");
+    int rc = av_new_packet(s.packet, int(jpeg.size()));
+    if (rc < 0) return s.fail(ffError("allocating a packet", rc));
+    std::memcpy(s.packet->data, jpeg.data(), jpeg.size());
+    s.packet->pts = s.packet->dts = s.frames;
+    s.packet->duration = 1;
+    s.packet->flags |= AV_PKT_FLAG_KEY;
+    av_packet_rescale_ts(s.packet, AVRational{s.settings.rateDenominator, s.settings.rateNumerator}, s.videoStream->time_base);
+    s.packet->stream_index = s.videoStream->index;
+    rc = av_interleaved_write_frame(s.format, s.packet);
+    av_packet_unref(s.packet);
+    if (rc < 0) return s.fail(ffError("writing the file", rc));
     ++s.frames;
     return {};
 }
@@ -389,7 +427,7 @@ Status VideoFileWriter::close() {
             if (st && avcodec_send_frame(s.sound, nullptr) >= 0) st = s.drain(s.sound, s.soundStream);
             if (!st) result = st;
         }
-        if (!s.failed) {
+        if (!s.failed && s.video) {
             const int rc = avcodec_send_frame(s.video, nullptr);
             Status st = rc < 0 ? s.fail(ffError("encoding", rc)) : s.drain(s.video, s.videoStream);
             if (!st) result = st;

@@ -26,6 +26,9 @@ struct VideoFileSettings {
     bool sound = true;
     std::string soundCodec;  // pcm, aac, mp3, opus, vorbis, flac; empty: the container's usual one
     int threads = 0;         // encoder threads; 0: FFmpeg decides
+    // When the codec is mjpeg, take the frames as JPEG files' bytes through writeJpegFrame(),
+    // encoded by the caller (on many threads: Motion JPEG frames don't depend on each other).
+    bool jpegFrames = false;
 };
 
 class VideoFileWriter {
@@ -39,6 +42,9 @@ public:
 
     // One frame of width x height words, rows top-down, strideInPixels words apart.
     Status writeFrame(const uint32_t* argb, int strideInPixels);
+    // One frame as a whole JPEG file (baseline, 4:2:0), when takesJpegFrames().
+    Status writeJpegFrame(std::span<const uint8_t> jpeg);
+    bool takesJpegFrames() const;
     // Interleaved left/right samples; ignored when the file has no sound track.
     Status writeSound(std::span<const int16_t> samples);
     // Drains the encoders and writes the index; safe to call twice.

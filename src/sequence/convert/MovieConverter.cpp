@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -45,6 +46,45 @@ private:
     mutable std::mutex mutex_;
     std::atomic<bool> failed_{false};
     std::string reason_;
+};
+
+// Motion JPEG frames come back from the pool in any order and go into the file in order. A
+// frame's picture is given back only once the frame is in the file, so the pictures lent out
+// bound this queue too.
+class InOrderJpegFrames {
+public:
+    struct Frame {
+        std::vector<uint8_t> jpeg;
+        std::vector<int16_t> sound;
+        std::function<void()> done;
+    };
+    explicit InOrderJpegFrames(int first) : next_(first) {}
+
+    void add(int number, Frame frame, VideoFileWriter& video, FirstError& error) {
+        std::vector<std::function<void()>> written;
+        {
+            std::lock_guard lock(mutex_);
+            waiting_.emplace(number, std::move(frame));
+            for (auto it = waiting_.find(next_); it != waiting_.end(); it = waiting_.find(++next_)) {
+                Frame& f = it->second;
+                if (!error.failed()) {
+                    Status st = video.writeJpegFrame(f.jpeg);
+                    if (st) st = video.writeSound(f.sound);
+                    if (!st) error.set(st.error().message);
+                }
+                written.push_back(std::move(f.done));
+                waiting_.erase(it);
+            }
+        }
+        // Last, and outside the lock: once every picture is back the converter ends, and this
+        // object with it.
+        for (auto& done : written) done();
+    }
+
+private:
+    std::mutex mutex_;
+    std::map<int, Frame> waiting_;
+    int next_;
 };
 
 }  // namespace
@@ -111,12 +151,15 @@ MovieResult MovieConverter::convert(const std::string& moviePath,
         vs.sound = options_.audio;
         vs.soundCodec = options_.audioCodec;
         vs.threads = options_.jobs;
+        vs.jpegFrames = true;
         auto opened = VideoFileWriter::open(vs);
         if (!opened) return finish(vs.path + ": " + opened.error().message);
         video = std::move(opened.value());
         // Frames must reach the encoder in order: one thread of its own, beside the renderer.
-        videoThread = std::make_unique<EncodePool>(options_.jobs == 1 ? 0 : 1, 2);
+        // Motion JPEG frames are encoded on the pool instead and put in order afterwards.
+        if (!video->takesJpegFrames()) videoThread = std::make_unique<EncodePool>(options_.jobs == 1 ? 0 : 1, 2);
     }
+    InOrderJpegFrames jpegFrames{first};
 
     // Enough pictures for every writer thread to be busy while the renderer draws the next one.
     FrameBuffers buffers(pool_.threads() + (videoThread ? 2 : 0) + 2);
@@ -124,7 +167,9 @@ MovieResult MovieConverter::convert(const std::string& moviePath,
     std::atomic<int> written{0};
     player::PixelBuffer large;
     std::vector<int16_t> sound;
-    int64_t soundGiven = 0;  // samples per channel handed to the video so far
+    // Samples per channel owed up to the frames handed over; counted from the movie's start, so
+    // each frame gets exactly the slice the engine cut for it.
+    int64_t soundGiven = rate.samplesFor(first - 1, kSoundRate);
     auto lastReport = Clock::now() - std::chrono::seconds(1);
     const double timeout = options_.timeoutSeconds;
 
@@ -162,19 +207,30 @@ MovieResult MovieConverter::convert(const std::string& moviePath,
             if (video) {
                 std::vector<int16_t> frameSound;
                 if (video->hasSound()) {
-                    const int64_t wanted = rate.samplesFor(shown - first + 1, kSoundRate) - soundGiven;
+                    const int64_t wanted = rate.samplesFor(shown, kSoundRate) - soundGiven;
                     frameSound.assign(size_t(wanted) * kSoundChannels, 0);
                     std::copy_n(sound.begin(), std::min(sound.size(), frameSound.size()), frameSound.begin());
                     soundGiven += wanted;
                 }
-                videoThread->submit([picture, frameSound = std::move(frameSound), &video, &error, done] {
-                    if (!error.failed()) {
-                        Status st = video->writeFrame(picture->data(), picture->stride());
-                        if (st) st = video->writeSound(frameSound);
-                        if (!st) error.set(st.error().message);
-                    }
-                    done();
-                });
+                if (video->takesJpegFrames()) {
+                    pool_.submit([picture, shown, frameSound = std::move(frameSound), quality = options_.videoQuality,
+                                  &video, &error, &jpegFrames, done]() mutable {
+                        std::vector<uint8_t> jpeg;
+                        if (!error.failed()) {
+                            if (Status st = encodeVideoJpeg(*picture, quality, jpeg); !st) error.set(st.error().message);
+                        }
+                        jpegFrames.add(shown, {std::move(jpeg), std::move(frameSound), done}, *video, error);
+                    });
+                } else {
+                    videoThread->submit([picture, frameSound = std::move(frameSound), &video, &error, done] {
+                        if (!error.failed()) {
+                            Status st = video->writeFrame(picture->data(), picture->stride());
+                            if (st) st = video->writeSound(frameSound);
+                            if (!st) error.set(st.error().message);
+                        }
+                        done();
+                    });
+                }
             }
         }
         result.framesPlayed = shown;

@@ -21,10 +21,9 @@ public:
         if (buffer_) tjFree(buffer_);
         if (handle_) tjDestroy(handle_);
     }
-    Status encode(const player::PixelBuffer& picture, int quality) {
+    Status encode(const player::PixelBuffer& picture, int quality, int subsampling) {
         if (!handle_) handle_ = tjInitCompress();
         if (!handle_) return makeError("the JPEG encoder could not start");
-        const int subsampling = jpegSubsamplingFor(quality);
         const unsigned long needed = tjBufSize(picture.width(), picture.height(), subsampling);
         if (needed == static_cast<unsigned long>(-1) || needed > INT_MAX) return makeError("the picture is too large for a JPEG file");
         if (needed > capacity_) {
@@ -51,7 +50,19 @@ private:
     unsigned long capacity_ = 0, size_ = 0;
 };
 
+FrameJpegEncoder& jpegEncoderOfThisThread() {
+    thread_local FrameJpegEncoder encoder;
+    return encoder;
+}
+
 }  // namespace
+
+Status encodeVideoJpeg(const player::PixelBuffer& picture, int quality, std::vector<uint8_t>& out) {
+    FrameJpegEncoder& encoder = jpegEncoderOfThisThread();
+    if (Status st = encoder.encode(picture, quality, TJSAMP_420); !st) return st;
+    out.assign(encoder.data(), encoder.data() + encoder.size());
+    return {};
+}
 
 Status writePictureFile(const player::PixelBuffer& picture, const std::string& path, const PictureSettings& settings) {
     if (picture.empty()) return makeError("nothing to write: the picture is empty");
@@ -63,8 +74,8 @@ Status writePictureFile(const player::PixelBuffer& picture, const std::string& p
         return {};
     }
     case PictureKind::Jpeg: {
-        thread_local FrameJpegEncoder encoder;
-        if (Status st = encoder.encode(picture, settings.quality); !st) return st;
+        FrameJpegEncoder& encoder = jpegEncoderOfThisThread();
+        if (Status st = encoder.encode(picture, settings.quality, jpegSubsamplingFor(settings.quality)); !st) return st;
         auto file = ReplacingFile::open(path);
         Status st = file ? file->write(encoder.data(), encoder.size()) : Status(file.error());
         if (st) st = file->commit();

@@ -1,7 +1,9 @@
 #pragma once
 // One engine picture into one BMP, JPEG or PNG file. Safe to call from several threads at once:
 // each thread keeps its own conversion buffer and JPEG encoder between frames.
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "player/render/PixelBuffer.h"
 #include "sequence/convert/OutputNaming.h"
@@ -16,5 +18,8 @@ struct PictureSettings {
 };
 
 Status writePictureFile(const player::PixelBuffer& picture, const std::string& path, const PictureSettings& settings);
+
+// One frame of a Motion JPEG video: 4:2:0, as video players expect.
+Status encodeVideoJpeg(const player::PixelBuffer& picture, int quality, std::vector<uint8_t>& out);
 
 }  // namespace kelmora::convert
