@@ -93,7 +93,8 @@ TEST(SoundDecodeTest, EveryFormatGivesTheToneAt44100) {
             }
             seek = int16_t(e.delay);
         }
-        writeSoundSeed(std::string("event-") + c.name, formatByte(c.format, rateCode(c.fileRate), c.sixteen, false), 0, data);
+        writeSoundSeed(std::string("event-") + c.name, formatByte(c.format, rateCode(c.fileRate), c.sixteen, false), 0,
+                       defineSoundRest(uint32_t(frames), c.format == SoundFormat::Mp3 ? std::optional<int16_t>(seek) : std::nullopt, data));
         SoundDef def = soundOf(c.format, c.fileRate, c.sixteen, uint32_t(frames), data,
                                c.format == SoundFormat::Mp3 ? seek : 0);
         auto pcm = decodeEventSound(def);

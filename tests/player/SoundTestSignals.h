@@ -133,8 +133,18 @@ inline int upwardCrossings(const std::vector<int16_t>& track, size_t channels = 
     return n;
 }
 
+// DefineSound's body after the format byte: sample count, the MP3 seek when given, the data.
+inline SoundBytes defineSoundRest(uint32_t sampleCount, std::optional<int16_t> mp3Seek, const SoundBytes& data) {
+    SoundBytes out;
+    for (int i = 0; i < 4; ++i) out.push_back(uint8_t(sampleCount >> (8 * i)));
+    if (mp3Seek) out.insert(out.end(), {uint8_t(*mp3Seek & 0xff), uint8_t(uint16_t(*mp3Seek) >> 8)});
+    out.insert(out.end(), data.begin(), data.end());
+    return out;
+}
+
 // A seed for fuzz_sound when KELMORA_SEED_DIR is set: the DefineSound format byte, the stream
-// block length in units of 8 bytes (0: an event sound), then the sound data.
+// block length in units of 8 bytes (0: an event sound), then the rest of the DefineSound body
+// (see defineSoundRest) or the stream's blocks.
 inline void writeSoundSeed(const std::string& name, uint8_t formatByte, uint8_t blockUnits, const SoundBytes& data) {
     const char* dir = std::getenv("KELMORA_SEED_DIR");
     if (!dir || !*dir) return;

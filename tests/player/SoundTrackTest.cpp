@@ -275,7 +275,10 @@ TEST(SoundTrackTest, Mp3StreamStaysInStep) {
         }
         const int seek = int(frameStart) - int(first * mp3Frame);
         w.soundStreamBlock(withPrefix16(int16_t((next - first) * mp3Frame), int16_t(seek), data)).showFrame();
-        if (f == 5) writeSoundSeed("mp3-stream", 0x2e, uint8_t(data.size() / 8), data);
+        if (f == 5) {
+            auto block = withPrefix16(int16_t((next - first) * mp3Frame), int16_t(seek), data);
+            writeSoundSeed("mp3-stream", 0x2e, uint8_t(block.size() / 8), block);
+        }
     }
     Track t = play(w, int(frames));
     ASSERT_EQ(t.frames(), perFrame * frames);

@@ -104,8 +104,10 @@ void SoundMixer::enterStreamFrame(const SoundEvent& e, size_t frames) {
     const int64_t start = it->decoded->frameStart(e.frame);
     if (start < 0) return;  // no block here: what plays goes on
     // Playing on keeps the sound whole; only a jump (goto, loop, a late start) or a drift of more
-    // than a quarter frame moves it to where this frame's block begins.
-    const int64_t slack = int64_t(frames / 4);
+    // than a frame moves it to where this frame's block begins. The slack is wide on purpose:
+    // files disagree on the sign of MP3 seek samples, and a misread one must not chop the sound
+    // at every frame.
+    const int64_t slack = int64_t(frames);
     if (it->position < 0 || std::llabs(it->position - start) > slack) it->position = start;
 }
 
