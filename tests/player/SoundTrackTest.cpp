@@ -306,3 +306,21 @@ TEST(SoundTrackTest, UndecodableSoundIsSilentWithAWarning) {
     ASSERT_EQ(p.audioWarnings().size(), 1u);
     EXPECT_NE(p.audioWarnings()[0].find("sound 1"), std::string::npos);
 }
+
+// What the loader keeps of odd sound tags: a block before any head is dropped, a second head is
+// ignored (its blocks still count as the first stream's), a cut StartSound is a warning.
+TEST(SoundTrackTest, LoaderKeepsOneStreamPerTimeline) {
+    const swf::SoundFormat pcm8{swf::SoundCodec::UncompressedLittleEndian, swf::SoundRate::Rate44100, false, false};
+    swf::SwfWriter w;
+    w.soundStreamBlock(swf::Bytes(3675, 200)).showFrame();
+    w.soundStreamHead(kPcm44, kPcm44, 3675).soundStreamBlock(pcm16Bytes(std::vector<int16_t>(3675, 700))).showFrame();
+    w.soundStreamHead(pcm8, pcm8, 3675).soundStreamBlock(pcm16Bytes(std::vector<int16_t>(3675, 900))).showFrame();
+    w.tag(swf::TagCode::StartSound, swf::Bytes{1}).showFrame();
+    Player p;
+    Track t = play(w, 3, {}, &p);
+    EXPECT_EQ(t.left(0), 0);
+    EXPECT_EQ(t.left(3675), 700);
+    EXPECT_EQ(t.left(2 * 3675), 900);
+    const auto& warnings = p.movieDefinition()->warnings();
+    EXPECT_NE(std::find(warnings.begin(), warnings.end(), "StartSound: tag cut short"), warnings.end());
+}
