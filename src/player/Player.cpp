@@ -1,10 +1,12 @@
 #include "player/Player.h"
 
+#include <cmath>
 #include <fstream>
 #include <iterator>
 
 #include "player/display/Stage.h"
 #include "player/format/MovieDef.h"
+#include "player/media/SoundTrack.h"
 
 namespace kelmora::player {
 
@@ -17,6 +19,7 @@ Player::Player() = default;
 Player::~Player() = default;
 
 Status Player::load(const std::string& path) {
+    audio_.reset();
     stage_.reset();
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) return makeError("cannot open the movie \"" + path + "\"");
@@ -31,11 +34,14 @@ Status Player::load(const std::string& path) {
 }
 
 Status Player::load(std::span<const uint8_t> bytes, const std::string& baseFolder) {
+    audio_.reset();
     stage_.reset();
     baseFolder_ = baseFolder;
     auto movie = MovieDef::load(bytes);
     if (!movie) return movie.error();
     stage_ = std::make_unique<Stage>(std::move(movie.value()));
+    shownFrame_ = 0;
+    if (audioOn_) startAudioTrack();
     return {};
 }
 
@@ -91,7 +97,38 @@ Rgba Player::stageColor() const {
 }
 
 void Player::advance() {
-    if (stage_) stage_->advance();
+    if (!stage_) return;
+    // The frame shown until now is mixed with what it asked for before the next one asks.
+    if (audio_) audio_->mixThrough(shownFrame_, stage_->context().sounds);
+    else stage_->context().sounds.clear();
+    stage_->advance();
+    ++shownFrame_;
+}
+
+void Player::startAudioTrack() {
+    auto [numerator, denominator] = audioRate_.value_or(
+        std::pair<uint32_t, uint32_t>(static_cast<uint32_t>(std::lround(stage_->movie().header().frameRate * 256)), 256));
+    audio_ = std::make_unique<SoundTrack>(numerator, denominator, shownFrame_);
+}
+
+void Player::enableAudio(bool on) {
+    audioOn_ = on;
+    if (!on) audio_.reset();
+    else if (!audio_ && stage_) startAudioTrack();
+}
+
+void Player::setAudioFrameRate(uint32_t numerator, uint32_t denominator) {
+    if (denominator > 0) audioRate_.emplace(numerator, denominator);
+}
+
+size_t Player::takeAudio(std::vector<int16_t>& samples) {
+    if (!audio_ || !stage_) return 0;
+    audio_->mixThrough(shownFrame_, stage_->context().sounds);
+    return audio_->take(samples);
+}
+
+std::vector<std::string> Player::audioWarnings() const {
+    return audio_ ? audio_->mixer().warnings() : std::vector<std::string>{};
 }
 
 void Player::render(PixelBuffer& picture) {

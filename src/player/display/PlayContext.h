@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "player/format/MovieDef.h"
+#include "player/media/SoundEvents.h"
 #include "player/shape/ShapeApi.h"
 #include "player/text/TextApi.h"
 
@@ -38,6 +39,8 @@ public:
 
     // Called after a timeline entered a frame (the script engine queues the frame's actions here).
     std::function<void(MovieClip&, const FrameDef&)> onFrameEntered;
+    // What the timelines and scripts asked of the sound in this frame (the player's track mixes it).
+    SoundEvents sounds;
 
     const PixelBuffer* bitmap(uint16_t characterId) const override;
     FontDef* font(uint16_t characterId) const override;
