@@ -7,6 +7,7 @@
 #include "player/display/Stage.h"
 #include "player/format/MovieDef.h"
 #include "player/media/SoundTrack.h"
+#include "player/script/ScriptEngine.h"
 
 namespace kelmora::player {
 
@@ -16,11 +17,16 @@ constexpr std::streamoff kMaxFileSize = 256 << 20;
 }
 
 Player::Player() = default;
-Player::~Player() = default;
+Player::~Player() { unload(); }
+
+void Player::unload() {
+    stage_.reset();
+    scripts_.reset();
+}
 
 Status Player::load(const std::string& path) {
     audio_.reset();
-    stage_.reset();
+    unload();
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) return makeError("cannot open the movie \"" + path + "\"");
     std::streamoff size = in.tellg();
@@ -35,12 +41,27 @@ Status Player::load(const std::string& path) {
 
 Status Player::load(std::span<const uint8_t> bytes, const std::string& baseFolder) {
     audio_.reset();
-    stage_.reset();
-    baseFolder_ = baseFolder;
+    unload();
+    baseFolder_ = baseFolder.empty() ? std::string(".") : baseFolder;
     auto movie = MovieDef::load(bytes);
     if (!movie) return movie.error();
-    stage_ = std::make_unique<Stage>(std::move(movie.value()));
+    std::shared_ptr<const MovieDef> def = std::move(movie.value());
     shownFrame_ = 0;
+    if (def->usesActionScript3()) {
+        stage_ = std::make_unique<Stage>(std::move(def));
+        if (audioOn_) startAudioTrack();
+        return {};
+    }
+    script::ScriptEngine::Sinks sinks;
+    sinks.trace = [this](const std::string& line) { trace(line); };
+    sinks.report = [this](const std::string& message) { report(message); };
+    avm1::Limits limits;
+    if (scriptActionLimit_) limits.maxActionsPerEntry = scriptActionLimit_;
+    scripts_ = std::make_unique<script::ScriptEngine>(std::move(sinks), limits);
+    const double rate = def->header().frameRate;
+    const int version = def->header().version;
+    stage_ = std::make_unique<Stage>(std::move(def), scripts_.get(), baseFolder_);
+    scripts_->start(*stage_, rate, version, baseFolder_);
     if (audioOn_) startAudioTrack();
     return {};
 }
@@ -99,10 +120,18 @@ Rgba Player::stageColor() const {
 void Player::advance() {
     if (!stage_) return;
     // The frame shown until now is mixed with what it asked for before the next one asks.
+    gatherLevelSounds();
     if (audio_) audio_->mixThrough(shownFrame_, stage_->context().sounds);
     else stage_->context().sounds.clear();
-    stage_->advance();
+    if (scripts_) scripts_->advance();
+    else stage_->advance();
     ++shownFrame_;
+}
+
+void Player::gatherLevelSounds() {
+    // Movies loaded into other levels ask for sound in their own contexts; they play in one track.
+    for (auto& [n, level] : stage_->levels())
+        if (n != 0) stage_->context().sounds.append(level.context->sounds);
 }
 
 void Player::startAudioTrack() {
@@ -123,6 +152,7 @@ void Player::setAudioFrameRate(uint32_t numerator, uint32_t denominator) {
 
 size_t Player::takeAudio(std::vector<int16_t>& samples) {
     if (!audio_ || !stage_) return 0;
+    gatherLevelSounds();
     audio_->mixThrough(shownFrame_, stage_->context().sounds);
     return audio_->take(samples);
 }

@@ -21,6 +21,9 @@ class MovieDef;
 class MovieClip;
 class SoundTrack;
 class Stage;
+namespace script {
+class ScriptEngine;
+}
 
 class Player {
 public:
@@ -89,6 +92,16 @@ public:
         if (traceSink_) traceSink_(line);
     }
 
+    // Messages about scripts the engine stopped (too long, too deep); the movie goes on.
+    void setReportSink(std::function<void(const std::string&)> sink) { reportSink_ = std::move(sink); }
+    void report(const std::string& message) const {
+        if (reportSink_) reportSink_(message);
+    }
+    // Actions one script entry may run before it is stopped (applies to movies loaded after).
+    void setScriptActionLimit(uint64_t actions) { scriptActionLimit_ = actions; }
+    // Null for movies without ActionScript 1/2 (or before a movie is loaded).
+    script::ScriptEngine* scripts() { return scripts_.get(); }
+
     // For the script engine and tests.
     const MovieDef* movieDefinition() const;
     MovieClip* root();
@@ -96,8 +109,11 @@ public:
     const std::string& baseFolder() const { return baseFolder_; }
 
 private:
+    void unload();
     void startAudioTrack();
+    void gatherLevelSounds();
 
+    std::unique_ptr<script::ScriptEngine> scripts_;  // outlives the stage, which reports to it
     std::unique_ptr<SoundTrack> audio_;
     bool audioOn_ = false;
     std::optional<std::pair<uint32_t, uint32_t>> audioRate_;
@@ -108,6 +124,8 @@ private:
     Rgba bgColor_{255, 255, 255, 255};
     bool transparentStage_ = false;
     std::function<void(const std::string&)> traceSink_;
+    std::function<void(const std::string&)> reportSink_;
+    uint64_t scriptActionLimit_ = 0;  // 0: the interpreter's own
 };
 
 }  // namespace kelmora::player

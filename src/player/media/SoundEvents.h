@@ -3,6 +3,7 @@
 // display code only appends here; the mixer applies the list when it mixes that frame, so a
 // stopAllSounds() in a frame's script silences a sound its StartSound tag started just before.
 #include <cstdint>
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -45,6 +46,12 @@ public:
 
     const std::vector<SoundEvent>& pending() const { return events_; }
     void clear() { events_.clear(); }
+    // Moves another list's events to the end of this one (movies in other levels).
+    void append(SoundEvents& other) {
+        events_.insert(events_.end(), std::make_move_iterator(other.events_.begin()),
+                       std::make_move_iterator(other.events_.end()));
+        other.events_.clear();
+    }
 
 private:
     void addFrame(const void* clip, const MovieDef& movie, const TimelineDef& timeline, uint32_t frame);
