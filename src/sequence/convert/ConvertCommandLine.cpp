@@ -32,6 +32,7 @@ const char* const kConvertUsage =
     "  --hold SECONDS       follow a stopped main timeline this long while clips animate (default 0)\n"
     "  --max-frames N       stop a movie that loops forever after N frames (default 65535)\n"
     "  --timeout SECONDS    give up on a movie after this long (default: never)\n"
+    "  --script-limit N     actions one script may run before it is stopped and the movie fails\n"
     "Running:\n"
     "  --jobs N             threads writing frames (default: every core); a folder's movies run\n"
     "                       this many at a time\n"
@@ -164,6 +165,11 @@ Result<CommandLine> parseCommandLine(const std::vector<std::string>& args) {
             auto s = positiveNumber(value, 0, 1e7);
             if (!s) return makeError("--timeout needs seconds (0 for none)");
             o.timeoutSeconds = *s;
+        } else if (arg == "--script-limit") {
+            TAKE("a number");
+            auto n = wholeNumber(value, 1, 1000000000000L);
+            if (!n) return makeError("--script-limit needs a number of actions from 1 up");
+            o.scriptActionLimit = uint64_t(*n);
         } else if (arg == "--jobs" || arg == "-j") {
             TAKE("a number");
             auto n = wholeNumber(value, 1, 256);

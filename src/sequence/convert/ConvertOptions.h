@@ -1,6 +1,7 @@
 #pragma once
 // What one run of the converter is asked to do: where the frames go, which frames, at what size,
 // how many threads, and when to give up on a movie.
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -31,6 +32,7 @@ struct ConvertOptions {
     int maxFrames = 65535;  // frames numbers are 16-bit in the player too
     int jobs = 0;           // 0: every core
     double timeoutSeconds = 0;  // per movie; 0: none
+    uint64_t scriptActionLimit = 0;  // actions one script may run before it is stopped; 0: the engine's
     ProgressMode progress = ProgressMode::Auto;
 };
 

@@ -3,6 +3,9 @@
 
 namespace kelmora::convert {
 
-void takeFrameSound(player::Player&, std::vector<int16_t>& samples) { samples.clear(); }
+void takeFrameSound(player::Player& player, std::vector<int16_t>& samples) {
+    samples.clear();
+    player.takeAudio(samples);
+}
 
 }  // namespace kelmora::convert

@@ -120,6 +120,12 @@ MovieResult MovieConverter::convert(const std::string& moviePath,
 
     player::Player player;
     player.setTransparentStage(options_.transparent);
+    if (options_.scriptActionLimit > 0) player.setScriptActionLimit(options_.scriptActionLimit);
+    // A script the engine had to stop leaves the movie's frames in doubt: the movie fails.
+    std::string scriptStopped;
+    player.setReportSink([&](const std::string& message) {
+        if (scriptStopped.empty()) scriptStopped = message;
+    });
     if (Status st = player.load(moviePath); !st) return finish(st.error().message);
     auto size = outputSize(player.stageWidth(), player.stageHeight(), options_);
     if (!size) return finish(size.error().message);
@@ -155,6 +161,11 @@ MovieResult MovieConverter::convert(const std::string& moviePath,
         auto opened = VideoFileWriter::open(vs);
         if (!opened) return finish(vs.path + ": " + opened.error().message);
         video = std::move(opened.value());
+        if (video->hasSound()) {
+            // Cut at our frame rate (a movie of 0 fps plays at 12 here), from the frame shown now.
+            player.setAudioFrameRate(uint32_t(rate.numerator), uint32_t(rate.denominator));
+            player.enableAudio(true);
+        }
         // Frames must reach the encoder in order: one thread of its own, beside the renderer.
         // Motion JPEG frames are encoded on the pool instead and put in order afterwards.
         if (!video->takesJpegFrames()) videoThread = std::make_unique<EncodePool>(options_.jobs == 1 ? 0 : 1, 2);
@@ -175,7 +186,11 @@ MovieResult MovieConverter::convert(const std::string& moviePath,
 
     for (int shown = 1;; ++shown) {
         if (shown > 1) player.advance();
-        if (video && options_.audio) takeFrameSound(player, sound);
+        if (video && video->hasSound()) takeFrameSound(player, sound);
+        if (!scriptStopped.empty()) {
+            error.set("a script was stopped at frame " + std::to_string(shown) + ": " + scriptStopped);
+            break;
+        }
         if (shown >= first) {
             player::PixelBuffer* picture = buffers.acquire();
             if (ss == 1) {

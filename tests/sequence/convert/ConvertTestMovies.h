@@ -115,3 +115,56 @@ inline std::string writeMovie(const SwfWriter& movie, const std::string& path) {
 }
 
 }  // namespace kelmora::testing
+
+namespace kelmora::testing {
+
+// A movie at 12 fps that starts a short loud click on frame `clickFrame`, counted from 0 as the
+// player counts (so frame 30 begins 2.5 s into the movie).
+inline SwfWriter clickMovie(int clickFrame, int frames = 40) {
+    SwfWriter movie = slidingSquareMovie(0);
+    movie.frameSizePixels(40, 30).frameRate(12);
+    std::vector<uint8_t> click;
+    for (int i = 0; i < 441; ++i) {  // 10 ms at 44.1 kHz, mono, 16-bit little-endian
+        const int16_t v = i % 2 ? 20000 : -20000;
+        click.push_back(uint8_t(v & 0xFF));
+        click.push_back(uint8_t((v >> 8) & 0xFF));
+    }
+    movie.defineSound(9, swf::SoundFormat{}, 441, click);
+    movie.place(Place::add(1, 1));
+    for (int f = 0; f < frames; ++f) {
+        if (f == clickFrame) movie.startSound(9);
+        movie.place(Place::move(1).matrix(Matrix::translatePixels(f % 30, 4)));
+        movie.showFrame();
+    }
+    return movie;
+}
+
+// A 10-frame movie whose scripts move a clip: frame k's script sets its _x to 3 * k; the last
+// frame goes back to frame 1 and plays on, for ever.
+inline SwfWriter scriptedLoopMovie() {
+    SwfWriter movie(8);
+    movie.frameSizePixels(40, 30).frameRate(12);
+    movie.setBackgroundColor(Rgba::fromRgb(0xFFFFFF));
+    movie.defineShape(1, ShapeBuilder::filledRectPx(0, 0, 6, 6, Rgba::fromRgb(0x00A000)));
+    movie.defineSprite(2, [](Timeline& clip) { clip.place(Place::add(1, 1)).showFrame(); });
+    movie.place(Place::add(2, 1).name("box"));
+    for (int k = 1; k <= 10; ++k) {
+        ActionBuilder script;
+        script.push({"box", 0}).push(double(3 * k)).setProperty();  // property 0 is _x
+        if (k == 10) script.gotoFrame(0).play();
+        movie.doAction(script.end());
+        movie.showFrame();
+    }
+    return movie;
+}
+
+// One frame whose script never ends.
+inline SwfWriter endlessScriptMovie() {
+    SwfWriter movie(8);
+    movie.frameSizePixels(40, 30).frameRate(12);
+    movie.doAction(ActionBuilder().label("top").push(1.0).pop().jump("top").end());
+    movie.showFrame();
+    return movie;
+}
+
+}  // namespace kelmora::testing
