@@ -5,8 +5,11 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "player/Geometry.h"
 #include "player/render/PixelBuffer.h"
@@ -16,6 +19,7 @@ namespace kelmora::player {
 
 class MovieDef;
 class MovieClip;
+class SoundTrack;
 class Stage;
 namespace script {
 class ScriptEngine;
@@ -55,12 +59,32 @@ public:
     // Draws the stage. An empty picture is first sized to the movie's pixel size; any other size
     // shows the whole movie scaled to fit, centred ("ShowAll").
     void render(PixelBuffer& picture);
+    // Without the stage colour: the picture starts clear (alpha 0) and keeps the frame's own alpha.
+    void setTransparentStage(bool on) { transparentStage_ = on; }
+    bool transparentStage() const { return transparentStage_; }
 
     bool loaded() const { return stage_ != nullptr; }
     double frameRate() const;
     int stageWidth() const;   // pixels
     int stageHeight() const;  // pixels
     Rgba stageColor() const;
+
+    // The movie's sound as a track in step with the frames (off by default). Frame i of the movie
+    // owns the samples from round(i * 44100 / fps) to round((i + 1) * 44100 / fps); a sound a frame
+    // starts begins exactly at that frame's first sample. takeAudio() appends the samples owed up
+    // to the end of the frame shown now: called once after load() and once after every advance(),
+    // it hands over exactly each frame's samples. 44,100 Hz, stereo, interleaved int16; returns the
+    // number of sample frames appended. Enabling starts the track at the frame shown now.
+    static constexpr int kAudioSampleRate = 44100;
+    void enableAudio(bool on);
+    bool audioEnabled() const { return audioOn_; }
+    // The rate the track is cut by, frames per second as numerator / denominator; by default the
+    // movie's own (8.8 fixed, so 12.5 stays exact). A movie whose rate is 0 gives no samples
+    // unless a rate is set here. Takes effect at the next load() or enableAudio(true).
+    void setAudioFrameRate(uint32_t numerator, uint32_t denominator);
+    size_t takeAudio(std::vector<int16_t>& samples);
+    // Sounds that could not be decoded.
+    std::vector<std::string> audioWarnings() const;
 
     // trace() output of the movie's scripts.
     void setTraceSink(std::function<void(const std::string&)> sink) { traceSink_ = std::move(sink); }
@@ -86,12 +110,19 @@ public:
 
 private:
     void unload();
+    void startAudioTrack();
+    void gatherLevelSounds();
 
     std::unique_ptr<script::ScriptEngine> scripts_;  // outlives the stage, which reports to it
+    std::unique_ptr<SoundTrack> audio_;
+    bool audioOn_ = false;
+    std::optional<std::pair<uint32_t, uint32_t>> audioRate_;
+    uint64_t shownFrame_ = 0;  // frames advanced since load
     std::unique_ptr<Stage> stage_;
     std::string moviePath_;
     std::string baseFolder_;
     Rgba bgColor_{255, 255, 255, 255};
+    bool transparentStage_ = false;
     std::function<void(const std::string&)> traceSink_;
     std::function<void(const std::string&)> reportSink_;
     uint64_t scriptActionLimit_ = 0;  // 0: the interpreter's own

@@ -146,13 +146,15 @@ inline ReadBack readAvi(const std::string& path) {
     AVFrame* frame = av_frame_alloc();
     auto take = [&] {
         while (avcodec_receive_frame(dec, frame) == 0) {
-            Picture p{frame->width, frame->height, std::vector<uint32_t>(size_t(frame->width) * size_t(frame->height))};
+            // swscale's vector code may write a little past the last row: room for one more row.
+            Picture p{frame->width, frame->height, std::vector<uint32_t>(size_t(frame->width) * size_t(frame->height + 1) + 64)};
             SwsContext* sws = sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format), frame->width,
                                              frame->height, AV_PIX_FMT_0RGB32, SWS_POINT, nullptr, nullptr, nullptr);
             uint8_t* dst[4] = {reinterpret_cast<uint8_t*>(p.rgb.data()), nullptr, nullptr, nullptr};
             int dstStride[4] = {frame->width * 4, 0, 0, 0};
             sws_scale(sws, frame->data, frame->linesize, 0, frame->height, dst, dstStride);
             sws_freeContext(sws);
+            p.rgb.resize(size_t(frame->width) * size_t(frame->height));
             for (auto& v : p.rgb) v &= 0xFFFFFF;
             out.frames.push_back(std::move(p));
         }

@@ -1,79 +1,42 @@
-// kelmora-render: plays a movie for a number of frames and writes what the stage shows then.
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <string>
+// kelmora-render: movies to pictures and videos, frame by frame, as fast as the machine allows.
+#include <unistd.h>
 
-#include "PngFile.h"
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
 #include "player/Player.h"
+#include "sequence/convert/BatchConverter.h"
+#include "sequence/convert/ConvertCommandLine.h"
+#include "sequence/convert/PngFile.h"
+#include "sequence/convert/ProgressReport.h"
+
+extern "C" {
+#include <libavutil/log.h>
+}
 
 namespace {
 
-const char* const kUsage =
-    "usage: kelmora-render --frames N --png OUT.png [--trace OUT.txt] IN.swf\n"
-    "\n"
-    "Plays the movie from the start for N frames (the first frame counts as 1), then writes\n"
-    "what the stage shows as a 24-bit PNG of the movie's pixel size, and every trace() line\n"
-    "of the movie's scripts to OUT.txt.\n"
-    "\n"
-    "  --frames N      frames to play (default 1)\n"
-    "  --png FILE      the picture to write\n"
-    "  --trace FILE    the trace lines to write (an empty file when the movie traces nothing)\n"
-    "  --help          this text\n"
-    "\n"
-    "Exit status: 0 on success, 1 when the movie can't be read or a file can't be written,\n"
-    "2 on a wrong command line.\n";
+using namespace kelmora;
 
 int usageError(const std::string& message) {
-    std::fprintf(stderr, "kelmora-render: %s\n%s", message.c_str(), kUsage);
+    std::fprintf(stderr, "kelmora-render: %s\n\n%s", message.c_str(), convert::kConvertUsage);
     return 2;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    long frames = 1;
-    std::string pngPath, tracePath, moviePath;
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        auto value = [&](std::string& out) {
-            if (i + 1 >= argc) return false;
-            out = argv[++i];
-            return true;
-        };
-        if (arg == "--help" || arg == "-h") {
-            std::fputs(kUsage, stdout);
-            return 0;
-        } else if (arg == "--frames") {
-            std::string text;
-            if (!value(text)) return usageError("--frames needs a number");
-            char* end = nullptr;
-            frames = std::strtol(text.c_str(), &end, 10);
-            if (end == text.c_str() || *end != '\0' || frames < 1 || frames > 1000000)
-                return usageError("--frames needs a number from 1 to 1000000");
-        } else if (arg == "--png") {
-            if (!value(pngPath)) return usageError("--png needs a file name");
-        } else if (arg == "--trace") {
-            if (!value(tracePath)) return usageError("--trace needs a file name");
-        } else if (!arg.empty() && arg[0] == '-') {
-            return usageError("unknown option " + arg);
-        } else if (moviePath.empty()) {
-            moviePath = arg;
-        } else {
-            return usageError("only one movie at a time");
-        }
-    }
-    if (moviePath.empty()) return usageError("no movie given");
-
+// Plays the movie for n frames and writes what the stage shows then.
+int writeOnePicture(const convert::OnePictureRequest& request, const std::string& moviePath) {
     std::ofstream trace;
-    if (!tracePath.empty()) {
-        trace.open(tracePath, std::ios::binary | std::ios::trunc);
+    if (!request.tracePath.empty()) {
+        trace.open(request.tracePath, std::ios::binary | std::ios::trunc);
         if (!trace) {
-            std::fprintf(stderr, "kelmora-render: cannot create %s\n", tracePath.c_str());
+            std::fprintf(stderr, "kelmora-render: cannot create %s\n", request.tracePath.c_str());
             return 1;
         }
     }
-    kelmora::player::Player player;
+    player::Player player;
     player.setTraceSink([&](const std::string& line) {
         if (trace) trace << line << '\n';
     });
@@ -82,15 +45,57 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "kelmora-render: %s: %s\n", moviePath.c_str(), st.error().message.c_str());
         return 1;
     }
-    for (long f = 1; f < frames; ++f) player.advance();
-    if (!pngPath.empty()) {
-        kelmora::player::PixelBuffer picture;
+    for (long f = 1; f < request.frames; ++f) player.advance();
+    if (!request.pngPath.empty()) {
+        player::PixelBuffer picture;
         player.render(picture);
         if (picture.empty()) picture.resize(1, 1), player.render(picture);
-        if (auto st = kelmora::tools::writePng(pngPath, picture); !st) {
+        if (auto st = convert::writePng(request.pngPath, picture); !st) {
             std::fprintf(stderr, "kelmora-render: %s\n", st.error().message.c_str());
             return 1;
         }
     }
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    auto parsed = convert::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (!parsed) return usageError(parsed.error().message);
+    const convert::CommandLine& cl = *parsed;
+    if (cl.help) {
+        std::fputs(convert::kConvertUsage, stdout);
+        return 0;
+    }
+    if (cl.onePicture) return writeOnePicture(cl.picture, cl.inputs.front());
+    av_log_set_level(AV_LOG_ERROR);  // the encoders' chatter would bury our own lines
+
+    auto movies = convert::gatherMovies(cl.inputs);
+    if (!movies) return usageError(movies.error().message);
+    if (movies->empty()) return usageError("no .swf movies found");
+    if (Status st = convert::checkOptions(cl.options, movies->size()); !st) return usageError(st.error().message);
+
+    std::unique_ptr<convert::ProgressReport> progress;
+    convert::ProgressMode mode = cl.options.progress;
+    if (mode == convert::ProgressMode::Auto) mode = isatty(STDERR_FILENO) ? convert::ProgressMode::Bar : convert::ProgressMode::None;
+    if (mode == convert::ProgressMode::Bar) progress = std::make_unique<convert::ProgressBar>(stderr, int(movies->size()));
+    if (mode == convert::ProgressMode::Json) progress = std::make_unique<convert::JsonProgress>(stdout);
+
+    const convert::BatchResult batch = convert::convertMovies(*movies, cl.options, progress.get());
+    progress.reset();
+    int failed = 0;
+    for (const convert::MovieResult& m : batch.movies) {
+        if (!m.ok) {
+            ++failed;
+            if (mode != convert::ProgressMode::Bar)  // the bar has told it already
+                std::fprintf(stderr, "kelmora-render: %s: %s\n", m.moviePath.c_str(), m.reason.c_str());
+        } else if (!m.note.empty()) {
+            std::fprintf(stderr, "kelmora-render: %s: %s\n", m.moviePath.c_str(), m.note.c_str());
+        }
+    }
+    if (batch.movies.size() > 1 || failed)
+        std::fprintf(stderr, "kelmora-render: %zu of %zu movies converted\n", batch.movies.size() - size_t(failed),
+                     batch.movies.size());
+    return failed ? 1 : 0;
 }

@@ -72,7 +72,7 @@ DisplayObject* MovieClip::placeNew(int depth, const PlaceObjectRecord& r, uint32
     return &placed;
 }
 
-MovieClip::~MovieClip() = default;
+MovieClip::~MovieClip() { context_.sounds.clipGone(this, timeline_); }
 
 void MovieClip::advance() {
     // Children may be replaced while they run (scripts, later); walk a snapshot of depths.
@@ -93,6 +93,7 @@ void MovieClip::nextFrame() {
 void MovieClip::enteredFrame() {
     const FrameDef& frame = timeline_.frames[currentFrame_];
     if (frame.stops && !context_.listener) playing_ = false;
+    context_.sounds.frameEntered(this, context_.movie(), timeline_, currentFrame_);
     if (context_.onFrameEntered) context_.onFrameEntered(*this, frame);
 }
 

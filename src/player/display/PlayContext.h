@@ -11,6 +11,7 @@
 #include <span>
 
 #include "player/format/MovieDef.h"
+#include "player/media/SoundEvents.h"
 #include "player/shape/ShapeApi.h"
 #include "player/text/TextApi.h"
 
@@ -74,6 +75,8 @@ public:
 
     // Called after a timeline entered a frame (the script engine queues the frame's actions here).
     std::function<void(MovieClip&, const FrameDef&)> onFrameEntered;
+    // What the timelines and scripts asked of the sound in this frame (the player's track mixes it).
+    SoundEvents sounds;
     // Set when scripts run this movie; null plays the timelines alone.
     TimelineListener* listener = nullptr;
 

@@ -67,6 +67,10 @@ void Stage::advance() {
 
 void Stage::render(PixelBuffer& target, Rgba stageColor) {
     target.fill(packArgb(255, stageColor.r, stageColor.g, stageColor.b));
+    renderOver(target);
+}
+
+void Stage::renderOver(PixelBuffer& target) {
     const Matrix toPixels = showAllMatrix(firstMovie_->header().frameRect, target.width(), target.height());
     for (auto& [n, level] : levels_) {
         if (!level.root->visible) continue;

@@ -47,6 +47,8 @@ public:
     void advance();
     // Fills the picture with `stageColor` and draws the frame over it, scaled as "ShowAll".
     void render(PixelBuffer& target, Rgba stageColor);
+    // Draws the frame over what the picture holds (a transparent picture stays clear around it).
+    void renderOver(PixelBuffer& target);
 
 private:
     TimelineListener* listener_;

@@ -68,6 +68,7 @@ void MovieLoader::readTimeline(std::span<const uint8_t> tags, TimelineDef& timel
     FrameDef frame;
     bool frameHasContent = false;
     const uint8_t version = movie_.header_.version;
+    std::shared_ptr<SoundStreamDef> soundStream;
     while (timeline.frames.size() < kMaxFrames && stream.next(t)) {
         switch (t.code) {
         case tag::ShowFrame:
@@ -131,6 +132,32 @@ void MovieLoader::readTimeline(std::span<const uint8_t> tags, TimelineDef& timel
             if (it != videos_.end()) (void)addVideoFrame(*it->second, t.body);
             break;
         }
+        case tag::StartSound: {
+            auto start = parseStartSound(t.code, t.body);
+            if (!start) { warn(start.error().message); break; }
+            frame.sounds.push_back(std::move(start.value()));
+            frameHasContent = true;
+            break;
+        }
+        case tag::SoundStreamHead:
+        case tag::SoundStreamHead2: {
+            auto head = parseSoundStreamHead(t.body);
+            if (!head) { warn(head.error().message); break; }
+            // One stream per timeline: a second head is ignored, as its blocks could not be told apart.
+            if (!soundStream) {
+                soundStream = std::make_shared<SoundStreamDef>();
+                soundStream->head = head.value();
+            }
+            break;
+        }
+        case tag::SoundStreamBlock: {
+            if (!soundStream) break;  // a block before any head cannot be read
+            auto block = parseSoundStreamBlock(soundStream->head, t.body);
+            if (!block) { warn(block.error().message); break; }
+            soundStream->blocks.push_back({static_cast<uint32_t>(timeline.frames.size()), std::move(block.value())});
+            frameHasContent = true;
+            break;
+        }
         case tag::DefineSceneAndFrameLabelData:
             if (main) readScenes(t.body);
             break;
@@ -158,6 +185,7 @@ void MovieLoader::readTimeline(std::span<const uint8_t> tags, TimelineDef& timel
         timeline.frames.size() < kMaxFrames)
         timeline.frames.push_back(std::move(frame));
     if (timeline.frames.empty()) timeline.frames.emplace_back();
+    if (soundStream && !soundStream->blocks.empty()) timeline.soundStream = std::move(soundStream);
 }
 
 void MovieLoader::readExports(std::span<const uint8_t> body) {
@@ -306,6 +334,12 @@ void MovieLoader::define(const Tag& t) {
         uint16_t frames = head.u16();
         readTimeline(head.rest(), sprite->timeline, frames, false);
         defineCharacter(id, std::move(sprite), "sprite");
+        break;
+    }
+    case tag::DefineSound: {
+        auto sound = parseDefineSound(t.body);
+        if (!sound) { failed("sound", sound.error()); break; }
+        defineCharacter(id, std::move(sound.value()), "sound");
         break;
     }
     case tag::DefineVideoStream: {

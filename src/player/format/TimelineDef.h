@@ -3,6 +3,7 @@
 // The main movie and every DefineSprite have one; it is parsed once at load.
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -10,6 +11,7 @@
 
 #include "player/Character.h"
 #include "player/format/PlaceObject.h"
+#include "player/media/Sound.h"
 
 namespace kelmora::player {
 
@@ -30,6 +32,7 @@ struct FrameDef {
     std::vector<uint32_t> actionOps;                // per DoAction: how many ops of the frame precede it
     std::vector<InitAction> initActions;            // DoInitAction
     std::optional<Rgba> backgroundColor;            // SetBackgroundColor (main timeline)
+    std::vector<StartSound> sounds;                 // StartSound tags in file order
     bool stops = false;  // a DoAction of this frame calls a plain stop()
 };
 
@@ -42,6 +45,7 @@ struct TimelineDef {
     std::vector<FrameDef> frames;                // at least one after parsing
     std::map<std::string, uint32_t> labels;      // label -> 0-based frame
     std::vector<Scene> scenes;
+    std::shared_ptr<const SoundStreamDef> soundStream;  // null when the timeline has none
 
     uint32_t frameCount() const { return static_cast<uint32_t>(frames.size()); }
 };

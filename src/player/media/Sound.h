@@ -1,7 +1,7 @@
 #pragma once
 // Sounds as the movie stores them: event sounds (DefineSound), their starts (StartSound,
-// StartSound2) and the stream sound of a timeline (SoundStreamHead/2, SoundStreamBlock). Parsed and
-// kept for whoever mixes them; the engine plays nothing.
+// StartSound2) and the stream sound of a timeline (SoundStreamHead/2, SoundStreamBlock). Decoding
+// and mixing live in SoundDecoder and SoundMixer.
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -69,6 +69,16 @@ struct SoundStreamBlock {
     uint16_t mp3SampleCount = 0;  // MP3 only
     int16_t mp3SeekSamples = 0;   // MP3 only
     std::vector<uint8_t> data;    // the block's sound data (MP3 frames after the two fields)
+};
+
+// A timeline's stream sound: its head and its blocks, each with the frame it sits in.
+struct SoundStreamDef {
+    struct Block {
+        uint32_t frame = 0;  // 0-based
+        SoundStreamBlock block;
+    };
+    SoundStreamHead head;
+    std::vector<Block> blocks;  // in frame order
 };
 
 Result<std::shared_ptr<SoundDef>> parseDefineSound(std::span<const uint8_t> body);
