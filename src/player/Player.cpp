@@ -99,8 +99,8 @@ Rgba Player::stageColor() const {
 void Player::advance() {
     if (!stage_) return;
     // The frame shown until now is mixed with what it asked for before the next one asks.
-    if (audio_) audio_->mixThrough(shownFrame_, stage_->context().sounds);
-    else stage_->context().sounds.clear();
+    if (audio_) audio_->mixThrough(shownFrame_, stage_->context().sounds());
+    else stage_->context().sounds().clear();
     stage_->advance();
     ++shownFrame_;
 }
@@ -123,7 +123,7 @@ void Player::setAudioFrameRate(uint32_t numerator, uint32_t denominator) {
 
 size_t Player::takeAudio(std::vector<int16_t>& samples) {
     if (!audio_ || !stage_) return 0;
-    audio_->mixThrough(shownFrame_, stage_->context().sounds);
+    audio_->mixThrough(shownFrame_, stage_->context().sounds());
     return audio_->take(samples);
 }
 

@@ -185,7 +185,7 @@ TEST(SoundTrackTest, EventSoundsFollowTheirSoundInfo) {
     defineLevel(s, 1, 44100, 1000);
     defineLevel(s, 2, 1000, 300).startSound(1).showFrame(8);
     Track scripted = play(s, 6, [](Player& p, int frame) {
-        SoundEvents& sounds = p.stage()->context().sounds;
+        SoundEvents& sounds = p.stage()->context().sounds();
         const MovieDef& movie = p.stage()->movie();
         if (frame == 1) sounds.stopAll();
         if (frame == 2) sounds.start(movie, 2, 900.0 / 44100, 3);  // 100 samples, three times

@@ -14,7 +14,7 @@ MovieClip::MovieClip(PlayContext& context, std::shared_ptr<const Character> char
     enteredFrame();
 }
 
-MovieClip::~MovieClip() { context_.sounds.clipGone(this, timeline_); }
+MovieClip::~MovieClip() { context_.sounds().clipGone(this, timeline_); }
 
 void MovieClip::advance() {
     // Children may be replaced while they run (scripts, later); walk a snapshot of depths.
@@ -35,7 +35,7 @@ void MovieClip::nextFrame() {
 void MovieClip::enteredFrame() {
     const FrameDef& frame = timeline_.frames[currentFrame_];
     if (frame.stops) playing_ = false;
-    context_.sounds.frameEntered(this, context_.movie(), timeline_, currentFrame_);
+    context_.sounds().frameEntered(this, context_.movie(), timeline_, currentFrame_);
     if (context_.onFrameEntered) context_.onFrameEntered(*this, frame);
 }
 

@@ -40,7 +40,9 @@ public:
     // Called after a timeline entered a frame (the script engine queues the frame's actions here).
     std::function<void(MovieClip&, const FrameDef&)> onFrameEntered;
     // What the timelines and scripts asked of the sound in this frame (the player's track mixes it).
-    SoundEvents sounds;
+    // The contexts of one player share one list: a level or loaded movie calls shareSounds(level 0).
+    SoundEvents& sounds() { return *sounds_; }
+    void shareSounds(PlayContext& other) { sounds_ = other.sounds_; }
 
     const PixelBuffer* bitmap(uint16_t characterId) const override;
     FontDef* font(uint16_t characterId) const override;
@@ -49,6 +51,7 @@ public:
 private:
     std::shared_ptr<const MovieDef> movie_;
     size_t instances_ = 0;
+    std::shared_ptr<SoundEvents> sounds_ = std::make_shared<SoundEvents>();
 };
 
 }  // namespace kelmora::player
