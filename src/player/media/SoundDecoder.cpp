@@ -121,7 +121,9 @@ Result<DecodedStream> decodeStreamSound(const SoundStreamDef& stream) {
     for (const auto& [frame, block] : stream.blocks) {
         // A frame's sound begins where its block's data does, less the MP3 samples that still
         // belong to the frame before.
-        const int64_t start = int64_t(decoder->pcm().frames()) + block.mp3SeekSamples;
+        // Files that leave the first block's seek at 0 give the encoder's delay in the head.
+        const int seek = block.mp3SeekSamples != 0 || !sourceStarts.empty() ? block.mp3SeekSamples : stream.head.latencySeek;
+        const int64_t start = int64_t(decoder->pcm().frames()) + seek;
         if (sourceStarts.empty() || sourceStarts.back().first != frame) sourceStarts.emplace_back(frame, std::max<int64_t>(start, 0));
         decoder->decode(block.data);
     }

@@ -39,7 +39,8 @@ void SoundEvents::addFrame(const void* clip, const MovieDef& movie, const Timeli
 }
 
 void SoundEvents::addClipGone(const void* clip) {
-    // Not capped: one per clip removed, and clips are capped.
+    // Past the cap the clip's stream still ends a frame later: nothing reports it entering one.
+    if (events_.size() >= kMaxEventsPerFrame) return;
     SoundEvent e;
     e.kind = SoundEvent::Kind::ClipGone;
     e.clip = clip;
