@@ -5,6 +5,7 @@
 
 #include "player/display/Stage.h"
 #include "player/format/MovieDef.h"
+#include "player/script/ScriptEngine.h"
 
 namespace kelmora::player {
 
@@ -14,10 +15,15 @@ constexpr std::streamoff kMaxFileSize = 256 << 20;
 }
 
 Player::Player() = default;
-Player::~Player() = default;
+Player::~Player() { unload(); }
+
+void Player::unload() {
+    stage_.reset();
+    scripts_.reset();
+}
 
 Status Player::load(const std::string& path) {
-    stage_.reset();
+    unload();
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) return makeError("cannot open the movie \"" + path + "\"");
     std::streamoff size = in.tellg();
@@ -31,11 +37,25 @@ Status Player::load(const std::string& path) {
 }
 
 Status Player::load(std::span<const uint8_t> bytes, const std::string& baseFolder) {
-    stage_.reset();
-    baseFolder_ = baseFolder;
+    unload();
+    baseFolder_ = baseFolder.empty() ? std::string(".") : baseFolder;
     auto movie = MovieDef::load(bytes);
     if (!movie) return movie.error();
-    stage_ = std::make_unique<Stage>(std::move(movie.value()));
+    std::shared_ptr<const MovieDef> def = std::move(movie.value());
+    if (def->usesActionScript3()) {
+        stage_ = std::make_unique<Stage>(std::move(def));
+        return {};
+    }
+    script::ScriptEngine::Sinks sinks;
+    sinks.trace = [this](const std::string& line) { trace(line); };
+    sinks.report = [this](const std::string& message) { report(message); };
+    avm1::Limits limits;
+    if (scriptActionLimit_) limits.maxActionsPerEntry = scriptActionLimit_;
+    scripts_ = std::make_unique<script::ScriptEngine>(std::move(sinks), limits);
+    const double rate = def->header().frameRate;
+    const int version = def->header().version;
+    stage_ = std::make_unique<Stage>(std::move(def), scripts_.get(), baseFolder_);
+    scripts_->start(*stage_, rate, version, baseFolder_);
     return {};
 }
 
@@ -91,7 +111,8 @@ Rgba Player::stageColor() const {
 }
 
 void Player::advance() {
-    if (stage_) stage_->advance();
+    if (scripts_) scripts_->advance();
+    else if (stage_) stage_->advance();
 }
 
 void Player::render(PixelBuffer& picture) {

@@ -17,6 +17,9 @@ namespace kelmora::player {
 class MovieDef;
 class MovieClip;
 class Stage;
+namespace script {
+class ScriptEngine;
+}
 
 class Player {
 public:
@@ -65,6 +68,16 @@ public:
         if (traceSink_) traceSink_(line);
     }
 
+    // Messages about scripts the engine stopped (too long, too deep); the movie goes on.
+    void setReportSink(std::function<void(const std::string&)> sink) { reportSink_ = std::move(sink); }
+    void report(const std::string& message) const {
+        if (reportSink_) reportSink_(message);
+    }
+    // Actions one script entry may run before it is stopped (applies to movies loaded after).
+    void setScriptActionLimit(uint64_t actions) { scriptActionLimit_ = actions; }
+    // Null for movies without ActionScript 1/2 (or before a movie is loaded).
+    script::ScriptEngine* scripts() { return scripts_.get(); }
+
     // For the script engine and tests.
     const MovieDef* movieDefinition() const;
     MovieClip* root();
@@ -72,11 +85,16 @@ public:
     const std::string& baseFolder() const { return baseFolder_; }
 
 private:
+    void unload();
+
+    std::unique_ptr<script::ScriptEngine> scripts_;  // outlives the stage, which reports to it
     std::unique_ptr<Stage> stage_;
     std::string moviePath_;
     std::string baseFolder_;
     Rgba bgColor_{255, 255, 255, 255};
     std::function<void(const std::string&)> traceSink_;
+    std::function<void(const std::string&)> reportSink_;
+    uint64_t scriptActionLimit_ = 0;  // 0: the interpreter's own
 };
 
 }  // namespace kelmora::player

@@ -77,6 +77,7 @@ int main(int argc, char** argv) {
     player.setTraceSink([&](const std::string& line) {
         if (trace) trace << line << '\n';
     });
+    player.setReportSink([](const std::string& message) { std::fprintf(stderr, "kelmora-render: %s\n", message.c_str()); });
     if (auto st = player.load(moviePath); !st) {
         std::fprintf(stderr, "kelmora-render: %s: %s\n", moviePath.c_str(), st.error().message.c_str());
         return 1;

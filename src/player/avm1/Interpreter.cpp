@@ -45,6 +45,7 @@ void Interpreter::beginEntry() {
 
 void Interpreter::endEntry() {
     if (--entryDepth_ == 0) {
+        nativeDepth_ = 0;
         thrown_.reset();
         aborted_ = false;
         stack.clear();

@@ -150,6 +150,7 @@ private:
     friend struct Executor;
     Value runFrame(Frame& frame);
     Value callScript(Object* fn, const Value& self, std::span<const Value> args, Object* superObj);
+    Value callNative(Object* fn, const Value& self, std::span<const Value> args);
     void beginEntry();
     void endEntry();
     void markRoots(const std::function<void(Object*)>& mark);
@@ -165,6 +166,7 @@ private:
     std::optional<Value> thrown_;
     bool aborted_ = false;
     int entryDepth_ = 0;
+    int nativeDepth_ = 0;
     uint64_t actionsLeft_ = 0;
     size_t textBytesLeft_ = 0;
     std::vector<Value> globalRegisters_;

@@ -196,10 +196,22 @@ std::vector<std::string> Interpreter::enumerate(Object* o) {
 
 // ---------------------------------------------------------------- calls
 
+Value Interpreter::callNative(Object* fn, const Value& self, std::span<const Value> args) {
+    // Natives that call back into conversions (toString calling toString...) count as calls too.
+    if (nativeDepth_ + static_cast<int>(frames_.size()) >= limits_.maxCallDepth) {
+        abort("256 levels of recursion were exceeded in one action list.");
+        return Value();
+    }
+    ++nativeDepth_;
+    Value result = fn->native(*this, self, args);
+    --nativeDepth_;
+    return result;
+}
+
 Value Interpreter::call(const Value& fnValue, const Value& self, std::span<const Value> args) {
     Object* fn = fnValue.object();
     if (!fn || !fn->callable() || aborted_) return Value();
-    if (fn->native) return fn->native(*this, self, args);
+    if (fn->native) return callNative(fn, self, args);
     Object* home = nullptr;
     if (Object* s = self.object()) home = s->proto();
     return callScript(fn, self, args, home);
@@ -208,7 +220,8 @@ Value Interpreter::call(const Value& fnValue, const Value& self, std::span<const
 Value Interpreter::callMethodOf(const Value& object, std::string_view name, std::span<const Value> args) {
     Value fn = getMember(object, name);
     if (!fn.object() || !fn.object()->callable()) return Value();
-    if (fn.object()->native) return fn.object()->native(*this, object, args);
+    if (aborted_) return Value();
+    if (fn.object()->native) return callNative(fn.object(), object, args);
     // `super` inside the method starts above the object that holds it.
     Object* home = nullptr;
     if (Object* o = object.object()) {
@@ -222,7 +235,7 @@ Value Interpreter::callMethodOf(const Value& object, std::string_view name, std:
 
 Value Interpreter::callWithHome(Object* fn, const Value& self, std::span<const Value> args, Object* home) {
     if (!fn || !fn->callable() || aborted_) return Value();
-    if (fn->native) return fn->native(*this, self, args);
+    if (fn->native) return callNative(fn, self, args);
     return callScript(fn, self, args, home);
 }
 
@@ -265,7 +278,7 @@ bool Interpreter::instanceOf(const Value& v, Object* ctor) {
 
 Value Interpreter::callScript(Object* fn, const Value& self, std::span<const Value> args, Object* home) {
     const ScriptFunction& sf = *fn->script;
-    if (static_cast<int>(frames_.size()) >= limits_.maxCallDepth) {
+    if (static_cast<int>(frames_.size()) + nativeDepth_ >= limits_.maxCallDepth) {
         abort("256 levels of recursion were exceeded in one action list.");
         return Value();
     }

@@ -13,6 +13,7 @@ ButtonObject::ButtonObject(PlayContext& context, std::shared_ptr<const Character
         auto object = context.createInstance(rec.characterId, nesting + 1);
         if (!object) continue;
         object->depth = rec.depth;
+        object->parent = this;
         object->matrix = rec.matrix;
         object->colorTransform = rec.colorTransform;
         object->filters = rec.filters;

@@ -6,10 +6,10 @@ namespace kelmora::player {
 
 DisplayObject::DisplayObject(PlayContext& context, std::shared_ptr<const Character> character)
     : context_(context), character_(std::move(character)) {
-    context_.instanceCreated();
+    context_.instanceCreated(*this);
 }
 
-DisplayObject::~DisplayObject() { context_.instanceDestroyed(); }
+DisplayObject::~DisplayObject() { context_.instanceDestroyed(*this); }
 
 void DisplayObject::applyPlace(const PlaceObjectRecord& r) {
     if (r.matrix) matrix = *r.matrix;

@@ -40,6 +40,7 @@ public:
     virtual const MovieClip* asMovieClip() const { return nullptr; }
     // Runs one frame of this object's own timelines (sprites, sprites inside buttons).
     virtual void advance() {}
+    PlayContext& context() const { return context_; }
 
     int depth = 0;
     Matrix matrix;
@@ -54,6 +55,14 @@ public:
     std::optional<Rgba> backgroundColor;
     std::span<const uint8_t> clipActions;
     bool placedByTimeline = true;  // false for objects scripts create; timelines leave those alone
+
+    // For scripts: the object that holds this one (a clip or a button), null for a level's root;
+    // a handle that is never reused; the order of creation (later objects run their frames first).
+    DisplayObject* parent = nullptr;
+    uint64_t scriptId = 0;
+    uint64_t serial = 0;
+    bool removed = false;  // taken off the display list, waiting for its unload event
+    bool movieRoot = false;  // the main timeline of a movie (a level, or a clip loadMovie filled)
 
 protected:
     PlayContext& context_;

@@ -8,10 +8,66 @@
 namespace kelmora::player {
 
 MovieClip::MovieClip(PlayContext& context, std::shared_ptr<const Character> character, const TimelineDef& timeline,
-                     int nesting)
+                     int nesting, bool constructNow)
     : DisplayObject(context, std::move(character)), timeline_(timeline), nesting_(nesting) {
+    if (constructNow) constructFirstFrame();
+}
+
+void MovieClip::constructFirstFrame() {
     applyFrame(0);
     enteredFrame();
+}
+
+void MovieClip::stepFrame() {
+    if (playing_ && totalFrames() > 1) nextFrame();
+}
+
+DisplayList::iterator MovieClip::drop(DisplayList::iterator it) {
+    if (context_.listener) {
+        it->second->removed = true;
+        context_.listener->removed(std::move(it->second));
+    }
+    return children_.erase(it);
+}
+
+DisplayObject& MovieClip::addChild(int depth, std::unique_ptr<DisplayObject> object) {
+    if (auto it = children_.find(depth); it != children_.end()) drop(it);
+    object->depth = depth;
+    object->parent = this;
+    DisplayObject& added = *object;
+    children_[depth] = std::move(object);
+    return added;
+}
+
+void MovieClip::removeChild(int depth) {
+    if (auto it = children_.find(depth); it != children_.end()) drop(it);
+}
+
+void MovieClip::moveChild(int fromDepth, int toDepth) {
+    auto from = children_.find(fromDepth);
+    if (from == children_.end() || fromDepth == toDepth) return;
+    std::unique_ptr<DisplayObject> moving = std::move(from->second);
+    children_.erase(from);
+    if (auto to = children_.find(toDepth); to != children_.end()) {
+        to->second->depth = fromDepth;
+        children_[fromDepth] = std::move(to->second);
+        children_.erase(toDepth);
+    }
+    moving->depth = toDepth;
+    children_[toDepth] = std::move(moving);
+}
+
+DisplayObject* MovieClip::placeNew(int depth, const PlaceObjectRecord& r) {
+    const bool scripted = context_.listener != nullptr;
+    auto object = context_.createInstance(*r.characterId, nesting_ + 1, !scripted);
+    if (!object) return nullptr;
+    object->applyPlace(r);
+    DisplayObject& placed = addChild(depth, std::move(object));
+    if (scripted) {
+        context_.listener->placed(placed);
+        if (MovieClip* clip = placed.asMovieClip()) clip->constructFirstFrame();
+    }
+    return &placed;
 }
 
 MovieClip::~MovieClip() = default;
@@ -34,7 +90,7 @@ void MovieClip::nextFrame() {
 
 void MovieClip::enteredFrame() {
     const FrameDef& frame = timeline_.frames[currentFrame_];
-    if (frame.stops) playing_ = false;
+    if (frame.stops && !context_.listener) playing_ = false;
     if (context_.onFrameEntered) context_.onFrameEntered(*this, frame);
 }
 
@@ -42,14 +98,9 @@ void MovieClip::placeAt(const PlaceObjectRecord& r) {
     auto it = children_.find(r.depth);
     if (!r.move) {
         if (!r.characterId) return;
-        auto object = context_.createInstance(*r.characterId, nesting_ + 1);
-        if (!object) {
-            children_.erase(r.depth);
-            return;
-        }
-        object->depth = r.depth;
-        object->applyPlace(r);
-        children_[r.depth] = std::move(object);
+        // Flash keeps what a script put at the depth and ignores the placement.
+        if (it != children_.end() && !it->second->placedByTimeline && context_.listener) return;
+        if (!placeNew(r.depth, r) && it != children_.end()) drop(children_.find(r.depth));
         return;
     }
     if (it == children_.end()) return;
@@ -58,6 +109,11 @@ void MovieClip::placeAt(const PlaceObjectRecord& r) {
         auto object = context_.createInstance(*r.characterId, nesting_ + 1);
         if (object) {
             object->copyPropertiesFrom(current);
+            object->parent = this;
+            if (context_.listener) {
+                current.removed = true;
+                context_.listener->removed(std::move(it->second));
+            }
             it->second = std::move(object);
         }
     }
@@ -65,14 +121,29 @@ void MovieClip::placeAt(const PlaceObjectRecord& r) {
 }
 
 void MovieClip::applyFrame(uint32_t frame) {
-    for (const DisplayOp& op : timeline_.frames[frame].ops) {
+    const FrameDef& def = timeline_.frames[frame];
+    TimelineListener* listener = context_.listener;
+    if (listener) listener->frameStarted(*this, def);
+    size_t action = 0;
+    // DoActions are queued at their place among the display changes.
+    auto actionsUpTo = [&](size_t opIndex) {
+        if (!listener) return;
+        for (; action < def.actions.size(); ++action) {
+            if (action < def.actionOps.size() && def.actionOps[action] > opIndex) break;
+            listener->frameAction(*this, def.actions[action]);
+        }
+    };
+    for (size_t i = 0; i < def.ops.size(); ++i) {
+        actionsUpTo(i);
+        const DisplayOp& op = def.ops[i];
         if (op.kind == DisplayOp::Kind::Remove) {
             auto it = children_.find(op.place.depth);
-            if (it != children_.end() && it->second->placedByTimeline) children_.erase(it);
+            if (it != children_.end() && it->second->placedByTimeline) drop(it);
         } else {
             placeAt(op.place);
         }
     }
+    actionsUpTo(def.ops.size());
 }
 
 void MovieClip::gotoFrame(uint32_t target) {
@@ -85,6 +156,7 @@ void MovieClip::gotoFrame(uint32_t target) {
         enteredFrame();
         return;
     }
+    TimelineListener* listener = context_.listener;
     const bool rewinding = target < currentFrame_;
     // What each depth should hold at the target frame: a new placement, or moves of what is there.
     struct Goal {
@@ -122,7 +194,7 @@ void MovieClip::gotoFrame(uint32_t target) {
         if (!child.placedByTimeline) { ++it; continue; }
         auto g = goals.find(it->first);
         if (g == goals.end()) {
-            it = children_.erase(it);
+            it = drop(it);
             continue;
         }
         if (!g->second.fresh) {
@@ -135,18 +207,20 @@ void MovieClip::gotoFrame(uint32_t target) {
             goals.erase(g);
             ++it;
         } else {
-            it = children_.erase(it);
+            it = drop(it);
         }
+    }
+    currentFrame_ = target;
+    if (listener) {
+        // The frame's scripts go before the scripts of the clips it brings back.
+        listener->frameStarted(*this, timeline_.frames[target]);
+        for (auto actions : timeline_.frames[target].actions) listener->frameAction(*this, actions);
     }
     for (auto& [depth, goal] : goals) {
         if (!goal.fresh || !goal.record.characterId) continue;
-        auto object = context_.createInstance(*goal.record.characterId, nesting_ + 1);
-        if (!object) continue;
-        object->depth = depth;
-        object->applyPlace(goal.record);
-        children_[depth] = std::move(object);
+        if (auto held = children_.find(depth); held != children_.end() && !held->second->placedByTimeline) continue;
+        placeNew(depth, goal.record);
     }
-    currentFrame_ = target;
     enteredFrame();
 }
 

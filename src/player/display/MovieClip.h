@@ -1,25 +1,32 @@
 #pragma once
 // A sprite instance (or the main movie): a display list driven by its own timeline.
 #include <cstdint>
+#include <memory>
 
 #include "player/display/DisplayObject.h"
 #include "player/format/TimelineDef.h"
 
 namespace kelmora::player {
 
+struct ShapeDef;
+
 class MovieClip : public DisplayObject {
 public:
-    // Constructs frame 1 at once, as the player does when a sprite is placed.
+    // Constructs frame 1 at once, as the player does when a sprite is placed, unless constructNow
+    // is false: then constructFirstFrame() does it (scripts queue the clip's events first).
     MovieClip(PlayContext& context, std::shared_ptr<const Character> character, const TimelineDef& timeline,
-              int nesting);
+              int nesting, bool constructNow = true);
     ~MovieClip() override;
 
     MovieClip* asMovieClip() override { return this; }
     const MovieClip* asMovieClip() const override { return this; }
 
+    void constructFirstFrame();
     // One frame: the children's timelines first, then this one (when playing), so that a clip
     // placed in this frame shows its first frame.
     void advance() override;
+    // This timeline alone moves on one frame when playing (the script engine walks the clips).
+    void stepFrame();
 
     // 0-based frame shown now.
     uint32_t currentFrame() const { return currentFrame_; }
@@ -37,10 +44,20 @@ public:
     DisplayList& children() { return children_; }
     int nesting() const { return nesting_; }
 
+    // Scripts: puts an object at a depth (what was there leaves), takes one off, moves one.
+    DisplayObject& addChild(int depth, std::unique_ptr<DisplayObject> object);
+    void removeChild(int depth);
+    void moveChild(int fromDepth, int toDepth);
+
+    // Shapes the drawing API built, drawn under the children.
+    std::shared_ptr<const ShapeDef> drawing;
+
 private:
     void nextFrame();
     void applyFrame(uint32_t frame);
     void placeAt(const PlaceObjectRecord& record);
+    DisplayObject* placeNew(int depth, const PlaceObjectRecord& record);
+    DisplayList::iterator drop(DisplayList::iterator it);
     void enteredFrame();
 
     const TimelineDef& timeline_;

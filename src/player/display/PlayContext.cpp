@@ -12,7 +12,7 @@
 
 namespace kelmora::player {
 
-std::unique_ptr<DisplayObject> PlayContext::createInstance(uint16_t characterId, int nesting) {
+std::unique_ptr<DisplayObject> PlayContext::createInstance(uint16_t characterId, int nesting, bool constructNow) {
     if (nesting > kMaxNesting || instances_ >= kMaxInstances) return nullptr;
     auto character = movie_->characterShared(characterId);
     if (!character) return nullptr;
@@ -20,7 +20,7 @@ std::unique_ptr<DisplayObject> PlayContext::createInstance(uint16_t characterId,
     case CharacterKind::Sprite: {
         auto sprite = std::static_pointer_cast<const SpriteDef>(character);
         const TimelineDef& timeline = sprite->timeline;
-        return std::make_unique<MovieClip>(*this, std::move(character), timeline, nesting);
+        return std::make_unique<MovieClip>(*this, std::move(character), timeline, nesting, constructNow);
     }
     case CharacterKind::Button:
         return std::make_unique<ButtonObject>(*this, std::move(character), nesting);

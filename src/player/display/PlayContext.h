@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 
 #include "player/format/MovieDef.h"
 #include "player/shape/ShapeApi.h"
@@ -13,6 +14,7 @@
 namespace kelmora::player {
 
 class DisplayObject;
+class PlayContext;
 class MovieClip;
 struct FrameDef;
 
@@ -22,6 +24,25 @@ inline constexpr int kMaxNesting = 64;
 // Instances alive at once in one movie; placements past it are dropped.
 inline constexpr size_t kMaxInstances = 200000;
 
+// What the script engine hears from timelines. Timelines call these at the moments scripts care
+// about, so the display code needs nothing of the interpreter.
+class TimelineListener {
+public:
+    virtual ~TimelineListener() = default;
+    virtual void objectCreated(DisplayObject& object) = 0;
+    virtual void objectDestroyed(DisplayObject& object) = 0;
+    // A timeline placed a new object; sprites then construct their first frame.
+    virtual void placed(DisplayObject& object) = 0;
+    // A timeline entered a frame: its DoInitAction tags, before anything else of the frame.
+    virtual void frameStarted(MovieClip& clip, const FrameDef& frame) = 0;
+    // A DoAction of the frame, at its place among the frame's display changes.
+    virtual void frameAction(MovieClip& clip, std::span<const uint8_t> actions) = 0;
+    // An object leaves the display list; the listener keeps it until its unload event has run.
+    virtual void removed(std::unique_ptr<DisplayObject> object) = 0;
+    // A level was emptied: its context must outlive the objects the listener still keeps.
+    virtual void retireContext(std::unique_ptr<PlayContext> context) = 0;
+};
+
 class PlayContext : public BitmapProvider, public FontProvider {
 public:
     explicit PlayContext(std::shared_ptr<const MovieDef> movie) : movie_(std::move(movie)) {}
@@ -30,14 +51,23 @@ public:
 
     // A new instance of the character, or null when the id is unknown, can't be placed, or a cap
     // is reached. nesting: how many sprites enclose the new instance.
-    std::unique_ptr<DisplayObject> createInstance(uint16_t characterId, int nesting);
+    // constructNow false: a sprite waits for constructFirstFrame() (scripts queue its events first).
+    std::unique_ptr<DisplayObject> createInstance(uint16_t characterId, int nesting, bool constructNow = true);
 
-    void instanceCreated() { ++instances_; }
-    void instanceDestroyed() { --instances_; }
+    void instanceCreated(DisplayObject& object) {
+        ++instances_;
+        if (listener) listener->objectCreated(object);
+    }
+    void instanceDestroyed(DisplayObject& object) {
+        --instances_;
+        if (listener) listener->objectDestroyed(object);
+    }
     size_t instanceCount() const { return instances_; }
 
     // Called after a timeline entered a frame (the script engine queues the frame's actions here).
     std::function<void(MovieClip&, const FrameDef&)> onFrameEntered;
+    // Set when scripts run this movie; null plays the timelines alone.
+    TimelineListener* listener = nullptr;
 
     const PixelBuffer* bitmap(uint16_t characterId) const override;
     FontDef* font(uint16_t characterId) const override;

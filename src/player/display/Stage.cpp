@@ -13,16 +13,64 @@ Matrix showAllMatrix(const Rect& frame, int width, int height) {
     return Matrix::translate(ox - frame.xMin * s, oy - frame.yMin * s) * Matrix::scale(s, s);
 }
 
-Stage::Stage(std::shared_ptr<const MovieDef> movie) : context_(std::move(movie)) {
-    root_ = std::make_unique<MovieClip>(context_, nullptr, context_.movie().timeline(), 0);
+Stage::Stage(std::shared_ptr<const MovieDef> movie, TimelineListener* listener, std::string folder)
+    : listener_(listener), firstMovie_(movie) {
+    loadLevel(0, std::move(movie), std::move(folder));
 }
 
-Stage::~Stage() { root_.reset(); }
+Stage::~Stage() {
+    // Roots go before their contexts.
+    for (auto& [n, level] : levels_) level.root.reset();
+}
+
+MovieClip* Stage::level(int n) {
+    auto it = levels_.find(n);
+    return it == levels_.end() ? nullptr : it->second.root.get();
+}
+
+const Stage::Level* Stage::levelInfo(int n) const {
+    auto it = levels_.find(n);
+    return it == levels_.end() ? nullptr : &it->second;
+}
+
+MovieClip& Stage::loadLevel(int n, std::shared_ptr<const MovieDef> movie, std::string folder) {
+    if (levels_.count(n)) unloadLevel(n);
+    Level level;
+    level.context = std::make_unique<PlayContext>(std::move(movie));
+    level.context->listener = listener_;
+    level.folder = std::move(folder);
+    level.root = std::make_unique<MovieClip>(*level.context, nullptr, level.context->movie().timeline(), 0,
+                                             listener_ == nullptr);
+    level.root->depth = n;
+    level.root->movieRoot = true;
+    MovieClip& root = *level.root;
+    levels_[n] = std::move(level);
+    return root;
+}
+
+void Stage::unloadLevel(int n) {
+    auto it = levels_.find(n);
+    if (it == levels_.end()) return;
+    if (listener_) {
+        // The listener may keep the root until its unload event ran; the context must stay too.
+        it->second.root->removed = true;
+        listener_->removed(std::move(it->second.root));
+        listener_->retireContext(std::move(it->second.context));
+    }
+    levels_.erase(it);
+}
+
+void Stage::advance() {
+    for (auto& [n, level] : levels_) level.root->advance();
+}
 
 void Stage::render(PixelBuffer& target, Rgba stageColor) {
     target.fill(packArgb(255, stageColor.r, stageColor.g, stageColor.b));
-    renderer_.render(root_->children(), context_, showAllMatrix(movie().header().frameRect, target.width(), target.height()),
-                     target);
+    const Matrix toPixels = showAllMatrix(firstMovie_->header().frameRect, target.width(), target.height());
+    for (auto& [n, level] : levels_) {
+        if (!level.root->visible) continue;
+        renderer_.render(level.root->children(), *level.context, toPixels * level.root->matrix, target);
+    }
 }
 
 }  // namespace kelmora::player

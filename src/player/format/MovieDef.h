@@ -2,6 +2,7 @@
 // A loaded movie: its bytes, header, main timeline and character dictionary. Immutable after load;
 // everything that changes while playing lives in display/.
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <span>
@@ -41,6 +42,9 @@ public:
     const Character* character(uint16_t id) const;
     std::shared_ptr<const Character> characterShared(uint16_t id) const;
     const std::unordered_map<uint16_t, std::shared_ptr<const Character>>& dictionary() const { return dictionary_; }
+    // ExportAssets: linkage name -> character id, and the first name of each exported id.
+    const std::map<std::string, uint16_t>& exports() const { return exports_; }
+    const std::unordered_map<uint16_t, std::string>& exportNames() const { return exportNames_; }
     // What could not be read (the movie still plays what was read).
     const std::vector<std::string>& warnings() const { return warnings_; }
     bool truncated() const { return truncated_; }
@@ -53,6 +57,8 @@ private:
     TimelineDef timeline_;
     std::unordered_map<uint16_t, std::shared_ptr<const Character>> dictionary_;
     std::vector<uint8_t> jpegTables_;
+    std::map<std::string, uint16_t> exports_;
+    std::unordered_map<uint16_t, std::string> exportNames_;
     std::optional<Rgba> backgroundColor_;
     std::vector<std::string> warnings_;
     bool truncated_ = false;

@@ -96,6 +96,7 @@ void MovieLoader::readTimeline(std::span<const uint8_t> tags, TimelineDef& timel
         }
         case tag::DoAction:
             frame.actions.push_back(t.body);
+            frame.actionOps.push_back(static_cast<uint32_t>(frame.ops.size()));
             if (actionsStopUnconditionally(t.body)) frame.stops = true;
             frameHasContent = true;
             break;
@@ -136,6 +137,9 @@ void MovieLoader::readTimeline(std::span<const uint8_t> tags, TimelineDef& timel
         case tag::FileAttributes:
             if (main && !t.body.empty()) movie_.as3_ = (t.body[0] & 0x08) != 0;
             break;
+        case tag::ExportAssets:
+            if (main) readExports(t.body);
+            break;
         default:
             // Definitions inside a sprite are not allowed; the player ignores them.
             if (main) define(t);
@@ -150,6 +154,18 @@ void MovieLoader::readTimeline(std::span<const uint8_t> tags, TimelineDef& timel
         timeline.frames.size() < kMaxFrames)
         timeline.frames.push_back(std::move(frame));
     if (timeline.frames.empty()) timeline.frames.emplace_back();
+}
+
+void MovieLoader::readExports(std::span<const uint8_t> body) {
+    BitReader r(body);
+    const uint16_t count = r.u16();
+    for (uint16_t i = 0; i < count && !r.failed(); ++i) {
+        const uint16_t id = r.u16();
+        std::string name = r.string();
+        if (r.failed()) break;
+        movie_.exports_.emplace(name, id);  // the first export of a name wins
+        movie_.exportNames_.emplace(id, std::move(name));
+    }
 }
 
 void MovieLoader::readScenes(std::span<const uint8_t> body) {

@@ -22,6 +22,7 @@ private:
     void readTimeline(std::span<const uint8_t> tags, TimelineDef& timeline, uint32_t declaredFrames, bool main);
     void define(const Tag& tag);
     void defineCharacter(uint16_t id, std::shared_ptr<const Character> character, const char* what);
+    void readExports(std::span<const uint8_t> body);
     void readScenes(std::span<const uint8_t> body);
     void warn(std::string text);
 

@@ -27,6 +27,7 @@ struct InitAction {
 struct FrameDef {
     std::vector<DisplayOp> ops;
     std::vector<std::span<const uint8_t>> actions;  // DoAction bodies in file order
+    std::vector<uint32_t> actionOps;                // per DoAction: how many ops of the frame precede it
     std::vector<InitAction> initActions;            // DoInitAction
     std::optional<Rgba> backgroundColor;            // SetBackgroundColor (main timeline)
     bool stops = false;  // a DoAction of this frame calls a plain stop()

@@ -1,0 +1,201 @@
+#include "player/script/ScriptEngine.h"
+
+#include <algorithm>
+
+#include "player/display/MovieClip.h"
+#include "player/display/Stage.h"
+#include "player/script/ClipEvents.h"
+
+namespace kelmora::player::script {
+
+namespace {
+// Scripts that keep queueing scripts (a goto in every frame script of a loop) end the frame here.
+constexpr size_t kMaxQueuedPerFrame = 200000;
+}
+
+ScriptEngine::ScriptEngine(Sinks sinks, avm1::Limits limits) : sinks_(std::move(sinks)), limits_(limits) {}
+
+ScriptEngine::~ScriptEngine() {
+    // Objects still waiting for their unload go first; they may belong to retired contexts.
+    removed_.clear();
+}
+
+void ScriptEngine::start(Stage& stage, double frameRate, int swfVersion, const std::string& folder) {
+    stage_ = &stage;
+    folders_[&stage.root().context()] = folder;
+    frameRate_ = frameRate > 0 ? frameRate : 12;
+    interpreter_ = std::make_unique<avm1::Interpreter>(*this, swfVersion, limits_);
+    stage.root().constructFirstFrame();
+    drain();
+    removed_.clear();
+    interpreter_->collectGarbage();
+}
+
+void ScriptEngine::advance() {
+    if (!stage_) return;
+    ++tick_;
+    timeMs_ = static_cast<double>(tick_) * 1000.0 / frameRate_;
+    // Clips made from here on (loaded levels, clips of timer scripts) show their first frame now.
+    const uint64_t tickStart = nextSerial_;
+    performLoads();
+    interpreter_->runTimers();
+    drain();
+    // Newest clips first, the levels' roots last; clips made on the way wait for the next frame.
+    std::vector<MovieClip*> order = executionOrder();
+    std::vector<ClipId> ids;
+    ids.reserve(order.size());
+    for (MovieClip* c : order) ids.push_back(c->scriptId);
+    for (ClipId id : ids)
+        if (MovieClip* c = movieClip(id); c && !c->removed && c->serial < tickStart) c->stepFrame();
+    // enterFrame runs before the frame scripts, for clips that were there before this frame.
+    while (!initQueue_.empty() || !constructQueue_.empty()) {
+        Queued q = initQueue_.empty() ? constructQueue_.front() : initQueue_.front();
+        (initQueue_.empty() ? constructQueue_ : initQueue_).pop_front();
+        if (q.kind == Queued::Kind::Code) runCode(q.clip, q.code, object(q.clip) ? versionOf(*object(q.clip)) : 6);
+        else runEvent(q.clip, q.event);
+    }
+    for (ClipId id : ids) {
+        DisplayObject* o = object(id);
+        if (o && !o->removed && o->serial < tickStart) runEvent(id, kEventEnterFrame);
+    }
+    drain();
+    removed_.clear();
+    interpreter_->collectGarbage();
+}
+
+std::vector<MovieClip*> ScriptEngine::executionOrder() {
+    std::vector<MovieClip*> out;
+    for (auto& [n, level] : stage_->levels()) collect(*level.root, out);
+    std::sort(out.begin(), out.end(), [](const MovieClip* a, const MovieClip* b) { return a->serial > b->serial; });
+    return out;
+}
+
+void ScriptEngine::collect(DisplayObject& o, std::vector<MovieClip*>& out) {
+    if (MovieClip* c = o.asMovieClip()) {
+        out.push_back(c);
+        for (auto& [d, child] : c->children()) collect(*child, out);
+    }
+}
+
+// ---------------------------------------------------------------- queue
+
+DisplayObject* ScriptEngine::object(ClipId clip) const {
+    auto it = objects_.find(clip);
+    return it == objects_.end() ? nullptr : it->second;
+}
+
+MovieClip* ScriptEngine::movieClip(ClipId clip) const {
+    DisplayObject* o = object(clip);
+    return o ? o->asMovieClip() : nullptr;
+}
+
+int ScriptEngine::versionOf(const DisplayObject& o) const { return o.context().movie().header().version; }
+
+void ScriptEngine::runCode(ClipId clip, std::span<const uint8_t> code, int version) {
+    if (code.empty()) return;
+    auto& cached = codes_[code.data()];
+    if (!cached || cached->size() != code.size())
+        cached = std::make_shared<const std::vector<uint8_t>>(code.begin(), code.end());
+    interpreter_->runScript(clip, cached, version);
+}
+
+void ScriptEngine::runEvent(ClipId clip, uint32_t event) {
+    DisplayObject* o = object(clip);
+    if (!o) return;
+    const bool unload = event == kEventUnload;
+    if (o->removed && !unload) return;
+    unloading_ = unload;
+    if (!o->clipActions.empty()) {
+        const int version = versionOf(*o);
+        for (const ClipEventHandler& h : parseClipActions(o->clipActions, version))
+            if (h.events & event) runCode(clip, h.actions, version);
+    }
+    const char* method = event == kEventLoad         ? "onLoad"
+                         : event == kEventEnterFrame ? "onEnterFrame"
+                         : event == kEventUnload     ? "onUnload"
+                         : event == kEventData       ? "onData"
+                                                     : nullptr;
+    if (method && o->asMovieClip() && object(clip)) interpreter_->callMethod(clip, method);
+    if (event == kEventConstruct && object(clip)) interpreter_->clipConstructed(clip);
+    unloading_ = false;
+}
+
+void ScriptEngine::drain() {
+    size_t guard = 0;
+    while (guard++ < kMaxQueuedPerFrame) {
+        std::deque<Queued>* q = !initQueue_.empty()        ? &initQueue_
+                                : !constructQueue_.empty() ? &constructQueue_
+                                : !queue_.empty()          ? &queue_
+                                                           : nullptr;
+        if (!q) break;
+        Queued item = q->front();
+        q->pop_front();
+        if (item.kind == Queued::Kind::Code) {
+            DisplayObject* o = object(item.clip);
+            if (o && !o->removed) runCode(item.clip, item.code, versionOf(*o));
+        } else {
+            runEvent(item.clip, item.event);
+        }
+    }
+    if (guard >= kMaxQueuedPerFrame) {
+        initQueue_.clear();
+        constructQueue_.clear();
+        queue_.clear();
+        reportError("Scripts kept queueing scripts; the rest of this frame's scripts were dropped.");
+    }
+}
+
+// ---------------------------------------------------------------- timeline listener
+
+void ScriptEngine::objectCreated(DisplayObject& o) {
+    o.scriptId = nextId_++;
+    o.serial = nextSerial_++;
+    objects_.emplace(o.scriptId, &o);
+}
+
+void ScriptEngine::objectDestroyed(DisplayObject& o) { objects_.erase(o.scriptId); }
+
+void ScriptEngine::placed(DisplayObject& o) {
+    const CharacterKind k = o.kind();
+    if (o.name.empty() && (k == CharacterKind::Sprite || k == CharacterKind::Button || k == CharacterKind::EditText))
+        o.name = "instance" + std::to_string(++instanceNames_);
+    if (!o.asMovieClip()) return;
+    uint32_t events = 0;
+    if (!o.clipActions.empty())
+        for (const auto& h : parseClipActions(o.clipActions, versionOf(o))) events |= h.events;
+    if (events & kEventInitialize) initQueue_.push_back({Queued::Kind::Event, o.scriptId, {}, kEventInitialize});
+    constructQueue_.push_back({Queued::Kind::Event, o.scriptId, {}, kEventConstruct});
+    queue_.push_back({Queued::Kind::Event, o.scriptId, {}, kEventLoad});
+}
+
+void ScriptEngine::frameStarted(MovieClip& clip, const FrameDef& frame) {
+    for (const InitAction& init : frame.initActions) {
+        if (!initDone_.insert({&clip.context(), init.spriteId}).second) continue;
+        initQueue_.push_back({Queued::Kind::Code, clip.scriptId, init.actions, 0});
+    }
+}
+
+void ScriptEngine::frameAction(MovieClip& clip, std::span<const uint8_t> actions) {
+    queue_.push_back({Queued::Kind::Code, clip.scriptId, actions, 0});
+}
+
+void ScriptEngine::markRemoved(DisplayObject& o, std::vector<ClipId>& unloads) {
+    o.removed = true;
+    if (MovieClip* c = o.asMovieClip())
+        for (auto& [d, child] : c->children()) markRemoved(*child, unloads);
+    if (o.asMovieClip()) unloads.push_back(o.scriptId);
+}
+
+void ScriptEngine::removed(std::unique_ptr<DisplayObject> o) {
+    std::vector<ClipId> unloads;
+    markRemoved(*o, unloads);
+    for (ClipId id : unloads) queue_.push_back({Queued::Kind::Event, id, {}, kEventUnload});
+    removed_.push_back(std::move(o));
+}
+
+void ScriptEngine::retireContext(std::unique_ptr<PlayContext> context) {
+    // Code spans of the movie stay valid for scripts still queued, and handles stay unique.
+    retiredContexts_.push_back(std::move(context));
+}
+
+}  // namespace kelmora::player::script

@@ -1,0 +1,152 @@
+#pragma once
+// Runs a movie's ActionScript 1/2 inside the player: the interpreter's Host over the display tree
+// (levels, clips by handle, properties, clips made by scripts, loading movies) and the frame cycle
+// that decides when frame scripts, init actions, clip events and timers run.
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <set>
+#include <span>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "player/avm1/Host.h"
+#include "player/avm1/Interpreter.h"
+#include "player/display/PlayContext.h"
+
+namespace kelmora::player {
+class Stage;
+class MovieClip;
+}
+
+namespace kelmora::player::script {
+
+using avm1::ClipId;
+
+class ScriptEngine final : public avm1::Host, public TimelineListener {
+public:
+    struct Sinks {
+        std::function<void(const std::string&)> trace;
+        std::function<void(const std::string&)> report;  // scripts stopped by a limit
+    };
+    ScriptEngine(Sinks sinks, avm1::Limits limits = {});
+    ~ScriptEngine() override;
+
+    // The stage whose level 0 the engine drives; constructs level 0's first frame and runs its
+    // scripts. Call once, right after the stage was made with this engine as its listener.
+    void start(Stage& stage, double frameRate, int swfVersion, const std::string& folder);
+    // One frame: pending loads, timers, every timeline, then the queued scripts.
+    void advance();
+    avm1::Interpreter& interpreter() { return *interpreter_; }
+    uint64_t frameCount() const { return tick_; }
+
+    // ---- TimelineListener
+    void objectCreated(DisplayObject& object) override;
+    void objectDestroyed(DisplayObject& object) override;
+    void placed(DisplayObject& object) override;
+    void frameStarted(MovieClip& clip, const FrameDef& frame) override;
+    void frameAction(MovieClip& clip, std::span<const uint8_t> actions) override;
+    void removed(std::unique_ptr<DisplayObject> object) override;
+    void retireContext(std::unique_ptr<PlayContext> context) override;
+
+    // ---- avm1::Host (ScriptHost*.cpp)
+    void trace(std::string_view line) override;
+    void reportError(std::string_view message) override;
+    double timeMs() override { return timeMs_; }
+    ClipId level(int n) override;
+    int levelNumber(ClipId clip) override;
+    ClipId rootOf(ClipId clip) override;
+    ClipId parent(ClipId clip) override;
+    ClipId child(ClipId clip, std::string_view name, bool caseSensitive) override;
+    std::vector<ClipId> children(ClipId clip) override;
+    bool exists(ClipId clip) override;
+    avm1::ClipKind kind(ClipId clip) override;
+    std::string name(ClipId clip) override;
+    std::string exportName(ClipId clip) override;
+    avm1::Value getProperty(ClipId clip, avm1::ClipProperty p) override;
+    void setProperty(ClipId clip, avm1::ClipProperty p, double number, std::string_view text) override;
+    std::optional<avm1::Value> getNamed(ClipId clip, std::string_view name) override;
+    bool setNamed(ClipId clip, std::string_view name, const avm1::Value& value) override;
+    void gotoFrame(ClipId clip, uint32_t frame, bool play) override;
+    bool gotoLabel(ClipId clip, std::string_view label, bool play) override;
+    void setPlaying(ClipId clip, bool playing) override;
+    void nextFrame(ClipId clip) override;
+    void prevFrame(ClipId clip) override;
+    void stopSounds() override {}
+    ClipId duplicateClip(ClipId source, std::string_view newName, int depth) override;
+    ClipId attachMovie(ClipId parent, std::string_view exportName, std::string_view newName, int depth) override;
+    ClipId createEmptyClip(ClipId parent, std::string_view newName, int depth) override;
+    ClipId createTextField(ClipId parent, std::string_view newName, int depth, Rect pixels) override;
+    void removeClip(ClipId clip) override;
+    int depth(ClipId clip) override;
+    int nextHighestDepth(ClipId clip) override;
+    void swapDepths(ClipId clip, int depth) override;
+    void swapWith(ClipId clip, ClipId other) override;
+    Rect bounds(ClipId clip, ClipId space) override;
+    bool hitTestPoint(ClipId clip, double stageX, double stageY, bool shapeFlag) override;
+    bool hitTestClip(ClipId clip, ClipId other) override;
+    void setMask(ClipId clip, ClipId mask) override;
+    void draw(ClipId clip, const avm1::DrawCommand& command) override;
+    ColorTransform colorTransform(ClipId clip) override;
+    void setColorTransform(ClipId clip, const ColorTransform& cx) override;
+    Matrix stageMatrix(ClipId clip) override;
+    void getUrl(std::string_view url, std::string_view target, int method) override;
+    void loadMovie(ClipId target, std::string_view url) override;
+    void loadMovieNum(int level, std::string_view url) override;
+    void unloadMovie(ClipId target) override;
+    void fsCommand(std::string_view command, std::string_view args) override;
+    double stageWidth() override;
+    double stageHeight() override;
+
+private:
+    struct Queued {
+        enum class Kind : uint8_t { Code, Event, Construct };
+        Kind kind = Kind::Code;
+        ClipId clip = avm1::kNoClip;
+        std::span<const uint8_t> code;
+        uint32_t event = 0;
+    };
+    struct PendingLoad {
+        int level = -1;             // a level, or -1 for a clip
+        ClipId clip = avm1::kNoClip;  // loadMovie into this clip
+        std::string path;           // empty: unload
+        std::string folder;         // of the movie that asked
+    };
+
+    DisplayObject* object(ClipId clip) const;
+    MovieClip* movieClip(ClipId clip) const;
+    int versionOf(const DisplayObject& object) const;
+    void runCode(ClipId clip, std::span<const uint8_t> code, int version);
+    void runEvent(ClipId clip, uint32_t event);
+    void drain();
+    void performLoads();
+    std::vector<MovieClip*> executionOrder();
+    void collect(DisplayObject& object, std::vector<MovieClip*>& out);
+    void markRemoved(DisplayObject& object, std::vector<ClipId>& unloads);
+    // Common end of the clips scripts make: names, handles, events and first frame.
+    ClipId adopt(MovieClip& parent, std::unique_ptr<DisplayObject> object, std::string_view name, int depth);
+    std::string folderOf(ClipId clip) const;
+    bool resolveMoviePath(const std::string& folder, std::string_view url, std::string& path) const;
+
+    Sinks sinks_;
+    avm1::Limits limits_;
+    std::unique_ptr<avm1::Interpreter> interpreter_;
+    Stage* stage_ = nullptr;
+    double frameRate_ = 12;
+    uint64_t tick_ = 0;
+    double timeMs_ = 0;
+    uint64_t nextId_ = 1, nextSerial_ = 1, instanceNames_ = 0;
+    std::unordered_map<ClipId, DisplayObject*> objects_;
+    std::unordered_map<const uint8_t*, avm1::Code> codes_;
+    std::set<std::pair<const PlayContext*, uint16_t>> initDone_;
+    std::deque<Queued> initQueue_, constructQueue_, queue_;
+    std::vector<std::unique_ptr<DisplayObject>> removed_;
+    std::vector<std::unique_ptr<PlayContext>> retiredContexts_, loadedContexts_;
+    std::unordered_map<const PlayContext*, std::string> folders_;
+    std::vector<PendingLoad> loads_;
+    bool unloading_ = false;  // an unload handler runs: removed clips still answer
+};
+
+}  // namespace kelmora::player::script

@@ -1,0 +1,309 @@
+// The interpreter's view of the display tree: handles, levels, names and properties.
+#include <algorithm>
+#include <cmath>
+
+#include "player/avm1/Value.h"
+#include "player/display/Bounds.h"
+#include "player/display/EditTextObject.h"
+#include "player/display/MovieClip.h"
+#include "player/display/Stage.h"
+#include "player/script/ScriptEngine.h"
+
+namespace kelmora::player::script {
+
+using avm1::ClipProperty;
+using avm1::Value;
+
+namespace {
+constexpr double kPi = 3.14159265358979323846;
+bool scriptable(const DisplayObject& o) {
+    const CharacterKind k = o.kind();
+    return k == CharacterKind::Sprite || k == CharacterKind::Button || k == CharacterKind::EditText;
+}
+}  // namespace
+
+void ScriptEngine::trace(std::string_view line) {
+    if (sinks_.trace) sinks_.trace(std::string(line));
+}
+
+void ScriptEngine::reportError(std::string_view message) {
+    if (sinks_.report) sinks_.report(std::string(message));
+}
+
+bool ScriptEngine::exists(ClipId clip) {
+    DisplayObject* o = object(clip);
+    return o && (!o->removed || unloading_);
+}
+
+ClipId ScriptEngine::level(int n) {
+    MovieClip* root = stage_ ? stage_->level(n) : nullptr;
+    return root ? root->scriptId : avm1::kNoClip;
+}
+
+int ScriptEngine::levelNumber(ClipId clip) {
+    DisplayObject* o = object(clip);
+    if (!o || o->parent || !stage_) return -1;
+    for (const auto& [n, level] : stage_->levels())
+        if (level.root.get() == o) return n;
+    return -1;
+}
+
+ClipId ScriptEngine::rootOf(ClipId clip) {
+    DisplayObject* o = object(clip);
+    if (!o) return level(0);
+    while (!o->movieRoot && o->parent) o = o->parent;
+    return o->scriptId;
+}
+
+ClipId ScriptEngine::parent(ClipId clip) {
+    DisplayObject* o = object(clip);
+    return o && o->parent ? o->parent->scriptId : avm1::kNoClip;
+}
+
+ClipId ScriptEngine::child(ClipId clip, std::string_view name, bool caseSensitive) {
+    MovieClip* c = movieClip(clip);
+    if (!c || name.empty()) return avm1::kNoClip;
+    avm1::NameEqual eq{caseSensitive};
+    for (const auto& [d, o] : c->children())
+        if (scriptable(*o) && eq(o->name, name)) return o->scriptId;
+    return avm1::kNoClip;
+}
+
+std::vector<ClipId> ScriptEngine::children(ClipId clip) {
+    std::vector<ClipId> out;
+    if (MovieClip* c = movieClip(clip))
+        for (const auto& [d, o] : c->children())
+            if (scriptable(*o) && !o->name.empty()) out.push_back(o->scriptId);
+    return out;
+}
+
+avm1::ClipKind ScriptEngine::kind(ClipId clip) {
+    DisplayObject* o = object(clip);
+    if (o && o->kind() == CharacterKind::Button) return avm1::ClipKind::Button;
+    if (o && o->kind() == CharacterKind::EditText) return avm1::ClipKind::TextField;
+    return avm1::ClipKind::MovieClip;
+}
+
+std::string ScriptEngine::name(ClipId clip) {
+    DisplayObject* o = object(clip);
+    return o ? o->name : std::string();
+}
+
+std::string ScriptEngine::exportName(ClipId clip) {
+    DisplayObject* o = object(clip);
+    if (!o || !o->character()) return {};
+    const auto& names = o->context().movie().exportNames();
+    auto it = names.find(o->characterId());
+    return it == names.end() ? std::string() : it->second;
+}
+
+// ---------------------------------------------------------------- properties
+
+namespace {
+
+double xScaleOf(const Matrix& m) { return std::hypot(m.a, m.b) * 100; }
+double yScaleOf(const Matrix& m) { return std::hypot(m.c, m.d) * 100; }
+double rotationOf(const Matrix& m) { return std::atan2(m.b, m.a) * 180 / kPi; }
+
+// Flash shows numbers the matrix holds in twips and 16.16 fixed point.
+double tidy(double v, double step) { return std::round(v / step) * step; }
+
+void setScaleRotation(Matrix& m, double xs, double ys, double rotationDeg) {
+    const double r = rotationDeg * kPi / 180;
+    // Keep a skew the matrix may carry: the y axis keeps its angle to the x axis.
+    const double skew = std::atan2(-m.c, m.d) - std::atan2(m.b, m.a);
+    const double ry = r + (std::isfinite(skew) ? skew : 0);
+    m.a = xs / 100 * std::cos(r);
+    m.b = xs / 100 * std::sin(r);
+    m.c = -ys / 100 * std::sin(ry);
+    m.d = ys / 100 * std::cos(ry);
+}
+
+}  // namespace
+
+Value ScriptEngine::getProperty(ClipId clip, ClipProperty p) {
+    DisplayObject* o = object(clip);
+    if (!o) return Value();
+    MovieClip* c = o->asMovieClip();
+    const Matrix& m = o->matrix;
+    switch (p) {
+    case ClipProperty::X: return Value(tidy(m.tx / kTwipsPerPixel, 0.05));
+    case ClipProperty::Y: return Value(tidy(m.ty / kTwipsPerPixel, 0.05));
+    case ClipProperty::XScale: return Value(xScaleOf(m));
+    case ClipProperty::YScale: return Value(yScaleOf(m));
+    case ClipProperty::Rotation: return Value(rotationOf(m));
+    case ClipProperty::CurrentFrame: return c ? Value(static_cast<double>(c->currentFrame() + 1)) : Value();
+    case ClipProperty::TotalFrames:
+    case ClipProperty::FramesLoaded: return c ? Value(static_cast<double>(c->totalFrames())) : Value();
+    case ClipProperty::Alpha: return Value(o->colorTransform.aMult * 100.0 / 256);
+    case ClipProperty::Visible: return Value(o->visible);
+    case ClipProperty::Width:
+    case ClipProperty::Height: {
+        Rect b = drawnBounds(*o, m);
+        if (b.empty()) return Value(0.0);
+        return Value(tidy((p == ClipProperty::Width ? b.width() : b.height()) / kTwipsPerPixel, 0.05));
+    }
+    case ClipProperty::Name: return Value(o->name);
+    case ClipProperty::DropTarget: return Value("");
+    case ClipProperty::Url: return Value("file:///" + folderOf(clip) + "/");
+    case ClipProperty::HighQuality: return Value(1.0);
+    case ClipProperty::FocusRect: return Value(1.0);
+    case ClipProperty::SoundBufTime: return Value(5.0);
+    case ClipProperty::Quality: return Value("HIGH");
+    case ClipProperty::XMouse:
+    case ClipProperty::YMouse: return Value(0.0);
+    default: return Value();
+    }
+}
+
+void ScriptEngine::setProperty(ClipId clip, ClipProperty p, double v, std::string_view text) {
+    DisplayObject* o = object(clip);
+    if (!o) return;
+    Matrix& m = o->matrix;
+    auto clampTwips = [](double px) { return std::clamp(px * kTwipsPerPixel, -2147483648.0, 2147483647.0); };
+    switch (p) {
+    case ClipProperty::X: m.tx = clampTwips(v); break;
+    case ClipProperty::Y: m.ty = clampTwips(v); break;
+    case ClipProperty::XScale: setScaleRotation(m, v, yScaleOf(m), rotationOf(m)); break;
+    case ClipProperty::YScale: setScaleRotation(m, xScaleOf(m), v, rotationOf(m)); break;
+    case ClipProperty::Rotation: {
+        double r = std::fmod(v, 360.0);
+        if (r > 180) r -= 360;
+        if (r < -180) r += 360;
+        setScaleRotation(m, xScaleOf(m), yScaleOf(m), r);
+        break;
+    }
+    case ClipProperty::Alpha: o->colorTransform.aMult = static_cast<int16_t>(std::clamp(v * 2.56, -32768.0, 32767.0)); break;
+    case ClipProperty::Visible: o->visible = v != 0; break;
+    case ClipProperty::Width:
+    case ClipProperty::Height: {
+        Rect b = drawnBounds(*o, m);
+        const double now = (p == ClipProperty::Width ? b.width() : b.height()) / kTwipsPerPixel;
+        if (b.empty() || now <= 0) break;
+        const double f = v / now;
+        if (p == ClipProperty::Width) setScaleRotation(m, xScaleOf(m) * f, yScaleOf(m), rotationOf(m));
+        else setScaleRotation(m, xScaleOf(m), yScaleOf(m) * f, rotationOf(m));
+        break;
+    }
+    case ClipProperty::Name: o->name = text; break;
+    default: break;
+    }
+}
+
+std::optional<Value> ScriptEngine::getNamed(ClipId clip, std::string_view name) {
+    DisplayObject* o = object(clip);
+    if (!o || o->kind() != CharacterKind::EditText) return std::nullopt;
+    auto& field = static_cast<EditTextObject*>(o)->field();
+    avm1::NameEqual eq{false};
+    if (eq(name, "text")) return Value(field.text());
+    if (eq(name, "htmlText")) return Value(field.htmlText());
+    return std::nullopt;
+}
+
+bool ScriptEngine::setNamed(ClipId clip, std::string_view name, const Value& value) {
+    DisplayObject* o = object(clip);
+    if (!o || o->kind() != CharacterKind::EditText) return false;
+    auto& field = static_cast<EditTextObject*>(o)->field();
+    avm1::NameEqual eq{false};
+    if (eq(name, "text")) {
+        field.setText(interpreter_->toString(value));
+        return true;
+    }
+    if (eq(name, "htmlText")) {
+        field.setHtmlText(interpreter_->toString(value));
+        return true;
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------- timeline control
+
+void ScriptEngine::gotoFrame(ClipId clip, uint32_t frame, bool play) {
+    MovieClip* c = movieClip(clip);
+    if (!c) return;
+    c->gotoFrame(frame);
+    if (play) c->play();
+    else c->stop();
+}
+
+bool ScriptEngine::gotoLabel(ClipId clip, std::string_view label, bool play) {
+    MovieClip* c = movieClip(clip);
+    if (!c) return false;
+    const auto& labels = c->timeline().labels;
+    auto it = labels.find(std::string(label));
+    if (it == labels.end()) {
+        avm1::NameEqual eq{false};
+        for (it = labels.begin(); it != labels.end(); ++it)
+            if (eq(it->first, label)) break;
+    }
+    if (it == labels.end()) return false;
+    gotoFrame(clip, it->second, play);
+    return true;
+}
+
+void ScriptEngine::setPlaying(ClipId clip, bool playing) {
+    if (MovieClip* c = movieClip(clip)) playing ? c->play() : c->stop();
+}
+
+void ScriptEngine::nextFrame(ClipId clip) {
+    MovieClip* c = movieClip(clip);
+    if (c && c->currentFrame() + 1 < c->totalFrames()) gotoFrame(clip, c->currentFrame() + 1, false);
+    else if (c) c->stop();
+}
+
+void ScriptEngine::prevFrame(ClipId clip) {
+    MovieClip* c = movieClip(clip);
+    if (c && c->currentFrame() > 0) gotoFrame(clip, c->currentFrame() - 1, false);
+    else if (c) c->stop();
+}
+
+// ---------------------------------------------------------------- geometry
+
+Matrix ScriptEngine::stageMatrix(ClipId clip) {
+    Matrix m;
+    for (DisplayObject* o = object(clip); o; o = o->parent) m = o->matrix * m;
+    return m;
+}
+
+Rect ScriptEngine::bounds(ClipId clip, ClipId space) {
+    DisplayObject* o = object(clip);
+    if (!o) return {};
+    Matrix m = space == clip ? Matrix{} : stageMatrix(space).inverted() * stageMatrix(clip);
+    Rect b = drawnBounds(*o, m);
+    if (b.empty()) {
+        constexpr double kNone = 6710886.35;  // what the player answers for a clip that draws nothing
+        return {kNone, kNone, kNone, kNone};
+    }
+    return {b.xMin / kTwipsPerPixel, b.yMin / kTwipsPerPixel, b.xMax / kTwipsPerPixel, b.yMax / kTwipsPerPixel};
+}
+
+bool ScriptEngine::hitTestPoint(ClipId clip, double x, double y, bool) {
+    DisplayObject* o = object(clip);
+    if (!o) return false;
+    Rect b = drawnBounds(*o, stageMatrix(clip));
+    const double tx = x * kTwipsPerPixel, ty = y * kTwipsPerPixel;
+    return !b.empty() && tx >= b.xMin && tx <= b.xMax && ty >= b.yMin && ty <= b.yMax;
+}
+
+bool ScriptEngine::hitTestClip(ClipId clip, ClipId other) {
+    DisplayObject* a = object(clip);
+    DisplayObject* b = object(other);
+    if (!a || !b) return false;
+    Rect ra = drawnBounds(*a, stageMatrix(clip)), rb = drawnBounds(*b, stageMatrix(other));
+    if (ra.empty() || rb.empty()) return false;
+    return ra.xMin <= rb.xMax && rb.xMin <= ra.xMax && ra.yMin <= rb.yMax && rb.yMin <= ra.yMax;
+}
+
+ColorTransform ScriptEngine::colorTransform(ClipId clip) {
+    DisplayObject* o = object(clip);
+    return o ? o->colorTransform : ColorTransform{};
+}
+
+void ScriptEngine::setColorTransform(ClipId clip, const ColorTransform& cx) {
+    if (DisplayObject* o = object(clip)) o->colorTransform = cx;
+}
+
+double ScriptEngine::stageWidth() { return stage_ ? stage_->movie().header().pixelWidth() : 0; }
+double ScriptEngine::stageHeight() { return stage_ ? stage_->movie().header().pixelHeight() : 0; }
+
+}  // namespace kelmora::player::script
