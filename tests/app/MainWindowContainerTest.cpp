@@ -169,18 +169,6 @@ TEST(MainWindowContainer, WrapsAReadableMovieAndKeepsItChosen) {
     EXPECT_FALSE(fs::exists(rig.container()));
 }
 
-TEST(MainWindowContainer, LargeMovieNeedsTheSecondAttempt) {
-    kelmora::testing::extrasQtApp();
-    Rig rig;
-    rig.files.answers = {rig.movie("wide.swf", 1000, 700)};
-    rig.autoWrap();
-    EXPECT_EQ(rig.label(InfoLabel::FrameRate), "1");
-    EXPECT_EQ(rig.label(InfoLabel::FrameCount), "100");
-    EXPECT_EQ(rig.label(InfoLabel::Width), "1000");
-    EXPECT_FALSE(rig.messages.has("Sorry, can't generate header."));
-    EXPECT_TRUE(rig.messages.has("File '"));
-}
-
 TEST(MainWindowContainer, UnreadableMovieTakesTheTypedValues) {
     kelmora::testing::extrasQtApp();
     Rig rig;
