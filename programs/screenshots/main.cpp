@@ -1,5 +1,5 @@
-// kelmora-screenshots FOLDER: pictures of the main window, the preferences and the summary for
-// the documentation (scripts/screenshots runs it under Xvfb).
+// kelmora-screenshots FOLDER: pictures of the main window, the preferences, the summary and the
+// Movie Properties dialog for the documentation (scripts/screenshots runs it under Xvfb).
 #include <QApplication>
 #include <QMessageBox>
 #include <QPixmap>
@@ -8,6 +8,7 @@
 
 #include "app/MainWindow.h"
 #include "app/PreferencesDialog.h"
+#include "app/extras/WriteSwfDialog.h"
 #include "capture/CaptureTexts.h"
 #include "util/MessageSink.h"
 
@@ -31,6 +32,10 @@ int main(int argc, char** argv) {
     window.setElapsedTime("00:00.02");
     window.setEstimatedTime("00:00.03");
     preferences.show();
+    // As the container command leaves it: filled from the header, with the frame count answered.
+    app::frmWriteSWF& properties = window.writeSwfDialog();
+    properties.properties().frameCount = "100";
+    properties.show();
     QMessageBox summary(QMessageBox::Information, "kelmora",
                         QString::fromStdString(capture::summaryText(31, "00:00.04", 0.01, "/home/user/movies/"))
                             .replace("\r\n", "\n"));
@@ -39,6 +44,7 @@ int main(int argc, char** argv) {
         window.grab().save(folder + "/main-window.png");
         preferences.grab().save(folder + "/preferences.png");
         summary.grab().save(folder + "/summary.png");
+        properties.grab().save(folder + "/movie-properties.png");
         application.quit();
     });
     return application.exec();

@@ -1,8 +1,8 @@
 #include "app/MainWindow.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -10,13 +10,14 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "app/MoviePropertiesDialog.h"
 #include "app/PreferencesDialog.h"
 #include "app/extras/AboutBox.h"
 #include "app/extras/Addresses.h"
 #include "app/extras/Links.h"
 #include "app/extras/SystemInfo.h"
+#include "app/extras/WriteSwfDialog.h"
 #include "app/sequence/PicturesWindow.h"
+#include "app/sequence/QtFileDialog.h"
 #include "capture/FrameNaming.h"
 #include "settings/IniFile.h"
 #include "swf/MovieWindowSizing.h"
@@ -28,6 +29,14 @@ void openWeb(const char* address) {
     std::string link = address;
     openLink(link, "");
 }
+
+// The container writer leaves the frame rectangle's digits on the clipboard.
+class SystemClipboard : public swf::Clipboard {
+public:
+    void setText(const std::string& text) override {
+        if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(q(text));
+    }
+};
 }  // namespace
 
 MainWindow::MainWindow(Settings& settings, StartupFields& startup, MessageSink& messages,
@@ -77,6 +86,10 @@ MainWindow::MainWindow(Settings& settings, StartupFields& startup, MessageSink& 
 
     snapTimer_.setInterval(capture::kSnapIntervalMs);
     connect(&snapTimer_, &QTimer::timeout, this, [this] { loop_.tick(); });
+    qtFiles_ = std::make_unique<QtFileDialog>(this);
+    qtInput_ = std::make_unique<QtInputBox>(this);
+    files_ = qtFiles_.get();
+    input_ = qtInput_.get();
     buildMenus();
     processingModeOff();
     resize(353, 265);
@@ -93,8 +106,8 @@ void MainWindow::buildMenus() {
     file_->addAction("&Quit Program", QKeySequence("Ctrl+Q"), this, &MainWindow::quitProgram);
 
     extras_ = menuBar()->addMenu("&Extras");
-    // The container command comes with its read-back window wiring.
-    extras_->addAction("&Auto Wrap Movie (build container movie)", QKeySequence("Ctrl+W"))->setEnabled(false);
+    extras_->addAction("&Auto Wrap Movie (build container movie)", QKeySequence("Ctrl+W"), this,
+                       &MainWindow::autoWrapMovie);
     extras_->addSeparator();
     extras_->addAction("&Convert Picture Sequence to AVI..", QKeySequence("F5"), this,
                        [this] { showPicturesWindow(this, settings_, messages_); });
@@ -177,10 +190,13 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool MainWindow::showOpenDialog(std::string& chosen) {
-    QString file = QFileDialog::getOpenFileName(this, "Select Flash SWF-File..", q(settings_.swfPath()),
-                                                "Shockwave/Flash (*.swf)");
-    if (file.isEmpty()) return false;
-    chosen = file.toStdString();
+    FileDialogRequest request;
+    request.title = "Select Flash SWF-File..";
+    request.filters = convertFilter("Shockwave/Flash (*.swf)|*.swf");
+    request.initialDirectory = settings_.swfPath();
+    std::optional<std::string> file = files_->openFile(request);
+    if (!file || file->empty()) return false;
+    chosen = *file;
     return true;
 }
 
@@ -213,41 +229,41 @@ void MainWindow::autoStart() {
     startProcess();
 }
 
-void MainWindow::readSwfHeader(const std::string& path, bool infoOnly) {
+std::optional<swf::MovieInfo> MainWindow::readSwfHeader(const std::string& path, bool infoOnly) {
+    const bool unreadableBefore = headerState_.movieUnreadable;
     Result<swf::HeaderReadResult> read =
         swf::readSwfHeaderFile(path, infoOnly, dontShowPropertiesDialog, headerState_, messages_);
     if (!read) {
         messages_.show({"", "Can't read '" + path + "': " + read.error().message, MessageIcon::Warning, MessageButtons::Ok});
-        return;
+        return std::nullopt;
     }
+    // The dialog names the movie the file dialog holds: a container's read-back keeps the user's movie.
+    const std::string movieFileName = capture::fileTitle(fileDialogPath().empty() ? path : fileDialogPath());
     if (read->path == swf::HeaderPath::Compressed) {
-        if (read->showPropertiesDialog) {
-            MoviePropertiesDialog dialog(swf::prefillForManualEntry(capture::fileTitle(path)), this);
-            dialog.exec();
+        if (!unreadableBefore) {
+            frmWriteSWF& dialog = writeSwfDialog();
+            dialog.properties().apply(swf::prefillForManualEntry(movieFileName));
+            if (read->showPropertiesDialog) dialog.exec();
         }
-        return;
+        return std::nullopt;
     }
-    if (read->path != swf::HeaderPath::Read) return;
+    if (read->path != swf::HeaderPath::Read) return std::nullopt;
     const swf::MovieInfo& info = read->info;
+    showMovieInfo(info, *this);
     swf::MovieInfoTexts texts = swf::movieInfoTexts(info);
-    lblVersion_->setText(q(texts.version));
-    lblSize_->setText(q(texts.size));
-    lblFrameRate_->setText(q(texts.frameRate));
-    lblWidth_->setText(q(texts.width));
-    lblHeight_->setText(q(texts.height));
-    lblFrameCount_->setText(q(texts.frameCount));
     lblFileInfo_->setText(q(texts.fileInfo));
     player_->setBGColor(texts.bgColor);
-    properties_ = swf::prefillFromMovie(info, capture::fileTitle(path));
-    fitToMovie(info.widthPx, info.heightPx, infoOnly);
+    if (fitToMovie(info.widthPx, info.heightPx, infoOnly))
+        writeSwfDialog().properties().apply(swf::prefillFromMovie(info, movieFileName));
+    return info;
 }
 
-void MainWindow::fitToMovie(int widthPx, int heightPx, bool infoOnly) {
+bool MainWindow::fitToMovie(int widthPx, int heightPx, bool infoOnly) {
     if (swf::sideTooHigh(widthPx, heightPx)) {
         QSize screen = QApplication::primaryScreen() ? QApplication::primaryScreen()->size() : QSize(0, 0);
         messages_.show({swf::tooHighTitle(), swf::tooHighMessage(widthPx, heightPx, screen.width(), screen.height()),
                         MessageIcon::Warning, MessageButtons::Ok});
-        return;
+        return false;
     }
     player_->setFixedSize(std::max(widthPx, 1), std::max(heightPx, 1));
     int minimumWidth = infoOnly ? 5390 / swf::kTwipsPerPixel : 0;
@@ -260,10 +276,61 @@ void MainWindow::fitToMovie(int widthPx, int heightPx, bool infoOnly) {
                                             wanted.height(), std::min(wanted.height(), available.height()));
         if (fit != swf::ScreenFit::Fits) {
             messages_.show({"", swf::screenFitMessage(fit), MessageIcon::Warning, MessageButtons::Ok});
-            return;
+            return false;
         }
     }
     centre();
+    return true;
+}
+
+frmWriteSWF& MainWindow::writeSwfDialog() {
+    if (!writeSwf_) {
+        writeSwf_ = new frmWriteSWF(*this, messages_, this);
+        writeSwf_->setModal(true);
+    }
+    return *writeSwf_;
+}
+
+QLabel* MainWindow::infoLabel(InfoLabel which) const {
+    switch (which) {
+    case InfoLabel::Version: return lblVersion_;
+    case InfoLabel::Size: return lblSize_;
+    case InfoLabel::Width: return lblWidth_;
+    case InfoLabel::Height: return lblHeight_;
+    case InfoLabel::FrameRate: return lblFrameRate_;
+    case InfoLabel::FrameCount: break;
+    }
+    return lblFrameCount_;
+}
+
+std::string MainWindow::label(InfoLabel which) const { return infoLabel(which)->text().toStdString(); }
+void MainWindow::setLabel(InfoLabel which, const std::string& text) { infoLabel(which)->setText(q(text)); }
+
+void MainWindow::autoWrapMovie() { runContainerCommand(*this, writeSwfDialog().properties(), *this, messages_); }
+
+std::string MainWindow::readFileInfoPassive() {
+    headerState_.movieUnreadable = false;
+    passiveInfoMode = true;
+    readFileInfo();
+    return fileDialogPath();
+}
+
+std::optional<std::string> MainWindow::askText(const std::string& title, const std::string& prompt,
+                                               const std::string& defaultAnswer) {
+    // Half the screen less 2500 by 1500 twips, as the box has always stood.
+    QPoint topLeft(0, 0);
+    if (QScreen* screen = this->screen() ? this->screen() : QApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        topLeft = QPoint(area.x() + area.width() / 2 - 2500 / swf::kTwipsPerPixel,
+                         area.y() + area.height() / 2 - 1500 / swf::kTwipsPerPixel);
+    }
+    return input_->ask(title, prompt, defaultAnswer, topLeft);
+}
+
+Result<bool> MainWindow::writeContainer(const std::string& path, const swf::ContainerMovieArgs& args,
+                                        bool overwriteSilently) {
+    SystemClipboard clipboard;
+    return swf::writeContainerSwf(path, args, overwriteSilently, messages_, clipboard);
 }
 
 void MainWindow::centre() {

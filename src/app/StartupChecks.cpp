@@ -1,5 +1,7 @@
 #include "app/StartupChecks.h"
 
+#include "app/extras/Addresses.h"
+
 namespace kelmora::app {
 
 #ifndef KELMORA_VERSION_MAJOR
@@ -17,10 +19,10 @@ bool playerCheck(const capture::PlayerControl& player, MessageSink& messages,
                                           MessageIcon::Question, MessageButtons::YesNo});
     if (answer == MessageAnswer::Yes) return true;
     messages.show({"Please install Flash Plugin first!",
-                   std::string("Please visit kelmora.example.org and install the Flash Plugin to use kelmora.") + kCrLf +
-                       kCrLf + kPlayerDownloadPage,
+                   std::string("Please visit ") + kFlashVendorSiteName + " and install the Flash Plugin to use " +
+                       kProgramTitle + "." + kCrLf + kCrLf + kFlashDownloadAddress,
                    MessageIcon::Information, MessageButtons::Ok});
-    if (openLink) openLink(kPlayerDownloadPage);
+    if (openLink) openLink(kFlashDownloadAddress);
     return false;
 }
 

@@ -8,10 +8,9 @@
 
 namespace kelmora::app {
 
-inline constexpr const char* kPlayerDownloadPage = "https://kelmora.example.org/player";
-
-// True to go on. A missing player asks; No shows where to get one, opens that page and
-// returns false (the caller quits through quitProgram).
+// True to go on. A missing player asks; No shows where to get one, opens the vendor's download
+// page (kFlashDownloadAddress, without a scheme: the link opener adds it) and returns false (the
+// caller quits through quitProgram).
 bool playerCheck(const capture::PlayerControl& player, MessageSink& messages,
                  const std::function<void(const std::string&)>& openLink);
 

@@ -13,9 +13,10 @@ namespace {
 
 struct RecordingSink : MessageSink {
     std::vector<Message> shown;
+    MessageAnswer yesNo = MessageAnswer::Yes;
     MessageAnswer show(const Message& m) override {
         shown.push_back(m);
-        return m.buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
+        return m.buttons == MessageButtons::YesNo ? yesNo : MessageAnswer::Ok;
     }
 };
 
@@ -221,4 +222,24 @@ TEST(ExtrasContainerCommand, CompressedMovieUsesTheTypedFrameCountAndRate) {
     EXPECT_EQ(host.adjustments, std::vector<int>{0});
     EXPECT_EQ(labels.label(InfoLabel::FrameCount), "40");
     EXPECT_EQ(labels.label(InfoLabel::FrameRate), "12");
+}
+
+TEST(ExtrasContainerCommand, NoToReplacingKeepsTheFile) {
+    // A 1000 x 700 movie fails its first read-back; after a No to replacing the existing file the
+    // later attempts, which replace without asking, must not run.
+    Folder folder;
+    const std::string container = (folder.dir / "kelmora-container.swf").string();
+    { std::ofstream(container, std::ios::binary) << "precious"; }
+    Host host;
+    host.moviePath = (folder.dir / "movie.swf").string();
+    host.writerMessages.yesNo = MessageAnswer::No;
+    MovieProperties props = readableMovie(1000, 700);
+    Labels labels;
+    RecordingSink messages;
+    const ContainerRun run = runContainerCommand(host, props, labels, messages);
+    EXPECT_EQ(host.adjustments, std::vector<int>{0});
+    EXPECT_FALSE(run.passed);
+    EXPECT_TRUE(messages.shown.empty());
+    const std::vector<uint8_t> kept = fileBytes(container);
+    EXPECT_EQ(std::string(kept.begin(), kept.end()), "precious");
 }

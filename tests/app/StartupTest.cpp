@@ -7,6 +7,8 @@
 #include "app/InstanceLock.h"
 #include "app/OutputNameCheck.h"
 #include "app/StartupChecks.h"
+#include "app/extras/Addresses.h"
+#include "app/extras/Links.h"
 #include "capture/CaptureFakes.h"
 
 namespace fs = std::filesystem;
@@ -19,6 +21,9 @@ namespace {
 struct MissingPlayer : FakePlayer {
     bool present() const override { return false; }
 };
+struct IgnoringOpener : UrlOpener {
+    void open(const QUrl&) override {}
+} ignored;
 struct NoSink : MessageSink {
     MessageAnswer answer = MessageAnswer::No;
     std::vector<Message> shown;
@@ -44,7 +49,13 @@ TEST(Startup, PlayerCheck) {
     EXPECT_EQ(no.shown[0].text,
               "Are you shure that you have installed Flash Plugin for Internet Explorer?\r\nThe program will cause an error if not.");
     EXPECT_EQ(no.shown[1].title, "Please install Flash Plugin first!");
-    EXPECT_EQ(opened, kPlayerDownloadPage);
+    EXPECT_EQ(no.shown[1].text, "Please visit flash-vendor.example.com and install the Flash Plugin to use kelmora.\r\n\r\n"
+                                "flash-vendor.example.com/player/download/");
+    // Without a scheme: the link opener puts "http://" in front of it once.
+    EXPECT_EQ(opened, kFlashDownloadAddress);
+    std::string link = opened;
+    openLink(link, "", ignored);
+    EXPECT_EQ(link, "http://flash-vendor.example.com/player/download/");
 
     NoSink yes;
     yes.answer = MessageAnswer::Yes;

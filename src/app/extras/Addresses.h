@@ -8,6 +8,7 @@ inline constexpr const char* kHomepageAddress = "kelmora.example.org/?category=8
 inline constexpr const char* kBoardAddress = "kelmora.example.org/board/?board=3";
 inline constexpr const char* kFeedbackMail = "feedback@kelmora.example.org";
 inline constexpr const char* kSupportMail = "feedback@kelmora.example.org";
+inline constexpr const char* kFlashVendorSiteName = "flash-vendor.example.com";
 inline constexpr const char* kFlashDownloadAddress = "flash-vendor.example.com/player/download/";
 
 }  // namespace kelmora::app

@@ -97,6 +97,8 @@ ContainerRun runContainerCommand(ContainerCommandHost& host, MovieProperties& pr
             return run;
         }
         lastResult = *written;
+        // Later attempts replace the file without asking: after a No nothing may be written.
+        if (!lastResult) return run;
         if (const std::optional<swf::MovieInfo> info = host.readBack(run.path)) {
             showMovieInfo(*info, labels);
             props.apply(swf::prefillFromMovie(*info, props.movieFileName));

@@ -24,7 +24,8 @@ public:
     // An input box; nothing when cancelled.
     virtual std::optional<std::string> askText(const std::string& title, const std::string& prompt,
                                                const std::string& defaultAnswer) = 0;
-    // writeContainerSwf with the main window's message boxes and clipboard.
+    // writeContainerSwf with the main window's message boxes and clipboard. false: the user would
+    // not have an existing file replaced; the command then ends.
     virtual Result<bool> writeContainer(const std::string& path, const swf::ContainerMovieArgs& args,
                                         bool overwriteSilently) = 0;
     // readSwfHeader of the written file with infoOnly; the host may size its windows to it. Nothing
