@@ -387,21 +387,32 @@ TEST(ShapeRender, LowQualityDrawsWholePixelsByTheirCentres) {
     }
 }
 
-TEST(ShapeRender, GradientStopsSharingARatioShowAsOneStepBands) {
+TEST(ShapeRender, GradientRampsFollowFlashsRulesForOddRatios) {
     Gradient g;
+    // Two stops at 0, then a ratio (100) below the one before it (128).
     g.stops = {{0, {255, 0, 0, 255}}, {0, {0, 255, 0, 255}}, {128, {0, 0, 255, 255}}, {100, {0, 0, 0, 255}},
                {255, {255, 255, 255, 128}}};
     GradientRamp ramp;
     buildGradientRamp(g, ramp);
     EXPECT_EQ(ramp[0], 0xFFFF0000u);
-    EXPECT_EQ(ramp[1], 0xFF00FF00u);    // the second stop at 0 moved to 1
+    EXPECT_EQ(ramp[1], 0xFF00FF00u);  // the second stop at 0 moved to 1
+    // Up to 128 the first stop at or past the entry is the blue one at 128: green to blue; the
+    // black stop at 100 only starts the blend that follows it.
+    EXPECT_EQ(ramp[100], 0xFF0038C7u);
     EXPECT_EQ(ramp[128], 0xFF0000FFu);
-    EXPECT_EQ(ramp[129], 0xFF000000u);  // a ratio below the previous one moves past it
+    EXPECT_EQ(ramp[129], 0xE72B2B2Bu);  // black towards half-transparent white
     EXPECT_EQ(ramp[255], 0x80808080u);  // premultiplied
     ColorTransform cx;
     cx.rMult = 0;
     buildGradientRamp(g, cx, ramp);
     EXPECT_EQ(ramp[0], 0xFF000000u);
+
+    // Entries past the last stop in file order take that stop's colour, even when an earlier
+    // stop has a higher ratio.
+    g.stops = {{0, {255, 0, 0, 255}}, {200, {0, 0, 255, 255}}, {150, {255, 255, 0, 255}}};
+    buildGradientRamp(g, ramp);
+    EXPECT_EQ(ramp[200], 0xFF0000FFu);
+    EXPECT_EQ(ramp[201], 0xFFFFFF00u);
 }
 
 TEST(ShapeRender, StretchedStrokesStretchButNoScaleStrokesKeepTheirWidth) {

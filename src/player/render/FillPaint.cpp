@@ -31,6 +31,8 @@ inline double spreadT(double t, SpreadMode spread) {
 }
 
 inline int rampIndex(double t) { return std::min(255, static_cast<int>(t * 256.0)); }
+// Radial ratios sit half an entry lower than linear ones in Flash's pictures.
+inline int radialRampIndex(double t) { return std::clamp(static_cast<int>(t * 256.0 - 0.5), 0, 255); }
 
 // Keeps sample positions in a range where the integer arithmetic below cannot overflow.
 inline double saneCoordinate(double v) {
@@ -70,7 +72,7 @@ void gradientSpan(const FillPaint& p, agg::rgba8* span, int x, int y, unsigned l
         break;
     case FillStyle::Kind::RadialGradient:
         for (unsigned i = 0; i < len; ++i, gx += m.a, gy += m.b) {
-            span[i] = fromArgb(ramp[rampIndex(spreadT(std::sqrt(gx * gx + gy * gy) / kGradientHalf, p.spread))]);
+            span[i] = fromArgb(ramp[radialRampIndex(spreadT(std::sqrt(gx * gx + gy * gy) / kGradientHalf, p.spread))]);
         }
         break;
     default: {
@@ -86,7 +88,7 @@ void gradientSpan(const FillPaint& p, agg::rgba8* span, int x, int y, unsigned l
                 double s = -fd + std::sqrt(fd * fd - f * f + 1.0);
                 t = dist / s;
             }
-            span[i] = fromArgb(ramp[rampIndex(spreadT(t, p.spread))]);
+            span[i] = fromArgb(ramp[radialRampIndex(spreadT(t, p.spread))]);
         }
     }
     }
