@@ -281,6 +281,36 @@ TEST(ShapeRender, BitmapFillsRepeatOrClampAndSmooth) {
     EXPECT_EQ(p.pixel(5, 5), 0x808080FFu - 0x7Fu);
 }
 
+TEST(ShapeRender, SmoothedBitmapsStayExactAcrossLongSpans) {
+    // A 201x4 ramp (grey level = column) stretched so that each target pixel falls between
+    // two bitmap pixels and a step along the span is a poor binary fraction; every sample must
+    // match bilinear mixing at its own position, from the first pixel of the span to the last
+    // (no drift from stepping along the span).
+    Bitmaps bitmaps;
+    PixelBuffer bmp(201, 4);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 201; ++x) bmp.row(y)[x] = packArgb(255, uint8_t(x), uint8_t(x), uint8_t(x));
+    bitmaps.pictures[7] = bmp;
+    FillStyle f;
+    f.kind = FillStyle::Kind::Bitmap;
+    f.bitmapId = 7;
+    const double scale = 256 / 74.5;  // target pixels per bitmap pixel
+    f.matrix = Matrix::scale(20 * scale, 20 * scale);
+    PathBuilder b;
+    b.setStyles(0, b.addFill(f), 0);
+    rect(b, 0, 0, 20 * 700, 20 * 8);
+    PixelBuffer p = canvas(700, 8, 0);
+    ShapeRenderer renderer;
+    renderer.draw(*b.build(), kTwipsToPixels, {}, p, &bitmaps);
+    for (int x = 10; x < 700; x += 37) {
+        double u = (x + 0.5) / scale - 0.5;
+        int u0 = int(std::floor(u));
+        double t = u - u0;
+        double want = u0 * (1 - t) + std::min(u0 + 1, 200) * t;
+        EXPECT_NEAR(redOf(p.pixel(x, 4)), want, 1.01) << "x " << x;
+    }
+}
+
 TEST(ShapeRender, StrokeWidthsCapsAndHairlines) {
     ShapeRenderer renderer;
     struct Case {
