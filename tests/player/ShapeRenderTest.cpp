@@ -445,24 +445,34 @@ TEST(ShapeRender, GradientRampsFollowFlashsRulesForOddRatios) {
     EXPECT_EQ(ramp[201], 0xFFFFFF00u);
 }
 
-TEST(ShapeRender, StretchedStrokesStretchButNoScaleStrokesKeepTheirWidth) {
+TEST(ShapeRender, StretchedStrokesStretchAndNoScaleStrokesKeepTheirLeastWidth) {
+    // A 5x5 px square stroked 2 px wide (40 twips), drawn stretched. No-scale strokes are
+    // divided by the least stretch: a uniform scale keeps them at 2 px, a stretch still widens
+    // them along the stretched axis (as a skewed clip's no-scale circle shows in Flash).
+    struct Case {
+        bool noScale;
+        double sx, sy;
+        int vertical, horizontal;  // widths of the left side and the top side, pixels
+    } cases[] = {
+        {false, 4, 1, 8, 2}, {true, 4, 1, 8, 2}, {false, 2, 2, 4, 4}, {true, 2, 2, 2, 2}, {true, 6, 2, 6, 2},
+    };
     ShapeRenderer renderer;
-    for (bool noScale : {false, true}) {
-        SCOPED_TRACE(noScale);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.noScale << " " << c.sx << "x" << c.sy);
         PathBuilder b;
         LineStyle line;
-        line.width = 40;  // 2 px unscaled
-        line.noHScale = line.noVScale = noScale;
+        line.width = 40;
+        line.noHScale = line.noVScale = c.noScale;
         b.setStyles(0, 0, b.addLine(line));
-        rect(b, 100, 100, 200, 200);
-        PixelBuffer p = canvas(80, 30);
-        // Four times wider: vertical sides 8 px wide, horizontal ones 2 px (no-scale: 2 px both).
-        renderer.draw(*b.build(), Matrix::scale(4 / 20.0, 1 / 20.0), {}, p, nullptr);
+        rect(b, 100, 100, 100, 100);
+        PixelBuffer p = canvas(80, 40);
+        renderer.draw(*b.build(), Matrix::scale(c.sx / 20.0, c.sy / 20.0), {}, p, nullptr);
+        const int midY = int(7.5 * c.sy), midX = int(7.5 * c.sx);
         int vertical = 0, horizontal = 0;
-        for (int x = 10; x < 30; ++x) vertical += alphaOf(p.pixel(x, 10)) == 255 && greenOf(p.pixel(x, 10)) == 0;
-        for (int y = 0; y < 10; ++y) horizontal += greenOf(p.pixel(40, y)) == 0;
-        EXPECT_EQ(vertical, noScale ? 2 : 8);
-        EXPECT_EQ(horizontal, 2);
+        for (int x = 0; x < 80; ++x) vertical += alphaOf(p.pixel(x, midY)) == 255 && greenOf(p.pixel(x, midY)) == 0 && x < midX;
+        for (int y = 0; y < midY; ++y) horizontal += greenOf(p.pixel(midX, y)) == 0;
+        EXPECT_EQ(vertical, c.vertical);
+        EXPECT_EQ(horizontal, c.horizontal);
     }
 }
 
