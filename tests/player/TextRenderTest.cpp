@@ -268,6 +268,20 @@ TEST(EditText, DrawsBorderBackgroundAndDeviceText) {
     EXPECT_GT(dark, 30) << "device text drawn";
 }
 
+TEST(DeviceFonts, FirstBaselineSitsWhereFlashPutsIt) {
+    const GlyphSource* sans = deviceFont("_sans", false, false);
+    if (!sans) GTEST_SKIP() << "Liberation fonts not installed";
+    // 29 px text: the gutter, then the Windows ascent (0.905 EM) and 0.15 EM more.
+    StyledText text;
+    TextFormat f;
+    f.font = "_sans";
+    f.size = 580;
+    text.append(U"Hx", f);
+    TextLayoutResult r = layoutText(text, {4000, false, false}, [&](const TextFormat&) { return sans; });
+    ASSERT_FALSE(r.glyphs.empty());
+    EXPECT_NEAR(r.glyphs[0].y / kTwipsPerPixel, 2 + 1.055 * 29, 0.1);
+}
+
 TEST(DeviceFonts, NamesMapToLiberationFamilies) {
     struct Case {
         const char* name;
