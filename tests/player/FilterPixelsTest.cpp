@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "FilterTestSupport.h"
+#include "player/render/FilterPixels.h"
 
 namespace kelmora::player {
 namespace {
@@ -276,6 +277,33 @@ TEST(FilterColorTest, ColorMatrixAndConvolution) {
     p = row;
     applyFilters(p, {conv}, 1, 1);
     EXPECT_EQ(p.pixel(0, 0), 0xFF1010FFu);
+}
+
+}  // namespace
+}  // namespace kelmora::player
+
+namespace kelmora::player {
+namespace {
+
+TEST(FilterPixelMathTest, PackedScalingAndOverMatchChannelByChannel) {
+    // Every channel value against every factor, and src-over for valid and over-bright pixels.
+    auto slowScale = [](uint32_t p, uint32_t k) {
+        return packArgb(uint8_t(mul255(alphaOf(p), k)), uint8_t(mul255(redOf(p), k)), uint8_t(mul255(greenOf(p), k)),
+                        uint8_t(mul255(blueOf(p), k)));
+    };
+    for (uint32_t v = 0; v < 256; ++v)
+        for (uint32_t k = 0; k < 256; ++k) {
+            uint32_t p = packArgb(uint8_t(v), uint8_t(255 - v), uint8_t(v / 2), uint8_t(v ^ 0x5A));
+            ASSERT_EQ(scalePixel(p, k), slowScale(p, k)) << v << " " << k;
+        }
+    for (uint32_t sa = 0; sa < 256; sa += 5)
+        for (uint32_t d = 0; d < 256; d += 17) {
+            const uint32_t dst = packArgb(255, uint8_t(d), uint8_t(255 - d), 128);
+            for (uint32_t src : {packArgb(uint8_t(sa), uint8_t(sa), uint8_t(sa / 3), 0),
+                                 packArgb(uint8_t(sa), 255, 255, uint8_t(sa))}) {  // the second is over-bright
+                ASSERT_EQ(overPixel(src, dst), addPixels(src, slowScale(dst, 255 - sa))) << sa << " " << d;
+            }
+        }
 }
 
 }  // namespace

@@ -281,6 +281,36 @@ TEST(ShapeRender, BitmapFillsRepeatOrClampAndSmooth) {
     EXPECT_EQ(p.pixel(5, 5), 0x808080FFu - 0x7Fu);
 }
 
+TEST(ShapeRender, SmoothedBitmapsStayExactAcrossLongSpans) {
+    // A 201x4 ramp (grey level = column) stretched so that each target pixel falls between
+    // two bitmap pixels and a step along the span is a poor binary fraction; every sample must
+    // match bilinear mixing at its own position, from the first pixel of the span to the last
+    // (no drift from stepping along the span).
+    Bitmaps bitmaps;
+    PixelBuffer bmp(201, 4);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 201; ++x) bmp.row(y)[x] = packArgb(255, uint8_t(x), uint8_t(x), uint8_t(x));
+    bitmaps.pictures[7] = bmp;
+    FillStyle f;
+    f.kind = FillStyle::Kind::Bitmap;
+    f.bitmapId = 7;
+    const double scale = 256 / 74.5;  // target pixels per bitmap pixel
+    f.matrix = Matrix::scale(20 * scale, 20 * scale);
+    PathBuilder b;
+    b.setStyles(0, b.addFill(f), 0);
+    rect(b, 0, 0, 20 * 700, 20 * 8);
+    PixelBuffer p = canvas(700, 8, 0);
+    ShapeRenderer renderer;
+    renderer.draw(*b.build(), kTwipsToPixels, {}, p, &bitmaps);
+    for (int x = 10; x < 700; x += 37) {
+        double u = (x + 0.5) / scale - 0.5;
+        int u0 = int(std::floor(u));
+        double t = u - u0;
+        double want = u0 * (1 - t) + std::min(u0 + 1, 200) * t;
+        EXPECT_NEAR(redOf(p.pixel(x, 4)), want, 1.01) << "x " << x;
+    }
+}
+
 TEST(ShapeRender, StrokeWidthsCapsAndHairlines) {
     ShapeRenderer renderer;
     struct Case {
@@ -387,41 +417,62 @@ TEST(ShapeRender, LowQualityDrawsWholePixelsByTheirCentres) {
     }
 }
 
-TEST(ShapeRender, GradientStopsSharingARatioShowAsOneStepBands) {
+TEST(ShapeRender, GradientRampsFollowFlashsRulesForOddRatios) {
     Gradient g;
+    // Two stops at 0, then a ratio (100) below the one before it (128).
     g.stops = {{0, {255, 0, 0, 255}}, {0, {0, 255, 0, 255}}, {128, {0, 0, 255, 255}}, {100, {0, 0, 0, 255}},
                {255, {255, 255, 255, 128}}};
     GradientRamp ramp;
     buildGradientRamp(g, ramp);
     EXPECT_EQ(ramp[0], 0xFFFF0000u);
-    EXPECT_EQ(ramp[1], 0xFF00FF00u);    // the second stop at 0 moved to 1
+    EXPECT_EQ(ramp[1], 0xFF00FF00u);  // the second stop at 0 moved to 1
+    // Up to 128 the first stop at or past the entry is the blue one at 128: green to blue; the
+    // black stop at 100 only starts the blend that follows it.
+    EXPECT_EQ(ramp[100], 0xFF0038C7u);
     EXPECT_EQ(ramp[128], 0xFF0000FFu);
-    EXPECT_EQ(ramp[129], 0xFF000000u);  // a ratio below the previous one moves past it
+    EXPECT_EQ(ramp[129], 0xE72B2B2Bu);  // black towards half-transparent white
     EXPECT_EQ(ramp[255], 0x80808080u);  // premultiplied
     ColorTransform cx;
     cx.rMult = 0;
     buildGradientRamp(g, cx, ramp);
     EXPECT_EQ(ramp[0], 0xFF000000u);
+
+    // Entries past the last stop in file order take that stop's colour, even when an earlier
+    // stop has a higher ratio.
+    g.stops = {{0, {255, 0, 0, 255}}, {200, {0, 0, 255, 255}}, {150, {255, 255, 0, 255}}};
+    buildGradientRamp(g, ramp);
+    EXPECT_EQ(ramp[200], 0xFF0000FFu);
+    EXPECT_EQ(ramp[201], 0xFFFFFF00u);
 }
 
-TEST(ShapeRender, StretchedStrokesStretchButNoScaleStrokesKeepTheirWidth) {
+TEST(ShapeRender, StretchedStrokesStretchAndNoScaleStrokesKeepTheirLeastWidth) {
+    // A 5x5 px square stroked 2 px wide (40 twips), drawn stretched. No-scale strokes are
+    // divided by the least stretch: a uniform scale keeps them at 2 px, a stretch still widens
+    // them along the stretched axis (as a skewed clip's no-scale circle shows in Flash).
+    struct Case {
+        bool noScale;
+        double sx, sy;
+        int vertical, horizontal;  // widths of the left side and the top side, pixels
+    } cases[] = {
+        {false, 4, 1, 8, 2}, {true, 4, 1, 8, 2}, {false, 2, 2, 4, 4}, {true, 2, 2, 2, 2}, {true, 6, 2, 6, 2},
+    };
     ShapeRenderer renderer;
-    for (bool noScale : {false, true}) {
-        SCOPED_TRACE(noScale);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.noScale << " " << c.sx << "x" << c.sy);
         PathBuilder b;
         LineStyle line;
-        line.width = 40;  // 2 px unscaled
-        line.noHScale = line.noVScale = noScale;
+        line.width = 40;
+        line.noHScale = line.noVScale = c.noScale;
         b.setStyles(0, 0, b.addLine(line));
-        rect(b, 100, 100, 200, 200);
-        PixelBuffer p = canvas(80, 30);
-        // Four times wider: vertical sides 8 px wide, horizontal ones 2 px (no-scale: 2 px both).
-        renderer.draw(*b.build(), Matrix::scale(4 / 20.0, 1 / 20.0), {}, p, nullptr);
+        rect(b, 100, 100, 100, 100);
+        PixelBuffer p = canvas(80, 40);
+        renderer.draw(*b.build(), Matrix::scale(c.sx / 20.0, c.sy / 20.0), {}, p, nullptr);
+        const int midY = int(7.5 * c.sy), midX = int(7.5 * c.sx);
         int vertical = 0, horizontal = 0;
-        for (int x = 10; x < 30; ++x) vertical += alphaOf(p.pixel(x, 10)) == 255 && greenOf(p.pixel(x, 10)) == 0;
-        for (int y = 0; y < 10; ++y) horizontal += greenOf(p.pixel(40, y)) == 0;
-        EXPECT_EQ(vertical, noScale ? 2 : 8);
-        EXPECT_EQ(horizontal, 2);
+        for (int x = 0; x < 80; ++x) vertical += alphaOf(p.pixel(x, midY)) == 255 && greenOf(p.pixel(x, midY)) == 0 && x < midX;
+        for (int y = 0; y < midY; ++y) horizontal += greenOf(p.pixel(midX, y)) == 0;
+        EXPECT_EQ(vertical, c.vertical);
+        EXPECT_EQ(horizontal, c.horizontal);
     }
 }
 

@@ -255,13 +255,31 @@ TEST(EditText, DrawsBorderBackgroundAndDeviceText) {
     EXPECT_EQ(target.pixel(5, 5), 0xFF336699u);    // outside
     EXPECT_EQ(target.pixel(10, 30), 0xFF000000u);  // left border
     EXPECT_EQ(target.pixel(60, 10), 0xFF000000u);  // top border
-    EXPECT_EQ(target.pixel(109, 30), 0xFF000000u); // right border
-    EXPECT_EQ(target.pixel(90, 40), 0xFFFFFFFFu);  // background
+    // The right and bottom border lines lie in the pixels just past the box (x 110, y 50).
+    EXPECT_EQ(target.pixel(110, 30), 0xFF000000u);
+    EXPECT_EQ(target.pixel(60, 50), 0xFF000000u);
+    EXPECT_EQ(target.pixel(109, 30), 0xFFFFFFFFu);  // background
+    EXPECT_EQ(target.pixel(111, 30), 0xFF336699u);
+    EXPECT_EQ(target.pixel(60, 51), 0xFF336699u);
     if (!deviceFont("_serif", false, false)) GTEST_SKIP() << "Liberation fonts not installed";
     int dark = 0;
     for (int y = 12; y < 30; ++y)
         for (int x = 12; x < 60; ++x) dark += redOf(target.pixel(x, y)) < 100;
     EXPECT_GT(dark, 30) << "device text drawn";
+}
+
+TEST(DeviceFonts, FirstBaselineSitsWhereFlashPutsIt) {
+    const GlyphSource* sans = deviceFont("_sans", false, false);
+    if (!sans) GTEST_SKIP() << "Liberation fonts not installed";
+    // 29 px text: the gutter, then the Windows ascent (0.905 EM) and 0.15 EM more.
+    StyledText text;
+    TextFormat f;
+    f.font = "_sans";
+    f.size = 580;
+    text.append(U"Hx", f);
+    TextLayoutResult r = layoutText(text, {4000, false, false}, [&](const TextFormat&) { return sans; });
+    ASSERT_FALSE(r.glyphs.empty());
+    EXPECT_NEAR(r.glyphs[0].y / kTwipsPerPixel, 2 + 1.055 * 29, 0.1);
 }
 
 TEST(DeviceFonts, NamesMapToLiberationFamilies) {

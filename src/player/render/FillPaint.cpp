@@ -31,6 +31,8 @@ inline double spreadT(double t, SpreadMode spread) {
 }
 
 inline int rampIndex(double t) { return std::min(255, static_cast<int>(t * 256.0)); }
+// Radial ratios sit half an entry lower than linear ones in Flash's pictures.
+inline int radialRampIndex(double t) { return std::clamp(static_cast<int>(t * 256.0 - 0.5), 0, 255); }
 
 // Keeps sample positions in a range where the integer arithmetic below cannot overflow.
 inline double saneCoordinate(double v) {
@@ -70,7 +72,7 @@ void gradientSpan(const FillPaint& p, agg::rgba8* span, int x, int y, unsigned l
         break;
     case FillStyle::Kind::RadialGradient:
         for (unsigned i = 0; i < len; ++i, gx += m.a, gy += m.b) {
-            span[i] = fromArgb(ramp[rampIndex(spreadT(std::sqrt(gx * gx + gy * gy) / kGradientHalf, p.spread))]);
+            span[i] = fromArgb(ramp[radialRampIndex(spreadT(std::sqrt(gx * gx + gy * gy) / kGradientHalf, p.spread))]);
         }
         break;
     default: {
@@ -86,11 +88,30 @@ void gradientSpan(const FillPaint& p, agg::rgba8* span, int x, int y, unsigned l
                 double s = -fd + std::sqrt(fd * fd - f * f + 1.0);
                 t = dist / s;
             }
-            span[i] = fromArgb(ramp[rampIndex(spreadT(t, p.spread))]);
+            span[i] = fromArgb(ramp[radialRampIndex(spreadT(t, p.spread))]);
         }
     }
     }
 }
+
+// Two channels of a pixel in the 32-bit lanes of a 64-bit word, so weights up to 65536 can
+// multiply both at once: (blue, red) and (green, alpha).
+inline uint64_t lanesBR(uint32_t c) { return (c & 0xFFu) | (uint64_t(c & 0xFF0000u) << 16); }
+inline uint64_t lanesGA(uint32_t c) { return ((c >> 8) & 0xFFu) | (uint64_t((c >> 8) & 0xFF0000u) << 16); }
+
+// Bilinear mix of four pixels with weights summing to 65536, rounded.
+inline uint32_t mixFour(uint32_t c00, uint32_t c10, uint32_t c01, uint32_t c11, uint32_t wx, uint32_t wy) {
+    const uint64_t w00 = (256 - wx) * (256 - wy), w10 = wx * (256 - wy), w01 = (256 - wx) * wy, w11 = wx * wy;
+    constexpr uint64_t kHalf = (uint64_t{1} << 15) | (uint64_t{1} << 47);
+    uint64_t br = lanesBR(c00) * w00 + lanesBR(c10) * w10 + lanesBR(c01) * w01 + lanesBR(c11) * w11 + kHalf;
+    uint64_t ga = lanesGA(c00) * w00 + lanesGA(c10) * w10 + lanesGA(c01) * w01 + lanesGA(c11) * w11 + kHalf;
+    return uint32_t((br >> 16) & 0xFF) | uint32_t(((br >> 48) & 0xFF) << 16) | uint32_t(((ga >> 16) & 0xFF) << 8) |
+           uint32_t(((ga >> 48) & 0xFF) << 24);
+}
+
+// Sample positions step along a span in 16.16 fixed point.
+constexpr double kFixedOne = 65536;
+constexpr int kFixedShift = 16;
 
 void bitmapSpan(const FillPaint& p, agg::rgba8* span, int x, int y, unsigned len) {
     const PixelBuffer& bmp = *p.bitmap;
@@ -109,25 +130,47 @@ void bitmapSpan(const FillPaint& p, agg::rgba8* span, int x, int y, unsigned len
         }
         return bmp.row(iv)[iu];
     };
+    // While the 2x2 footprint stays inside the bitmap (most pixels of a bitmap fill) samples
+    // step in fixed point and read the rows directly; the general path handles the edges,
+    // wrapping, clamping and colour transforms.
+    const bool steppable = !p.transformColors && std::abs(m.a) < 1e6 && std::abs(m.b) < 1e6;
+    const int64_t stepX = steppable ? std::llround(m.a * kFixedOne) : 0;
+    const int64_t stepY = steppable ? std::llround(m.b * kFixedOne) : 0;
     for (unsigned i = 0; i < len; ++i, gx += m.a, gy += m.b) {
         double sx = saneCoordinate(gx), sy = saneCoordinate(gy);
-        uint32_t c;
-        if (p.smooth) {
-            double fx = sx - 0.5, fy = sy - 0.5;
-            double x0 = std::floor(fx), y0 = std::floor(fy);
-            unsigned wx = static_cast<unsigned>((fx - x0) * 256.0), wy = static_cast<unsigned>((fy - y0) * 256.0);
-            int64_t u = static_cast<int64_t>(x0), v = static_cast<int64_t>(y0);
-            uint32_t c00 = fetch(u, v), c10 = fetch(u + 1, v), c01 = fetch(u, v + 1), c11 = fetch(u + 1, v + 1);
-            unsigned w00 = (256 - wx) * (256 - wy), w10 = wx * (256 - wy), w01 = (256 - wx) * wy, w11 = wx * wy;
-            auto mix = [&](int shift) {
-                unsigned s = ((c00 >> shift) & 0xFF) * w00 + ((c10 >> shift) & 0xFF) * w10 +
-                             ((c01 >> shift) & 0xFF) * w01 + ((c11 >> shift) & 0xFF) * w11;
-                return (s + 32768) >> 16;
-            };
-            c = (mix(24) << 24) | (mix(16) << 16) | (mix(8) << 8) | mix(0);
-        } else {
-            c = fetch(static_cast<int64_t>(std::floor(sx)), static_cast<int64_t>(std::floor(sy)));
+        if (!p.smooth) {
+            uint32_t c = fetch(static_cast<int64_t>(std::floor(sx)), static_cast<int64_t>(std::floor(sy)));
+            if (p.transformColors) c = applyTransformPremultiplied(c, p.cx);
+            span[i] = fromArgb(c);
+            continue;
         }
+        double fx = sx - 0.5, fy = sy - 0.5;
+        int64_t u = static_cast<int64_t>(std::floor(fx)), v = static_cast<int64_t>(std::floor(fy));
+        if (steppable && u >= 0 && v >= 0 && u + 1 < w && v + 1 < h) {
+            int64_t fu = std::llround(fx * kFixedOne), fv = std::llround(fy * kFixedOne);
+            unsigned j = i;
+            for (; j < len; ++j, fu += stepX, fv += stepY) {
+                const int64_t iu = fu >> kFixedShift, iv = fv >> kFixedShift;
+                if (iu < 0 || iv < 0 || iu + 1 >= w || iv + 1 >= h) break;
+                const uint32_t* r0 = bmp.row(static_cast<int>(iv)) + iu;
+                const uint32_t* r1 = r0 + bmp.stride();
+                const auto wx = static_cast<uint32_t>((fu >> (kFixedShift - 8)) & 255);
+                const auto wy = static_cast<uint32_t>((fv >> (kFixedShift - 8)) & 255);
+                span[j] = fromArgb(mixFour(r0[0], r0[1], r1[0], r1[1], wx, wy));
+            }
+            if (j == len) return;
+            // Left the bitmap's inside: the general path takes this pixel.
+            gx += m.a * (j - i);
+            gy += m.b * (j - i);
+            i = j;
+            fx = saneCoordinate(gx) - 0.5;
+            fy = saneCoordinate(gy) - 0.5;
+            u = static_cast<int64_t>(std::floor(fx));
+            v = static_cast<int64_t>(std::floor(fy));
+        }
+        const auto wx = static_cast<uint32_t>((fx - std::floor(fx)) * 256.0);
+        const auto wy = static_cast<uint32_t>((fy - std::floor(fy)) * 256.0);
+        uint32_t c = mixFour(fetch(u, v), fetch(u + 1, v), fetch(u, v + 1), fetch(u + 1, v + 1), wx, wy);
         if (p.transformColors) c = applyTransformPremultiplied(c, p.cx);
         span[i] = fromArgb(c);
     }

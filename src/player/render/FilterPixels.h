@@ -13,12 +13,18 @@ inline uint32_t mul255(uint32_t x, uint32_t y) {
     return (t + (t >> 8)) >> 8;
 }
 
+// mul255 on the two 8-bit channels held in bits 0-7 and 16-23 of `lanes` at once (each lane's
+// products stay below 65536, so the result is the same as channel by channel).
+inline uint32_t mul255Lanes(uint32_t lanes, uint32_t k) {
+    uint32_t t = (lanes & 0x00FF00FFu) * k + 0x00800080u;
+    return ((t + ((t >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+}
+
 // Scales every channel of a premultiplied pixel by k/255.
 inline uint32_t scalePixel(uint32_t p, uint32_t k) {
     if (k == 255) return p;
     if (k == 0) return 0;
-    return packArgb(uint8_t(mul255(alphaOf(p), k)), uint8_t(mul255(redOf(p), k)), uint8_t(mul255(greenOf(p), k)),
-                    uint8_t(mul255(blueOf(p), k)));
+    return mul255Lanes(p, k) | (mul255Lanes(p >> 8, k) << 8);
 }
 
 // Channel-wise sum, clamped.
@@ -29,7 +35,15 @@ inline uint32_t addPixels(uint32_t p, uint32_t q) {
 }
 
 // src over dst.
-inline uint32_t overPixel(uint32_t src, uint32_t dst) { return addPixels(src, scalePixel(dst, 255 - alphaOf(src))); }
+inline uint32_t overPixel(uint32_t src, uint32_t dst) {
+    const uint32_t sa = alphaOf(src);
+    if (sa == 255) return src;
+    const uint32_t d = scalePixel(dst, 255 - sa);
+    // Channel sums in 16-bit lanes; only colours brighter than their alpha can pass 255.
+    const uint32_t rb = (src & 0x00FF00FFu) + (d & 0x00FF00FFu), ag = ((src >> 8) & 0x00FF00FFu) + ((d >> 8) & 0x00FF00FFu);
+    if (((rb | ag) & 0x01000100u) != 0) return addPixels(src, d);
+    return rb | (ag << 8);
+}
 
 inline uint32_t premultiplied(Rgba c) {
     return packArgb(c.a, uint8_t(mul255(c.r, c.a)), uint8_t(mul255(c.g, c.a)), uint8_t(mul255(c.b, c.a)));

@@ -30,33 +30,29 @@ void buildRamp(const GradientStop* given, size_t count, InterpolationMode mode, 
         ramp.fill(0);
         return;
     }
-    // Flash makes ratios strictly increasing: a stop at or below the previous one's ratio moves
-    // one step past it, so stops sharing a ratio show as one-entry bands.
+    // Stops sharing the previous stop's ratio move one step past it, so they show as one-entry
+    // bands. A ratio below the previous one stays: each entry takes the first stop (in file
+    // order) at or past it and blends from the stop before that one.
     GradientStop stops[16];
     count = std::min<size_t>(count, 16);
     for (size_t i = 0; i < count; ++i) {
         stops[i] = given[i];
-        if (i > 0 && stops[i].ratio <= stops[i - 1].ratio)
+        if (i > 0 && given[i].ratio == given[i - 1].ratio)
             stops[i].ratio = static_cast<uint8_t>(std::min(255, stops[i - 1].ratio + 1));
     }
     static const LinearTable linear;
     bool lin = mode == InterpolationMode::LinearRgb;
-    size_t k = 0;
     for (int i = 0; i < 256; ++i) {
-        // The first segment that reaches i gives its colour, so among stops sharing a ratio the
-        // first one shows at that exact ratio and the last one beyond it.
-        while (k + 1 < count && stops[k + 1].ratio < i) ++k;
-        if (i <= stops[0].ratio || k + 1 >= count) {
-            const Rgba& c = i <= stops[0].ratio ? stops[0].color : stops[count - 1].color;
+        size_t k = 0;
+        while (k < count && stops[k].ratio < i) ++k;
+        if (k == 0 || k == count) {
+            const Rgba& c = k == 0 ? stops[0].color : stops[count - 1].color;
             ramp[i] = premultiplied(c.r, c.g, c.b, c.a);
             continue;
         }
+        --k;
         const GradientStop& s0 = stops[k];
         const GradientStop& s1 = stops[k + 1];
-        if (s1.ratio <= s0.ratio) {
-            ramp[i] = premultiplied(s1.color.r, s1.color.g, s1.color.b, s1.color.a);
-            continue;
-        }
         double t = double(i - s0.ratio) / double(s1.ratio - s0.ratio);
         double a = s0.color.a + (s1.color.a - s0.color.a) * t;
         if (lin) {

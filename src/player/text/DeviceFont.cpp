@@ -67,6 +67,8 @@ int cubicToCb(const FT_Vector* c1, const FT_Vector* c2, const FT_Vector* to, voi
     return 0;
 }
 
+constexpr double kDeviceBaselineDrop = 0.15;
+
 class FreeTypeFont final : public GlyphSource {
 public:
     FreeTypeFont(FT_Library lib, const std::string& path) {
@@ -77,6 +79,9 @@ public:
         auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face_, FT_SFNT_OS2));
         ascent_ = os2 && os2->usWinAscent ? os2->usWinAscent : face_->ascender;
         descent_ = os2 && os2->usWinDescent ? os2->usWinDescent : -face_->descender;
+        // Flash's device text sits lower in its field than the Windows ascent alone puts it:
+        // measured on its pictures, the first baseline lies 0.15 EM further down.
+        ascent_ += kDeviceBaselineDrop * em_;
     }
     ~FreeTypeFont() override {
         if (face_) FT_Done_Face(face_);

@@ -58,8 +58,9 @@ void EditTextInstance::draw(const Matrix& toPixels, const ColorTransform& cx, Pi
         d.decoratedVersion = d.layoutVersion;
         d.decoratedBounds = b;
         d.borderWidth = pixel;
-        d.background = d.def->border && !b.empty() ? rectShape(0, 0, w, h) : nullptr;
-        d.border = d.def->border && !b.empty() ? frameShape(0, 0, w, h, pixel) : nullptr;
+        // Flash draws the border on the box's right and bottom edges too, in the pixel past them.
+        d.background = d.def->border && !b.empty() ? rectShape(0, 0, w + pixel, h + pixel) : nullptr;
+        d.border = d.def->border && !b.empty() ? frameShape(0, 0, w + pixel, h + pixel, pixel) : nullptr;
         d.underlines.clear();
         for (const TextUnderline& u : d.layout.underlines)
             d.underlines.push_back(rectShape(u.x0, u.y, u.x1, u.y + u.thickness));
