@@ -10,7 +10,7 @@ namespace kelmora::player::script {
 
 namespace {
 // Scripts that keep queueing scripts (a goto in every frame script of a loop) end the frame here.
-constexpr size_t kMaxQueuedPerFrame = 200000;
+constexpr size_t kMaxQueuedPerFrame = 5000;
 }
 
 ScriptEngine::ScriptEngine(Sinks sinks, avm1::Limits limits) : sinks_(std::move(sinks)), limits_(limits) {}
