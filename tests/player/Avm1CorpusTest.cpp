@@ -135,12 +135,15 @@ TEST(Avm1CorpusTest, TracesOfListedMoviesMatchTheReference) {
             if (!line.empty()) listed.insert(line);
     }
     std::vector<CorpusCase> cases = readIndex(fs::path(corpus) / "index.json");
+    // Only the listed movies are played, unless a new list is asked for (every movie then).
+    const char* out = std::getenv("KELMORA_AVM1_PASSING_OUT");
     std::set<std::string> passing;
     for (const auto& c : cases)
-        if (runCase(fs::path(corpus) / c.id, c)) passing.insert(c.id);
+        if ((out || listed.count(c.id)) && runCase(fs::path(corpus) / c.id, c)) passing.insert(c.id);
     for (const auto& id : listed) EXPECT_TRUE(passing.count(id)) << id << " no longer matches its reference trace";
-    std::printf("avm1 corpus: %zu of %zu traced movies match\n", passing.size(), cases.size());
-    if (const char* out = std::getenv("KELMORA_AVM1_PASSING_OUT")) {
+    std::printf("avm1 corpus: %zu of %zu traced movies match (%s)\n", passing.size(), cases.size(),
+                out ? "all played" : "listed ones played");
+    if (out) {
         std::ofstream f(out);
         for (const auto& id : passing) f << id << "\n";
     }

@@ -10,7 +10,7 @@ namespace kelmora::player::script {
 
 namespace {
 // Scripts that keep queueing scripts (a goto in every frame script of a loop) end the frame here.
-constexpr size_t kMaxQueuedPerFrame = 200000;
+constexpr size_t kMaxQueuedPerFrame = 5000;
 }
 
 ScriptEngine::ScriptEngine(Sinks sinks, avm1::Limits limits) : sinks_(std::move(sinks)), limits_(limits) {}
@@ -26,6 +26,8 @@ void ScriptEngine::start(Stage& stage, double frameRate, int swfVersion, const s
     frameRate_ = frameRate > 0 ? frameRate : 12;
     interpreter_ = std::make_unique<avm1::Interpreter>(*this, swfVersion, limits_);
     stage.root().constructFirstFrame();
+    // The root's load event follows its first frame's scripts.
+    queue_.push_back({Queued::Kind::Event, stage.root().scriptId, {}, kEventLoad});
     drain();
     removed_.clear();
     interpreter_->collectGarbage();

@@ -246,6 +246,7 @@ void ScriptEngine::performLoads() {
             MovieClip& root = stage_->loadLevel(load.level, movie, folder);
             folders_[&root.context()] = folder;
             root.constructFirstFrame();
+            queue_.push_back({Queued::Kind::Event, root.scriptId, {}, kEventLoad});
             drain();
             continue;
         }
