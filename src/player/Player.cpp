@@ -162,6 +162,7 @@ std::vector<std::string> Player::audioWarnings() const {
 }
 
 void Player::render(PixelBuffer& picture) {
+    if (scripts_) scripts_->flushDrawings();
     if (picture.empty()) picture.resize(stageWidth(), stageHeight());
     if (transparentStage_) {
         picture.fill(0);

@@ -5,6 +5,7 @@
 #include "player/display/MovieClip.h"
 #include "player/format/Characters.h"
 #include "player/media/VideoStream.h"
+#include "player/shape/ShapeDef.h"
 
 namespace kelmora::player {
 
@@ -33,7 +34,11 @@ Rect drawnBounds(const DisplayObject& object, const Matrix& m) {
     case CharacterKind::EditText:
         return static_cast<const EditTextObject&>(object).field().bounds().transformed(m);
     case CharacterKind::Sprite:
-        if (const MovieClip* clip = object.asMovieClip()) return listBounds(clip->children(), m);
+        if (const MovieClip* clip = object.asMovieClip()) {
+            Rect r = listBounds(clip->children(), m);
+            if (clip->drawing) r = r.united(clip->drawing->bounds.transformed(m));
+            return r;
+        }
         return {};
     case CharacterKind::Video: {
         const auto& v = static_cast<const VideoStreamDef&>(*c);

@@ -39,11 +39,12 @@ PixelBuffer& FrameRenderer::acquireLayer(int width, int height) {
 void FrameRenderer::releaseLayer() { --layersInUse_; }
 
 void FrameRenderer::render(const DisplayList& list, const PlayContext& context, const Matrix& toPixels,
-                           PixelBuffer& target) {
+                           PixelBuffer& target, const ShapeDef* drawing) {
     context_ = &context;
     stageScale_ = std::hypot(toPixels.a, toPixels.b) * kTwipsPerPixel;
     layersInUse_ = 0;
     blendLayers_ = 0;
+    if (drawing) shapes_.draw(*drawing, toPixels, ColorTransform{}, target, context_);
     renderList(list, toPixels, ColorTransform{}, target, false, 0);
 }
 
@@ -144,7 +145,10 @@ void FrameRenderer::drawContent(const DisplayObject& object, const Matrix& m, co
         const_cast<EditTextObject&>(static_cast<const EditTextObject&>(object)).field().draw(m, cx, target, shapes_);
         break;
     case CharacterKind::Sprite:
-        if (const MovieClip* clip = object.asMovieClip()) renderList(clip->children(), m, cx, target, maskMode, level + 1);
+        if (const MovieClip* clip = object.asMovieClip()) {
+            if (clip->drawing) shapes_.draw(*clip->drawing, m, cx, target, context_);
+            renderList(clip->children(), m, cx, target, maskMode, level + 1);
+        }
         break;
     case CharacterKind::Video: {
         const auto& video = static_cast<const VideoObject&>(object);

@@ -11,6 +11,8 @@
 
 namespace kelmora::player {
 
+struct ShapeDef;
+
 class PlayContext;
 
 class FrameRenderer {
@@ -21,7 +23,9 @@ public:
     FrameRenderer& operator=(const FrameRenderer&) = delete;
 
     // Draws `list` over what `target` holds. toPixels maps the stage's twips to target pixels.
-    void render(const DisplayList& list, const PlayContext& context, const Matrix& toPixels, PixelBuffer& target);
+    // drawing: what scripts drew on the level's root, under its children.
+    void render(const DisplayList& list, const PlayContext& context, const Matrix& toPixels, PixelBuffer& target,
+                const ShapeDef* drawing = nullptr);
     ShapeRenderer& shapes() { return shapes_; }
 
 private:

@@ -74,7 +74,8 @@ void Stage::renderOver(PixelBuffer& target) {
     const Matrix toPixels = showAllMatrix(firstMovie_->header().frameRect, target.width(), target.height());
     for (auto& [n, level] : levels_) {
         if (!level.root->visible) continue;
-        renderer_.render(level.root->children(), *level.context, toPixels * level.root->matrix, target);
+        renderer_.render(level.root->children(), *level.context, toPixels * level.root->matrix, target,
+                         level.root->drawing.get());
     }
 }
 

@@ -15,6 +15,7 @@
 #include "player/avm1/Host.h"
 #include "player/avm1/Interpreter.h"
 #include "player/display/PlayContext.h"
+#include "player/script/ClipDrawing.h"
 
 namespace kelmora::player {
 class Stage;
@@ -74,7 +75,7 @@ public:
     void setPlaying(ClipId clip, bool playing) override;
     void nextFrame(ClipId clip) override;
     void prevFrame(ClipId clip) override;
-    void stopSounds() override {}
+    void stopSounds() override;
     ClipId duplicateClip(ClipId source, std::string_view newName, int depth) override;
     ClipId attachMovie(ClipId parent, std::string_view exportName, std::string_view newName, int depth) override;
     ClipId createEmptyClip(ClipId parent, std::string_view newName, int depth) override;
@@ -89,6 +90,8 @@ public:
     bool hitTestClip(ClipId clip, ClipId other) override;
     void setMask(ClipId clip, ClipId mask) override;
     void draw(ClipId clip, const avm1::DrawCommand& command) override;
+    // Hands what scripts drew since the last call to their clips' shapes.
+    void flushDrawings();
     ColorTransform colorTransform(ClipId clip) override;
     void setColorTransform(ClipId clip, const ColorTransform& cx) override;
     Matrix stageMatrix(ClipId clip) override;
@@ -139,6 +142,7 @@ private:
     double timeMs_ = 0;
     uint64_t nextId_ = 1, nextSerial_ = 1, instanceNames_ = 0;
     std::unordered_map<ClipId, DisplayObject*> objects_;
+    std::unordered_map<ClipId, ClipDrawing> drawings_;
     std::unordered_map<const uint8_t*, avm1::Code> codes_;
     std::set<std::pair<const PlayContext*, uint16_t>> initDone_;
     std::deque<Queued> initQueue_, constructQueue_, queue_;

@@ -139,6 +139,7 @@ Value ScriptEngine::getProperty(ClipId clip, ClipProperty p) {
     case ClipProperty::Visible: return Value(o->visible);
     case ClipProperty::Width:
     case ClipProperty::Height: {
+        flushDrawings();
         Rect b = drawnBounds(*o, m);
         if (b.empty()) return Value(0.0);
         return Value(tidy((p == ClipProperty::Width ? b.width() : b.height()) / kTwipsPerPixel, 0.05));
@@ -278,6 +279,7 @@ Matrix ScriptEngine::stageMatrix(ClipId clip) {
 }
 
 Rect ScriptEngine::bounds(ClipId clip, ClipId space) {
+    flushDrawings();
     DisplayObject* o = object(clip);
     if (!o) return {};
     Matrix m = space == clip ? Matrix{} : stageMatrix(space).inverted() * stageMatrix(clip);
@@ -290,6 +292,7 @@ Rect ScriptEngine::bounds(ClipId clip, ClipId space) {
 }
 
 bool ScriptEngine::hitTestPoint(ClipId clip, double x, double y, bool) {
+    flushDrawings();
     DisplayObject* o = object(clip);
     if (!o) return false;
     Rect b = drawnBounds(*o, stageMatrix(clip));
@@ -317,5 +320,14 @@ void ScriptEngine::setColorTransform(ClipId clip, const ColorTransform& cx) {
 
 double ScriptEngine::stageWidth() { return stage_ ? stage_->movie().header().pixelWidth() : 0; }
 double ScriptEngine::stageHeight() { return stage_ ? stage_->movie().header().pixelHeight() : 0; }
+
+}  // namespace kelmora::player::script
+
+namespace kelmora::player::script {
+
+void ScriptEngine::stopSounds() {
+    if (!stage_) return;
+    for (auto& [n, level] : stage_->levels()) level.root->context().sounds.stopAll();
+}
 
 }  // namespace kelmora::player::script

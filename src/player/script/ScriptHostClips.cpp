@@ -141,7 +141,25 @@ void ScriptEngine::swapWith(ClipId clip, ClipId other) {
 
 void ScriptEngine::setMask(ClipId, ClipId) {}
 
-void ScriptEngine::draw(ClipId, const avm1::DrawCommand&) {}
+void ScriptEngine::draw(ClipId clip, const avm1::DrawCommand& command) {
+    if (!movieClip(clip)) return;
+    drawings_[clip].apply(command);
+}
+
+void ScriptEngine::flushDrawings() {
+    for (auto it = drawings_.begin(); it != drawings_.end();) {
+        MovieClip* c = movieClip(it->first);
+        if (!c || c->removed) {
+            it = drawings_.erase(it);
+            continue;
+        }
+        if (it->second.changed()) {
+            c->drawing = it->second.shape();
+            it->second.markSeen();
+        }
+        ++it;
+    }
+}
 
 // ---------------------------------------------------------------- loading
 
