@@ -12,8 +12,20 @@
 
 namespace kelmora::player {
 
+PlayContext::PlayContext(std::shared_ptr<const MovieDef> movie) : movie_(std::move(movie)) {}
+PlayContext::~PlayContext() = default;
+
+void PlayContext::importAssets(const std::string& folder, const std::vector<std::string>& chain) {
+    if (!movie_->imports().empty()) imports_.resolve(*movie_, folder, chain);
+}
+
 std::unique_ptr<DisplayObject> PlayContext::createInstance(uint16_t characterId, int nesting, bool constructNow) {
     if (nesting > kMaxNesting || instances_ >= kMaxInstances) return nullptr;
+    if (const ImportedAssets::Source* source = imports_.find(characterId)) {
+        // An imported character plays as part of its own movie.
+        source->context->listener = listener;
+        return source->context->createInstance(source->id, nesting, constructNow);
+    }
     auto character = movie_->characterShared(characterId);
     if (!character) return nullptr;
     switch (character->kind) {
@@ -39,12 +51,14 @@ std::unique_ptr<DisplayObject> PlayContext::createInstance(uint16_t characterId,
 }
 
 const PixelBuffer* PlayContext::bitmap(uint16_t characterId) const {
+    if (const ImportedAssets::Source* source = imports_.find(characterId)) return source->context->bitmap(source->id);
     const Character* c = movie_->character(characterId);
     if (!c || c->kind != CharacterKind::Bitmap) return nullptr;
     return &static_cast<const BitmapDef*>(c)->pixels;
 }
 
 FontDef* PlayContext::font(uint16_t characterId) const {
+    if (const ImportedAssets::Source* source = imports_.find(characterId)) return source->context->font(source->id);
     const Character* c = movie_->character(characterId);
     if (!c || c->kind != CharacterKind::Font) return nullptr;
     return static_cast<const FontCharacter*>(c)->font.get();

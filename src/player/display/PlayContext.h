@@ -7,6 +7,7 @@
 #include <memory>
 #include <span>
 
+#include "player/display/ImportedAssets.h"
 #include "player/format/MovieDef.h"
 #include "player/shape/ShapeApi.h"
 #include "player/text/TextApi.h"
@@ -45,9 +46,17 @@ public:
 
 class PlayContext : public BitmapProvider, public FontProvider {
 public:
-    explicit PlayContext(std::shared_ptr<const MovieDef> movie) : movie_(std::move(movie)) {}
+    explicit PlayContext(std::shared_ptr<const MovieDef> movie);
+    ~PlayContext() override;
 
     const MovieDef& movie() const { return *movie_; }
+
+    // Reads the movies this one imports characters from (relative to `folder`, the movie's own
+    // folder); chain: the movie files importing this one, to stop cycles.
+    void importAssets(const std::string& folder, const std::vector<std::string>& chain = {});
+    // Where an imported id comes from; null for the movie's own characters.
+    const ImportedAssets::Source* imported(uint16_t characterId) const { return imports_.find(characterId); }
+    const ImportedAssets& imports() const { return imports_; }
 
     // A new instance of the character, or null when the id is unknown, can't be placed, or a cap
     // is reached. nesting: how many sprites enclose the new instance.
@@ -75,6 +84,7 @@ public:
 
 private:
     std::shared_ptr<const MovieDef> movie_;
+    ImportedAssets imports_;  // the imported movies' contexts live as long as this one
     size_t instances_ = 0;
 };
 

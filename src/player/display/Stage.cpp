@@ -38,6 +38,7 @@ MovieClip& Stage::loadLevel(int n, std::shared_ptr<const MovieDef> movie, std::s
     Level level;
     level.context = std::make_unique<PlayContext>(std::move(movie));
     level.context->listener = listener_;
+    if (!folder.empty()) level.context->importAssets(folder);
     level.folder = std::move(folder);
     level.root = std::make_unique<MovieClip>(*level.context, nullptr, level.context->movie().timeline(), 0,
                                              listener_ == nullptr);

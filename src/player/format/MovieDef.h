@@ -29,6 +29,17 @@ struct MovieHeader {
     int pixelHeight() const;
 };
 
+// An ImportAssets or ImportAssets2 tag: characters of another movie, by their export names, that
+// this movie uses under ids of its own.
+struct AssetImport {
+    struct Asset {
+        std::string name;
+        uint16_t id = 0;
+    };
+    std::string url;  // as written, relative to this movie's folder
+    std::vector<Asset> assets;
+};
+
 class MovieDef {
 public:
     // file: a whole SWF file (compressed or not).
@@ -45,6 +56,8 @@ public:
     // ExportAssets: linkage name -> character id, and the first name of each exported id.
     const std::map<std::string, uint16_t>& exports() const { return exports_; }
     const std::unordered_map<uint16_t, std::string>& exportNames() const { return exportNames_; }
+    // The import tags in file order; their ids are kept out of the dictionary.
+    const std::vector<AssetImport>& imports() const { return imports_; }
     // What could not be read (the movie still plays what was read).
     const std::vector<std::string>& warnings() const { return warnings_; }
     bool truncated() const { return truncated_; }
@@ -59,6 +72,7 @@ private:
     std::vector<uint8_t> jpegTables_;
     std::map<std::string, uint16_t> exports_;
     std::unordered_map<uint16_t, std::string> exportNames_;
+    std::vector<AssetImport> imports_;
     std::optional<Rgba> backgroundColor_;
     std::vector<std::string> warnings_;
     bool truncated_ = false;
