@@ -14,40 +14,22 @@
 
 namespace kelmora::player {
 
+PlayContext::PlayContext(std::shared_ptr<const MovieDef> movie) : movie_(std::move(movie)) {}
 PlayContext::~PlayContext() = default;
 
-void PlayContext::resolveImports(const std::string& folder) {
-    std::map<std::string, PlayContext*> byUrl;
-    for (const ImportedAsset& asset : movie_->imports()) {
-        if (asset.url.empty() || asset.url[0] == '/' || asset.url.find(':') != std::string::npos) continue;
-        auto [it, fresh] = byUrl.emplace(asset.url, nullptr);
-        if (fresh) {
-            std::ifstream in(folder + "/" + asset.url, std::ios::binary | std::ios::ate);
-            std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : -1;
-            if (size <= 0 || size > (64 << 20)) continue;
-            std::vector<uint8_t> bytes(static_cast<size_t>(size));
-            in.seekg(0);
-            if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) continue;
-            auto def = MovieDef::load(bytes);
-            if (!def) continue;
-            auto& context = importedMovies_.emplace_back(std::make_unique<PlayContext>(std::move(def.value())));
-            context->listener = listener;
-            it->second = context.get();
-        }
-        if (!it->second) continue;
-        auto exported = it->second->movie().exports().find(asset.name);
-        if (exported != it->second->movie().exports().end()) imports_[asset.id] = {it->second, exported->second};
-    }
+void PlayContext::importAssets(const std::string& folder, const std::vector<std::string>& chain) {
+    if (!movie_->imports().empty()) imports_.resolve(*movie_, folder, chain);
 }
 
 std::unique_ptr<DisplayObject> PlayContext::createInstance(uint16_t characterId, int nesting, bool constructNow) {
     if (nesting > kMaxNesting || instances_ >= kMaxInstances) return nullptr;
-    auto character = movie_->characterShared(characterId);
-    if (!character) {
-        auto imported = imports_.find(characterId);
-        if (imported == imports_.end()) return nullptr;
-        return imported->second.source->createInstance(imported->second.id, nesting, constructNow);
+    if (const ImportedAssets::Source* source = imports_.find(characterId)) {
+        // An imported character plays as part of its own movie.
+        source->context->listener = listener;
+        return source->context->createInstance(source->id, nesting, constructNow);
     }
+    auto character = movie_->characterShared(characterId);
+    if (!character) return nullptr;
     switch (character->kind) {
     case CharacterKind::Sprite: {
         auto sprite = std::static_pointer_cast<const SpriteDef>(character);
@@ -71,12 +53,14 @@ std::unique_ptr<DisplayObject> PlayContext::createInstance(uint16_t characterId,
 }
 
 const PixelBuffer* PlayContext::bitmap(uint16_t characterId) const {
+    if (const ImportedAssets::Source* source = imports_.find(characterId)) return source->context->bitmap(source->id);
     const Character* c = movie_->character(characterId);
     if (!c || c->kind != CharacterKind::Bitmap) return nullptr;
     return &static_cast<const BitmapDef*>(c)->pixels;
 }
 
 FontDef* PlayContext::font(uint16_t characterId) const {
+    if (const ImportedAssets::Source* source = imports_.find(characterId)) return source->context->font(source->id);
     const Character* c = movie_->character(characterId);
     if (!c || c->kind != CharacterKind::Font) return nullptr;
     return static_cast<const FontCharacter*>(c)->font.get();

@@ -10,6 +10,7 @@
 #include <vector>
 #include <span>
 
+#include "player/display/ImportedAssets.h"
 #include "player/format/MovieDef.h"
 #include "player/media/SoundEvents.h"
 #include "player/shape/ShapeApi.h"
@@ -49,14 +50,17 @@ public:
 
 class PlayContext : public BitmapProvider, public FontProvider {
 public:
-    explicit PlayContext(std::shared_ptr<const MovieDef> movie) : movie_(std::move(movie)) {}
-
+    explicit PlayContext(std::shared_ptr<const MovieDef> movie);
     ~PlayContext() override;
+
     const MovieDef& movie() const { return *movie_; }
 
-    // ImportAssets: reads the movies the movie imports from, relative to `folder` (plain relative
-    // names only), so that their symbols can be placed here. Missing movies leave the ids unknown.
-    void resolveImports(const std::string& folder);
+    // Reads the movies this one imports characters from (relative to `folder`, the movie's own
+    // folder); chain: the movie files importing this one, to stop cycles.
+    void importAssets(const std::string& folder, const std::vector<std::string>& chain = {});
+    // Where an imported id comes from; null for the movie's own characters.
+    const ImportedAssets::Source* imported(uint16_t characterId) const { return imports_.find(characterId); }
+    const ImportedAssets& imports() const { return imports_; }
 
     // A new instance of the character, or null when the id is unknown, can't be placed, or a cap
     // is reached. nesting: how many sprites enclose the new instance.
@@ -85,14 +89,9 @@ public:
     FontDef* fontByName(const std::string& name, bool bold, bool italic) const override;
 
 private:
-    struct Import {
-        PlayContext* source = nullptr;
-        uint16_t id = 0;
-    };
     std::shared_ptr<const MovieDef> movie_;
+    ImportedAssets imports_;  // the imported movies' contexts live as long as this one
     size_t instances_ = 0;
-    std::vector<std::unique_ptr<PlayContext>> importedMovies_;
-    std::unordered_map<uint16_t, Import> imports_;
 };
 
 }  // namespace kelmora::player

@@ -38,7 +38,7 @@ MovieClip& Stage::loadLevel(int n, std::shared_ptr<const MovieDef> movie, std::s
     Level level;
     level.context = std::make_unique<PlayContext>(std::move(movie));
     level.context->listener = listener_;
-    level.context->resolveImports(folder.empty() ? std::string(".") : folder);
+    level.context->importAssets(folder.empty() ? std::string(".") : folder);
     level.folder = std::move(folder);
     level.root = std::make_unique<MovieClip>(*level.context, nullptr, level.context->movie().timeline(), 0,
                                              listener_ == nullptr);

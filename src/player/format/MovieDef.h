@@ -29,11 +29,15 @@ struct MovieHeader {
     int pixelHeight() const;
 };
 
-// A symbol ImportAssets takes from another movie: its name there and the id it gets here.
-struct ImportedAsset {
-    std::string url;
-    std::string name;
-    uint16_t id = 0;
+// An ImportAssets or ImportAssets2 tag: characters of another movie, by their export names, that
+// this movie uses under ids of its own.
+struct AssetImport {
+    struct Asset {
+        std::string name;
+        uint16_t id = 0;
+    };
+    std::string url;  // as written, relative to this movie's folder
+    std::vector<Asset> assets;
 };
 
 class MovieDef {
@@ -52,7 +56,8 @@ public:
     // ExportAssets: linkage name -> character id, and the first name of each exported id.
     const std::map<std::string, uint16_t>& exports() const { return exports_; }
     const std::unordered_map<uint16_t, std::string>& exportNames() const { return exportNames_; }
-    const std::vector<ImportedAsset>& imports() const { return imports_; }
+    // The import tags in file order; their ids are kept out of the dictionary.
+    const std::vector<AssetImport>& imports() const { return imports_; }
     // What could not be read (the movie still plays what was read).
     const std::vector<std::string>& warnings() const { return warnings_; }
     bool truncated() const { return truncated_; }
@@ -67,7 +72,7 @@ private:
     std::vector<uint8_t> jpegTables_;
     std::map<std::string, uint16_t> exports_;
     std::unordered_map<uint16_t, std::string> exportNames_;
-    std::vector<ImportedAsset> imports_;
+    std::vector<AssetImport> imports_;
     std::optional<Rgba> backgroundColor_;
     std::vector<std::string> warnings_;
     bool truncated_ = false;

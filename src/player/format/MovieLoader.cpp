@@ -169,7 +169,7 @@ void MovieLoader::readTimeline(std::span<const uint8_t> tags, TimelineDef& timel
             break;
         case tag::ImportAssets:
         case tag::ImportAssets2:
-            if (main) readImports(t.body, t.code == tag::ImportAssets2);
+            if (main) readImports(t.code, t.body, frame);
             break;
         default:
             // Definitions inside a sprite are not allowed; the player ignores them.
@@ -200,21 +200,27 @@ void MovieLoader::readExports(std::span<const uint8_t> body) {
     }
 }
 
-void MovieLoader::readImports(std::span<const uint8_t> body, bool second) {
+void MovieLoader::readImports(uint16_t code, std::span<const uint8_t> body, FrameDef& frame) {
     BitReader r(body);
-    std::string url = r.string();
-    if (second) {
-        r.u8();
-        r.u8();
-    }
+    AssetImport imp;
+    imp.url = r.string();
+    if (code == tag::ImportAssets2) r.skip(2);  // two reserved bytes
     const uint16_t count = r.u16();
     for (uint16_t i = 0; i < count && !r.failed(); ++i) {
-        ImportedAsset asset;
-        asset.url = url;
-        asset.id = r.u16();
-        asset.name = r.string();
-        if (!r.failed()) movie_.imports_.push_back(std::move(asset));
+        AssetImport::Asset a;
+        a.id = r.u16();
+        a.name = r.string();
+        if (r.failed()) break;
+        // An id already defined or imported keeps its first definition.
+        if (movie_.dictionary_.count(a.id) || !importedIds_.insert(a.id).second) {
+            warn("imported character " + std::to_string(a.id) + " is defined twice; the first definition is kept");
+            continue;
+        }
+        frame.importedIds.push_back(a.id);
+        imp.assets.push_back(std::move(a));
     }
+    if (r.failed()) warn("an import tag is cut short");
+    if (!imp.url.empty() && !imp.assets.empty()) movie_.imports_.push_back(std::move(imp));
 }
 
 void MovieLoader::readScenes(std::span<const uint8_t> body) {
@@ -238,6 +244,10 @@ void MovieLoader::readScenes(std::span<const uint8_t> body) {
 
 void MovieLoader::defineCharacter(uint16_t id, std::shared_ptr<const Character> character, const char* what) {
     // Flash keeps the first definition of an id and ignores later ones.
+    if (importedIds_.count(id)) {
+        warn(std::string(what) + " " + std::to_string(id) + " was imported before; the import is kept");
+        return;
+    }
     if (!movie_.dictionary_.emplace(id, std::move(character)).second)
         warn(std::string(what) + " " + std::to_string(id) + " is defined twice; the first definition is kept");
 }

@@ -3,6 +3,7 @@
 #include <memory>
 #include <span>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "player/format/Characters.h"
 #include "player/format/MovieDef.h"
@@ -23,7 +24,7 @@ private:
     void define(const Tag& tag);
     void defineCharacter(uint16_t id, std::shared_ptr<const Character> character, const char* what);
     void readExports(std::span<const uint8_t> body);
-    void readImports(std::span<const uint8_t> body, bool second);
+    void readImports(uint16_t code, std::span<const uint8_t> body, FrameDef& frame);
     void readScenes(std::span<const uint8_t> body);
     void warn(std::string text);
 
@@ -31,6 +32,7 @@ private:
     std::unordered_map<uint16_t, std::shared_ptr<FontDef>> fonts_;
     std::unordered_map<uint16_t, std::shared_ptr<ButtonDef>> buttons_;
     std::unordered_map<uint16_t, std::shared_ptr<VideoStreamDef>> videos_;
+    std::unordered_set<uint16_t> importedIds_;
 };
 
 }  // namespace kelmora::player

@@ -31,6 +31,7 @@ struct FrameDef {
     std::vector<std::span<const uint8_t>> actions;  // DoAction bodies in file order
     std::vector<uint32_t> actionOps;                // per DoAction: how many ops of the frame precede it
     std::vector<InitAction> initActions;            // DoInitAction
+    std::vector<uint16_t> importedIds;              // ids the frame's import tags define
     std::optional<Rgba> backgroundColor;            // SetBackgroundColor (main timeline)
     std::vector<StartSound> sounds;                 // StartSound tags in file order
     bool stops = false;  // a DoAction of this frame calls a plain stop()

@@ -54,7 +54,8 @@ void ScriptEngine::advance() {
     while (!initQueue_.empty() || !constructQueue_.empty()) {
         Queued q = initQueue_.empty() ? constructQueue_.front() : initQueue_.front();
         (initQueue_.empty() ? constructQueue_ : initQueue_).pop_front();
-        if (q.kind == Queued::Kind::Code) runCode(q.clip, q.code, object(q.clip) ? versionOf(*object(q.clip)) : 6);
+        if (q.kind == Queued::Kind::Code)
+            runCode(q.clip, q.code, q.version ? q.version : object(q.clip) ? versionOf(*object(q.clip)) : 6);
         else runEvent(q.clip, q.event);
     }
     for (ClipId id : ids) {
@@ -135,7 +136,7 @@ void ScriptEngine::drain() {
         q->pop_front();
         if (item.kind == Queued::Kind::Code) {
             DisplayObject* o = object(item.clip);
-            if (o && !o->removed) runCode(item.clip, item.code, versionOf(*o));
+            if (o && !o->removed) runCode(item.clip, item.code, item.version ? item.version : versionOf(*o));
         } else {
             runEvent(item.clip, item.event);
         }
@@ -175,6 +176,16 @@ void ScriptEngine::frameStarted(MovieClip& clip, const FrameDef& frame) {
     for (const InitAction& init : frame.initActions) {
         if (!initDone_.insert({&clip.context(), init.spriteId}).second) continue;
         initQueue_.push_back({Queued::Kind::Code, clip.scriptId, init.actions, 0});
+    }
+    // Imported sprites bring the init actions of their own movie, run once as their import arrives.
+    for (uint16_t id : frame.importedIds) {
+        const ImportedAssets::Source* source = clip.context().imported(id);
+        if (!source || !initDone_.insert({source->context, source->id}).second) continue;
+        const int version = source->context->movie().header().version;
+        for (const FrameDef& f : source->context->movie().timeline().frames)
+            for (const InitAction& init : f.initActions)
+                if (init.spriteId == source->id)
+                    initQueue_.push_back({Queued::Kind::Code, clip.scriptId, init.actions, 0, version});
     }
 }
 

@@ -110,6 +110,7 @@ private:
         ClipId clip = avm1::kNoClip;
         std::span<const uint8_t> code;
         uint32_t event = 0;
+        int version = 0;  // of the code's movie when not the clip's (imported init actions)
     };
     struct PendingLoad {
         int level = -1;             // a level, or -1 for a clip

@@ -70,10 +70,15 @@ ClipId ScriptEngine::attachMovie(ClipId parentId, std::string_view exportName, s
         for (it = exports.begin(); it != exports.end(); ++it)
             if (eq(it->first, exportName)) break;
     }
-    if (it == exports.end()) return avm1::kNoClip;
-    const Character* c = parent->context().movie().character(it->second);
+    // A name the movie imports works like one it exports.
+    uint16_t id = it != exports.end() ? it->second : parent->context().imports().idByName(std::string(exportName));
+    if (it == exports.end() && id == 0) return avm1::kNoClip;
+    const PlayContext* home = &parent->context();
+    uint16_t homeId = id;
+    if (const auto* source = home->imported(id)) home = source->context, homeId = source->id;
+    const Character* c = home->movie().character(homeId);
     if (!c || c->kind != CharacterKind::Sprite) return avm1::kNoClip;
-    auto made = parent->context().createInstance(it->second, parent->nesting() + 1, false);
+    auto made = parent->context().createInstance(id, parent->nesting() + 1, false);
     if (!made) return avm1::kNoClip;
     return adopt(*parent, std::move(made), newName, depth);
 }
@@ -276,7 +281,7 @@ void ScriptEngine::performLoads() {
         if (movie) {
             auto& context = loadedContexts_.emplace_back(std::make_unique<PlayContext>(movie));
             context->listener = this;
-            context->resolveImports(folder);
+            context->importAssets(folder);
             folders_[context.get()] = folder;
             replacement = std::make_unique<MovieClip>(*context, nullptr, context->movie().timeline(),
                                                       parent->nesting() + 1, false);
