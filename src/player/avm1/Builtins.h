@@ -16,6 +16,8 @@ void installDateClass(Interpreter& in);
 void installGlobalFunctions(Interpreter& in);  // trace, parseInt, setInterval, ASSetPropFlags...
 void installMovieClipClass(Interpreter& in);
 void installStageClasses(Interpreter& in);
+void installSoundClass(Interpreter& in);
+void installMovieClipLoaderClass(Interpreter& in);  // after the stage classes (AsBroadcaster)
 void installColorClass(Interpreter& in);      // Color, and stubs of outside-world classes    // Stage, Key, Mouse, System, Color, TextField, Error
 
 // Helpers for native functions.

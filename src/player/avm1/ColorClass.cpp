@@ -96,8 +96,8 @@ void installColorClass(Interpreter& in) {
     in.method(proto, "getTransform", getTransform);
     // Classes of the outside world (network, devices, XML): constructors that make plain objects.
     for (const char* name : {"Camera", "ContextMenu", "ContextMenuItem", "LoadVars", "LocalConnection", "Microphone",
-                             "MovieClipLoader", "NetConnection", "NetStream", "PrintJob", "SharedObject", "Sound",
-                             "TextFormat", "TextSnapshot", "Video", "XML", "XMLNode", "XMLSocket"})
+                             "NetConnection", "NetStream", "PrintJob", "SharedObject",
+                             "TextFormat", "TextSnapshot", "Video", "XMLSocket"})
         in.makeClass(in.global(), name, noop, in.newObject());
     for (const char* name : {"Accessibility", "Selection"}) in.global()->define(name, in.newObject(), kDontEnum);
 }

@@ -181,14 +181,17 @@ Value asSetPropFlags(Interpreter& in, const Value&, std::span<const Value> args)
         }
     }
     auto apply = [&](Property& p) {
-        p.flags = static_cast<uint8_t>((p.flags & ~clear) | set) & 7;
+        p.flags = static_cast<uint16_t>(((p.flags & ~clear) | set) & kSettablePropertyFlags);
     };
     if (all) {
         for (auto& p : o->rawProperties())
             if (!p.deleted) apply(p);
     } else {
+        // Hidden properties can be flagged back into view: match names over the raw list.
+        NameEqual eq{o->caseSensitive()};
         for (auto& name : list)
-            if (Property* p = o->findOwn(name)) apply(*p);
+            for (auto& p : o->rawProperties())
+                if (!p.deleted && eq(p.name, name)) apply(p);
     }
     return Value();
 }

@@ -4,6 +4,7 @@ namespace kelmora::player::avm1 {
 
 Object* Heap::make(ObjectKind kind, Object* proto) {
     objects_.push_back(std::make_unique<Object>(kind, proto, caseSensitive_));
+    objects_.back()->swfVersion = swfVersion_;
     return objects_.back().get();
 }
 
@@ -31,6 +32,7 @@ void Heap::collect(const std::function<void(const std::function<void(Object*)>& 
         markValue(o->primitive, mark);
         for (auto& w : o->watches) { mark(w.callback); markValue(w.userData, mark); }
         for (Object* i : o->interfaces) mark(i);
+        if (o->state) o->state->mark(mark);
         if (o->script) {
             for (Object* s : o->script->scope) mark(s);
             mark(o->script->target);

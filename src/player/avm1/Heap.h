@@ -1,6 +1,7 @@
 #pragma once
 // Owns every script object. Objects are freed by a mark-and-sweep collection that the interpreter
 // runs between scripts (never while one runs), so cycles through prototypes and closures are freed.
+#include <algorithm>
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -20,6 +21,7 @@ public:
     bool exhausted() const { return objects_.size() >= maxObjects_; }
     size_t size() const { return objects_.size(); }
     bool caseSensitive() const { return caseSensitive_; }
+    void setSwfVersion(int version) { swfVersion_ = static_cast<uint8_t>(std::clamp(version, 0, 99)); }
 
     // Marks from the roots that `markRoots` hands to `mark`, then frees everything unmarked.
     void collect(const std::function<void(const std::function<void(Object*)>& mark)>& markRoots);
@@ -30,6 +32,7 @@ public:
 private:
     bool caseSensitive_;
     size_t maxObjects_;
+    uint8_t swfVersion_ = 99;
     std::vector<std::unique_ptr<Object>> objects_;
 };
 

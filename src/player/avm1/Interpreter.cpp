@@ -6,11 +6,13 @@
 #include "player/avm1/Builtins.h"
 #include "player/avm1/ClipProperties.h"
 #include "player/avm1/Frame.h"
+#include "player/avm1/XmlNode.h"
 
 namespace kelmora::player::avm1 {
 
 Interpreter::Interpreter(Host& host, int swfVersion, Limits limits)
     : host_(host), swfVersion_(swfVersion), limits_(limits), heap_(swfVersion >= 7, limits.maxObjects) {
+    heap_.setSwfVersion(swfVersion);
     objectPrototype = heap_.make(ObjectKind::Plain, nullptr);
     functionPrototype = heap_.make(ObjectKind::Plain, objectPrototype);
     global_ = heap_.make(ObjectKind::Plain, nullptr);  // _global has no prototype
@@ -27,6 +29,10 @@ Interpreter::Interpreter(Host& host, int swfVersion, Limits limits)
     installMovieClipClass(*this);
     installStageClasses(*this);
     installColorClass(*this);
+    installSoundClass(*this);
+    installMovieClipLoaderClass(*this);
+    installXmlNodeClass(*this);
+    installXmlClass(*this);
 }
 
 Interpreter::~Interpreter() = default;
@@ -148,6 +154,7 @@ void Interpreter::markRoots(const std::function<void(Object*)>& mark) {
                       booleanPrototype, datePrototype, errorPrototype, movieClipPrototype, buttonPrototype,
                       textFieldPrototype})
         mark(p);
+    for (auto& [n, p] : classPrototypes) mark(p);
     for (auto& [id, o] : clipObjects_) mark(o);
     for (auto& [n, c] : registeredClasses) mark(c);
     for (auto& t : timers) {

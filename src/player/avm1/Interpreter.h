@@ -75,6 +75,8 @@ public:
     Object* movieClipPrototype = nullptr;
     Object* buttonPrototype = nullptr;
     Object* textFieldPrototype = nullptr;
+    // Prototypes of the other built-in classes by class name ("XMLNode"...), kept alive.
+    std::map<std::string, Object*, std::less<>> classPrototypes;
 
     Object* newObject(Object* proto = nullptr);  // proto null: Object.prototype
     Object* newArray(std::span<const Value> items = {});

@@ -107,10 +107,15 @@ void Interpreter::setMember(Object* o, std::string_view name, const Value& value
         NameEqual eq{heap_.caseSensitive()};
         for (size_t i = 0; i < o->watches.size(); ++i) {
             if (!eq(o->watches[i].name, name)) continue;
+            if (o->watches[i].running) break;
             Object::Watch w = o->watches[i];
             Value old = getMember(o, name);
             Value args[] = {Value(std::string(name)), old, v, w.userData};
+            o->watches[i].running = true;
             v = call(w.callback, o, args);
+            // The callback may have unwatched or rewatched: find the entry again.
+            for (auto& x : o->watches)
+                if (eq(x.name, name)) x.running = false;
             break;
         }
     }
@@ -178,7 +183,7 @@ std::vector<std::string> Interpreter::enumerate(Object* o) {
     Object* p = o;
     for (int d = 0; p && d < kMaxProtoDepth; ++d, p = p->proto()) {
         for (const Property& prop : p->rawProperties()) {
-            if (prop.deleted) continue;
+            if (prop.deleted || p->hidden(prop)) continue;
             if (!seen.insert(prop.name).second) continue;
             if (prop.flags & kDontEnum) continue;
             names.push_back(prop.name);

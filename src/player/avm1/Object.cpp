@@ -30,12 +30,12 @@ Property* Object::findOwn(std::string_view name) {
     // Heterogeneous lookup is C++20 only for unordered containers with is_transparent; a
     // temporary string keeps this simple.
     auto it = index_.find(std::string(name));
-    return it == index_.end() ? nullptr : &props_[it->second];
+    return it == index_.end() || hidden(props_[it->second]) ? nullptr : &props_[it->second];
 }
 
 const Property* Object::findOwn(std::string_view name) const {
     auto it = index_.find(std::string(name));
-    return it == index_.end() ? nullptr : &props_[it->second];
+    return it == index_.end() || hidden(props_[it->second]) ? nullptr : &props_[it->second];
 }
 
 Property& Object::setOwn(std::string_view name, Value value, uint8_t flagsIfNew) {

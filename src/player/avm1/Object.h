@@ -2,6 +2,7 @@
 // Script objects: an insertion-ordered property map with flags, a prototype link and, per kind,
 // the extra state of functions, arrays, wrappers of primitives, dates and movie clips.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -16,18 +17,26 @@ namespace kelmora::player::avm1 {
 class Interpreter;
 class Object;
 
-enum PropertyFlags : uint8_t {
+enum PropertyFlags : uint16_t {
     kDontEnum = 1,
     kDontDelete = 2,
     kReadOnly = 4,
+    // Properties that movies of some versions don't see (set by ASSetPropFlags).
+    kOnlySwf6Up = 0x80,
+    kIgnoreSwf6 = 0x100,
+    kOnlySwf7Up = 0x400,
+    kOnlySwf8Up = 0x1000,
+    kOnlySwf9Up = 0x2000,
 };
+inline constexpr uint16_t kSettablePropertyFlags =
+    kDontEnum | kDontDelete | kReadOnly | kOnlySwf6Up | kIgnoreSwf6 | kOnlySwf7Up | kOnlySwf8Up | kOnlySwf9Up;
 
 struct Property {
     std::string name;  // as first written, for enumeration
     Value value;
     Object* getter = nullptr;  // addProperty accessors
     Object* setter = nullptr;
-    uint8_t flags = 0;
+    uint16_t flags = 0;
     bool deleted = false;
 };
 
@@ -39,6 +48,13 @@ struct NameHash {
 struct NameEqual {
     bool caseSensitive = true;
     bool operator()(std::string_view a, std::string_view b) const;
+};
+
+// State that a built-in class keeps beside an object's properties (XML nodes, bitmaps...). It
+// marks the objects it holds so that the collector keeps them.
+struct NativeState {
+    virtual ~NativeState() = default;
+    virtual void mark(const std::function<void(Object*)>& mark) const { (void)mark; }
 };
 
 using NativeFunction = Value (*)(Interpreter&, const Value& self, std::span<const Value> args);
@@ -84,6 +100,14 @@ public:
     std::vector<Property>& rawProperties() { return props_; }
     size_t propertyCount() const { return index_.size(); }
     bool caseSensitive() const { return index_.hash_function().caseSensitive; }
+    // The movie version that looks at this object: properties flagged for other versions are
+    // invisible to findOwn and enumeration.
+    uint8_t swfVersion = 99;
+    bool hidden(const Property& p) const {
+        return ((p.flags & kOnlySwf6Up) && swfVersion < 6) || ((p.flags & kIgnoreSwf6) && swfVersion == 6) ||
+               ((p.flags & kOnlySwf7Up) && swfVersion < 7) || ((p.flags & kOnlySwf8Up) && swfVersion < 8) ||
+               ((p.flags & kOnlySwf9Up) && swfVersion < 9);
+    }
 
     // Functions.
     NativeFunction native = nullptr;
@@ -102,10 +126,14 @@ public:
         std::string name;
         Object* callback;
         Value userData;
+        bool running = false;  // its callback is on the stack: assignments inside don't call it again
     };
     std::vector<Watch> watches;
     // The interface list of ImplementsOp (constructors only).
     std::vector<Object*> interfaces;
+
+    // Native state of built-in classes.
+    std::unique_ptr<NativeState> state;
 
     // Super objects: the object holding the method that made them.
     Object* home = nullptr;

@@ -11,31 +11,33 @@ Value returnZero(Interpreter&, const Value&, std::span<const Value>) { return Va
 Value stageWidth(Interpreter& in, const Value&, std::span<const Value>) { return Value(in.host().stageWidth()); }
 Value stageHeight(Interpreter& in, const Value&, std::span<const Value>) { return Value(in.host().stageHeight()); }
 
-// AsBroadcaster: listeners kept in the object's _listeners array.
+// AsBroadcaster: listeners kept in the object's _listeners array. Listeners compare loosely
+// (null and undefined are the same listener), and adding one moves it to the end.
+bool dropListener(Interpreter& in, Object* list, const Value& l) {
+    double n = in.toNumber(in.getMember(list, "length"));
+    for (int i = 0; i < n && i < 100000; ++i) {
+        if (in.equals(in.getMember(list, std::to_string(i)), l)) {
+            Value sp[] = {Value(static_cast<double>(i)), Value(1.0)};
+            in.callMethodOf(list, "splice", sp);
+            return true;
+        }
+    }
+    return false;
+}
+
 Value addListener(Interpreter& in, const Value& self, std::span<const Value> args) {
     Object* list = in.getMember(self, "_listeners").object();
-    if (!list) return Value(false);
-    Value l = arg(args, 0);
-    double n = in.toNumber(in.getMember(list, "length"));
-    for (int i = 0; i < n; ++i)
-        if (in.strictEquals(in.getMember(list, std::to_string(i)), l)) return Value(true);
-    in.callMethodOf(list, "push", args.subspan(0, std::min<size_t>(args.size(), 1)));
+    if (!list) return Value(true);
+    Value l[] = {arg(args, 0)};
+    dropListener(in, list, l[0]);
+    in.callMethodOf(list, "push", l);
     return Value(true);
 }
 
 Value removeListener(Interpreter& in, const Value& self, std::span<const Value> args) {
     Object* list = in.getMember(self, "_listeners").object();
     if (!list) return Value(false);
-    Value l = arg(args, 0);
-    double n = in.toNumber(in.getMember(list, "length"));
-    for (int i = 0; i < n; ++i) {
-        if (in.strictEquals(in.getMember(list, std::to_string(i)), l)) {
-            Value sp[] = {Value(static_cast<double>(i)), Value(1.0)};
-            in.callMethodOf(list, "splice", sp);
-            return Value(true);
-        }
-    }
-    return Value(false);
+    return Value(dropListener(in, list, arg(args, 0)));
 }
 
 Value broadcastMessage(Interpreter& in, const Value& self, std::span<const Value> args) {
@@ -115,6 +117,10 @@ void installStageClasses(Interpreter& in) {
 
     Object* system = in.newObject();
     g->define("System", system, kDontEnum);
+    Object* ime = in.newObject();
+    system->define("IME", ime, kDontEnum);
+    Value imeArgs[] = {Value(ime)};
+    initialize(in, Value(), imeArgs);
     Object* caps = in.newObject();
     system->define("capabilities", caps, kDontEnum);
     caps->define("version", Value("LNX 8,0,24,0"), 0);

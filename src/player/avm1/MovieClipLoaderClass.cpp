@@ -1,0 +1,92 @@
+// MovieClipLoader: a broadcaster that is its own first listener, and loadClip/unloadClip over the
+// player's loadMovie. The target is a clip, a level number or a clip path; anything else is
+// refused with false.
+#include <cmath>
+
+#include "player/avm1/Builtins.h"
+
+namespace kelmora::player::avm1 {
+
+namespace {
+
+Value mclCtor(Interpreter& in, const Value& self, std::span<const Value>) {
+    Object* o = self.object();
+    if (!o) return Value();
+    Value broadcaster = in.getMember(Value(in.global()), "AsBroadcaster");
+    Value args[] = {self};
+    in.callMethodOf(broadcaster, "initialize", args);
+    in.callMethodOf(self, "addListener", args);
+    return Value();
+}
+
+// The clip or level a loadClip/unloadClip target names: kNoClip with level -1 when refused.
+struct LoadTarget {
+    ClipId clip = kNoClip;
+    int level = -1;
+};
+
+LoadTarget targetOf(Interpreter& in, const Value& t) {
+    LoadTarget r;
+    if (t.isNumber()) {
+        double n = t.number();
+        if (std::isnan(n) || n < 0 || n > 100000) return r;
+        r.level = static_cast<int>(n);
+        r.clip = in.host().level(r.level);
+        return r;
+    }
+    if (Object* o = t.object()) {
+        if (o->kind() == ObjectKind::Clip && in.host().exists(o->clip)) r.clip = o->clip;
+        return r;
+    }
+    if (t.isString()) r.clip = in.resolveTarget(in.currentTarget() ? in.currentTarget() : in.host().level(0), t.string());
+    return r;
+}
+
+Value loadClip(Interpreter& in, const Value&, std::span<const Value> args) {
+    if (args.size() < 2) return Value();
+    std::string url = in.toString(args[0]);
+    LoadTarget t = targetOf(in, args[1]);
+    if (t.level >= 0 && args[1].isNumber() && t.clip == kNoClip) {
+        in.host().loadMovieNum(t.level, url);
+        return Value(true);
+    }
+    if (t.clip == kNoClip) return Value(false);
+    int level = in.host().levelNumber(t.clip);
+    if (level >= 0) in.host().loadMovieNum(level, url);
+    else in.host().loadMovie(t.clip, url);
+    return Value(true);
+}
+
+Value unloadClip(Interpreter& in, const Value&, std::span<const Value> args) {
+    if (args.empty()) return Value();
+    LoadTarget t = targetOf(in, args[0]);
+    if (t.clip == kNoClip) return Value(false);
+    in.host().unloadMovie(t.clip);
+    return Value(true);
+}
+
+Value getProgress(Interpreter& in, const Value&, std::span<const Value> args) {
+    LoadTarget t = targetOf(in, arg(args, 0));
+    if (t.clip == kNoClip) return Value();
+    Object* o = in.newObject();
+    Value clip(in.clipObject(t.clip));
+    o->setOwn("bytesLoaded", in.callMethodOf(clip, "getBytesLoaded", {}));
+    o->setOwn("bytesTotal", in.callMethodOf(clip, "getBytesTotal", {}));
+    return Value(o);
+}
+
+}  // namespace
+
+void installMovieClipLoaderClass(Interpreter& in) {
+    Object* proto = in.newObject();
+    in.classPrototypes["MovieClipLoader"] = proto;
+    in.makeClass(in.global(), "MovieClipLoader", mclCtor, proto);
+    Object* broadcaster = in.getMember(Value(in.global()), "AsBroadcaster").object();
+    for (const char* m : {"addListener", "removeListener", "broadcastMessage"})
+        proto->define(m, in.getMember(broadcaster, m), kDontEnum);
+    in.method(proto, "loadClip", loadClip);
+    in.method(proto, "unloadClip", unloadClip);
+    in.method(proto, "getProgress", getProgress);
+}
+
+}  // namespace kelmora::player::avm1

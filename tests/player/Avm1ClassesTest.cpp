@@ -1,0 +1,139 @@
+// Built-in classes called the way scripts call them (construct, method calls, member reads),
+// for the rules the traced corpus does not pin down.
+#include <gtest/gtest.h>
+
+#include "Avm1FakeHost.h"
+
+namespace kelmora::player::avm1 {
+namespace {
+
+using testing::FakeHost;
+
+struct Classes {
+    FakeHost host;
+    Interpreter in{host, 8};
+    Classes() { host.in = &in; }
+
+    Value make(std::string_view cls, std::vector<Value> args = {}) {
+        return in.construct(in.getMember(Value(in.global()), cls), args);
+    }
+    Value call(const Value& o, std::string_view name, std::vector<Value> args = {}) {
+        return in.callMethodOf(o, name, args);
+    }
+    std::string text(const Value& v) { return v.isUndefined() ? "undefined" : in.toString(v); }
+};
+
+TEST(Avm1ClassesTest, XmlParsesToATreeAndPrintsItBack) {
+    Classes c;
+    struct Case {
+        const char* source;
+        bool ignoreWhite;
+        const char* printed;
+        double status;
+    };
+    for (const Case& k : {
+             Case{"<a x=\"1\"><b>t &amp; &lt;u&gt;</b><c/></a>", false, "<a x=\"1\"><b>t &amp; &lt;u&gt;</b><c /></a>", 0},
+             Case{"<a>  <b/>  </a>", true, "<a><b /></a>", 0},
+             Case{"<a>  <b/></a>", false, "<a>  <b /></a>", 0},
+             Case{"<?xml version=\"1.0\"?><a><![CDATA[<raw>]]><!-- gone --></a>", false,
+                  "<?xml version=\"1.0\"?><a>&lt;raw&gt;</a>", 0},
+             Case{"<a>&#65;&unknown;</a>", false, "<a>A&amp;unknown;</a>", 0},
+             Case{"<a><b></a>", false, "<a><b /></a>", -9},
+             Case{"</a>", false, "", -10},
+             Case{"<a><!-- open", false, "<a />", -5},
+             Case{"<a x=\"1>", false, "<a />", -8},
+             Case{"<a><![CDATA[x", false, "<a />", -2},
+         }) {
+        Value doc = c.make("XML");
+        c.in.setMember(doc, "ignoreWhite", Value(k.ignoreWhite));
+        c.call(doc, "parseXML", {Value(k.source)});
+        EXPECT_EQ(c.text(doc), k.printed) << k.source;
+        EXPECT_EQ(c.in.toNumber(c.in.getMember(doc, "status")), k.status) << k.source;
+    }
+}
+
+TEST(Avm1ClassesTest, XmlNodesMoveBetweenParentsButNeverIntoThemselves) {
+    Classes c;
+    Value doc = c.make("XML", {Value("<a><b/></a><c/>")});
+    Value a = c.in.getMember(doc, "firstChild");
+    Value b = c.in.getMember(a, "firstChild");
+    Value cNode = c.in.getMember(doc, "lastChild");
+
+    c.call(b, "appendChild", {a});  // a is b's ancestor: refused
+    EXPECT_EQ(c.text(doc), "<a><b /></a><c />");
+    c.call(doc, "insertBefore", {b, cNode});  // taken from a, put before c
+    EXPECT_EQ(c.text(doc), "<a /><b /><c />");
+    EXPECT_TRUE(c.in.strictEquals(c.in.getMember(b, "parentNode"), doc));
+    EXPECT_TRUE(c.in.getMember(a, "firstChild").isNull());
+    EXPECT_EQ(c.in.toNumber(c.in.getMember(c.in.getMember(doc, "childNodes"), "length")), 3);
+
+    c.call(b, "removeNode");
+    EXPECT_EQ(c.text(doc), "<a /><c />");
+    EXPECT_TRUE(c.in.getMember(b, "parentNode").isNull());
+    EXPECT_TRUE(c.in.strictEquals(c.in.getMember(a, "nextSibling"), cNode));
+
+    // A deep clone is a separate tree; a shallow one keeps only the node and its attributes.
+    Value tree = c.make("XML", {Value("<p k=\"v\"><q/></p>")});
+    Value p = c.in.getMember(tree, "firstChild");
+    EXPECT_EQ(c.text(c.call(p, "cloneNode", {Value(true)})), "<p k=\"v\"><q /></p>");
+    EXPECT_EQ(c.text(c.call(p, "cloneNode", {Value(false)})), "<p k=\"v\" />");
+    // Children and attributes live in the node's native state: a collection must keep them.
+    c.in.global()->setOwn("kept", tree);
+    c.in.collectGarbage();
+    EXPECT_EQ(c.text(tree), "<p k=\"v\"><q /></p>");
+}
+
+TEST(Avm1ClassesTest, SoundSettingsBelongToTheClipAndVanishWithIt) {
+    Classes c;
+    ClipId mc = c.host.addChild(1, "mc");
+    Value first = c.make("Sound", {Value(c.in.clipObject(mc))});
+    Value second = c.make("Sound", {Value("mc")});
+    Value global = c.make("Sound");
+    c.call(first, "setVolume", {Value(40)});
+    c.call(global, "setPan", {Value(-20)});
+    EXPECT_EQ(c.text(c.call(second, "getVolume")), "40");
+    EXPECT_EQ(c.text(c.call(second, "getPan")), "0");
+    EXPECT_EQ(c.text(c.call(global, "getPan")), "-20");
+    EXPECT_EQ(c.text(c.call(global, "getDuration")), "undefined");  // nothing attached
+
+    c.host.removeClip(mc);
+    EXPECT_EQ(c.text(c.call(first, "getVolume")), "undefined");
+    EXPECT_EQ(c.text(c.call(second, "getTransform")), "undefined");
+}
+
+TEST(Avm1ClassesTest, BroadcasterListenersCompareLooselyAndMoveToTheEnd) {
+    Classes c;
+    Value b = c.make("Object");
+    c.call(c.in.getMember(Value(c.in.global()), "AsBroadcaster"), "initialize", {b});
+    Value listeners = c.in.getMember(b, "_listeners");
+    Value one = c.make("Object");
+    c.call(b, "addListener", {Value()});
+    c.call(b, "addListener", {Value::null()});  // replaces undefined
+    c.call(b, "addListener", {one});
+    c.call(b, "addListener", {Value::null()});  // moves to the end
+    EXPECT_EQ(c.in.toNumber(c.in.getMember(listeners, "length")), 2);
+    EXPECT_TRUE(c.in.getMember(listeners, "1").isNull());
+    EXPECT_TRUE(c.call(b, "removeListener", {Value()}).boolean());
+    EXPECT_FALSE(c.call(b, "removeListener", {Value()}).boolean());
+}
+
+int watcherCalls = 0;
+Value rewritingWatcher(Interpreter& in, const Value& self, std::span<const Value> args) {
+    ++watcherCalls;
+    in.setMember(self, "p", Value("inside"));  // must not call the watcher again
+    return args.size() > 2 ? Value(in.toString(args[2]) + "!") : Value();
+}
+
+TEST(Avm1ClassesTest, AWatcherIsNotCalledForAssignmentsItMakesItself) {
+    Classes c;
+    Value o = c.make("Object");
+    c.call(o, "watch", {Value("p"), Value(c.in.newFunction(rewritingWatcher))});
+    c.in.setMember(o, "p", Value("a"));
+    EXPECT_EQ(watcherCalls, 1);
+    EXPECT_EQ(c.text(c.in.getMember(o, "p")), "a!");
+    c.in.setMember(o, "p", Value("b"));  // still watched afterwards
+    EXPECT_EQ(watcherCalls, 2);
+}
+
+}  // namespace
+}  // namespace kelmora::player::avm1
