@@ -19,6 +19,9 @@ void installStageClasses(Interpreter& in);
 void installSoundClass(Interpreter& in);
 void installMovieClipLoaderClass(Interpreter& in);  // after the stage classes (AsBroadcaster)
 void installColorClass(Interpreter& in);      // Color, and stubs of outside-world classes    // Stage, Key, Mouse, System, Color, TextField, Error
+void installGeomClasses(Interpreter& in);       // flash.geom: Point, Rectangle, Matrix, ColorTransform
+void installBitmapDataClass(Interpreter& in);   // flash.display.BitmapData
+void installFilterClasses(Interpreter& in);     // flash.filters
 
 // Helpers for native functions.
 inline Value arg(std::span<const Value> args, size_t i) { return i < args.size() ? args[i] : Value(); }

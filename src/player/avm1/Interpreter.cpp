@@ -33,6 +33,9 @@ Interpreter::Interpreter(Host& host, int swfVersion, Limits limits)
     installMovieClipLoaderClass(*this);
     installXmlNodeClass(*this);
     installXmlClass(*this);
+    installGeomClasses(*this);
+    installBitmapDataClass(*this);
+    installFilterClasses(*this);
 }
 
 Interpreter::~Interpreter() = default;

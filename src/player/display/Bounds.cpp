@@ -1,5 +1,6 @@
 #include "player/display/Bounds.h"
 
+#include "player/display/BitmapObject.h"
 #include "player/display/ButtonObject.h"
 #include "player/display/EditTextObject.h"
 #include "player/display/MovieClip.h"
@@ -46,6 +47,8 @@ Rect drawnBounds(const DisplayObject& object, const Matrix& m) {
     }
     case CharacterKind::Button:
         return listBounds(static_cast<const ButtonObject&>(object).children(), m);
+    case CharacterKind::Bitmap:
+        return static_cast<const BitmapObject&>(object).bounds().transformed(m);
     default:
         return {};
     }

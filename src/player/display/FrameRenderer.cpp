@@ -7,6 +7,7 @@
 #include "player/display/ButtonObject.h"
 #include "player/display/Compositing.h"
 #include "player/display/EditTextObject.h"
+#include "player/display/BitmapObject.h"
 #include "player/display/ImageDraw.h"
 #include "player/display/MovieClip.h"
 #include "player/display/VideoObject.h"
@@ -159,6 +160,13 @@ void FrameRenderer::drawContent(const DisplayObject& object, const Matrix& m, co
         double boxW = stream.width ? stream.width : picture->width(), boxH = stream.height ? stream.height : picture->height();
         Matrix toTwips = Matrix::scale(boxW * kTwipsPerPixel / picture->width(), boxH * kTwipsPerPixel / picture->height());
         drawImage(*picture, m * toTwips, cx, stream.smoothing, target);
+        break;
+    }
+    case CharacterKind::Bitmap: {
+        const auto& bitmap = static_cast<const BitmapObject&>(object);
+        const PixelBuffer& picture = bitmap.picture();
+        if (!picture.empty())
+            drawImage(picture, m * Matrix::scale(kTwipsPerPixel, kTwipsPerPixel), cx, bitmap.bitmap().smoothing, target);
         break;
     }
     case CharacterKind::Button:

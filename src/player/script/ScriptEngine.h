@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "player/avm1/BitmapHost.h"
 #include "player/avm1/Host.h"
 #include "player/avm1/Interpreter.h"
 #include "player/display/PlayContext.h"
@@ -26,7 +27,7 @@ namespace kelmora::player::script {
 
 using avm1::ClipId;
 
-class ScriptEngine final : public avm1::Host, public TimelineListener {
+class ScriptEngine final : public avm1::Host, public avm1::BitmapHost, public TimelineListener {
 public:
     struct Sinks {
         std::function<void(const std::string&)> trace;
@@ -102,6 +103,14 @@ public:
     void fsCommand(std::string_view command, std::string_view args) override;
     double stageWidth() override;
     double stageHeight() override;
+
+    // ---- avm1::BitmapHost (ScriptHostBitmaps.cpp)
+    bool attachBitmap(ClipId clip, std::shared_ptr<const BitmapSurface> bitmap, int depth, bool smoothing) override;
+    bool drawClip(ClipId clip, const Matrix& matrix, const ColorTransform& cx, std::optional<Rect> clipRect,
+                  BitmapSurface& target) override;
+    bool exportedBitmap(ClipId clip, std::string_view name, BitmapSurface& out) override;
+    std::vector<Filter> clipFilters(ClipId clip) override;
+    void setClipFilters(ClipId clip, std::vector<Filter> filters) override;
 
 private:
     struct Queued {
