@@ -223,7 +223,9 @@ Value floodFill(Interpreter& in, const Value& self, std::span<const Value> args)
 Value getColorBoundsRect(Interpreter& in, const Value& self, std::span<const Value> args) {
     BitmapSurface* s = bitmapDataOf(self);
     if (!s || args.size() < 2) return Value(-1);
-    uint32_t mask = toUint32(in.toNumber(args[0])), color = toUint32(in.toNumber(args[1])) & mask;
+    uint32_t mask = toUint32(in.toNumber(args[0])), color = toUint32(in.toNumber(args[1]));
+    // The player masks the colour only in transparent bitmaps.
+    if (s->transparent) color &= mask;
     bool find = args.size() < 3 || in.toBoolean(args[2]);
     int x0 = s->width, y0 = s->height, x1 = -1, y1 = -1;
     for (int y = 0; y < s->height; ++y)

@@ -96,11 +96,12 @@ Value copyPixels(Interpreter& in, const Value& self, std::span<const Value> args
             int ax = alphaPoint.x + (sx - c.rect.x), ay = alphaPoint.y + (sy - c.rect.y);
             uint32_t a = alpha->inside(ax, ay) ? (alpha->transparent ? alphaPixels[size_t(ay) * alpha->width + ax] >> 24 : 255) : 0;
             uint32_t straight = unpremultiply(p);
-            uint32_t combined = ((straight >> 24) * a) >> 8;
+            uint32_t combined = a == 255 ? straight >> 24 : ((straight >> 24) * a) >> 8;
             p = premultiply((combined << 24) | (straight & 0xFFFFFF));
         }
         uint32_t& d = c.dest->at(dx, dy);
-        if (mergeAlpha) p = blendOver(p, d);
+        // An opaque bitmap can't keep the source's alpha: the source is laid over it.
+        if (mergeAlpha || !c.dest->transparent) p = blendOver(p, d);
         d = c.dest->transparent ? p : premultiply(unpremultiply(p) | 0xFF000000u);
     });
     c.dest->changed();
@@ -213,7 +214,8 @@ Value threshold(Interpreter& in, const Value& self, std::span<const Value> args)
             c.dest->set32(dx, dy, color);
             ++count;
         } else if (copySource) {
-            c.dest->set32(dx, dy, s);
+            // Copied as stored, even into an opaque bitmap, as the player does.
+            c.dest->at(dx, dy) = c.dest->transparent ? premultiply(s) : stored;
         }
     });
     c.dest->changed();

@@ -21,7 +21,11 @@ struct BitmapSurface {
     uint32_t& at(int x, int y) { return pixels[static_cast<size_t>(y) * width + x]; }
     uint32_t at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
     // Straight ARGB of a pixel (0 outside).
-    uint32_t get32(int x, int y) const { return inside(x, y) ? unpremultiply(at(x, y)) : 0; }
+    // An opaque bitmap hands out what it holds (the player never unmultiplies those).
+    uint32_t get32(int x, int y) const {
+        if (!inside(x, y)) return 0;
+        return transparent ? unpremultiply(at(x, y)) : at(x, y);
+    }
     // Stores a straight ARGB colour (made opaque in an opaque bitmap).
     void set32(int x, int y, uint32_t argb) {
         if (!inside(x, y)) return;
