@@ -65,7 +65,8 @@ Value hitTest(Interpreter& in, const Value& self, std::span<const Value> args) {
     if (BitmapSurface* other = bitmapDataOf(second)) {
         // Without a point the other bitmap sits at the origin; a bad point is refused (with the
         // first argument blamed when the threshold is left undefined too).
-        if (args.size() >= 4 && !hasXY(in, args[3])) return Value(args.size() > 4 && args[4].isUndefined() ? -2 : -4);
+        if (args.size() >= 4 && !hasXY(in, args[3]))
+            return Value(args[3].isUndefined() && args.size() > 4 && args[4].isUndefined() ? -2 : -4);
         PixelPoint at = args.size() >= 4 ? pixelPointOf(in, args[3]) : PixelPoint{};
         int32_t secondThreshold = args.size() > 4 ? in.toInt(args[4]) : 1;
         // Overlap of both bitmaps in the shared space.
@@ -86,7 +87,7 @@ Value hitTest(Interpreter& in, const Value& self, std::span<const Value> args) {
         PixelRect c = clipRect(local, s->width, s->height);
         for (int y = c.y; y < c.y + c.height; ++y)
             for (int x = c.x; x < c.x + c.width; ++x)
-                if (hits(alphaAt(*s, x, y), firstThreshold)) return Value(true);
+                if (int64_t(alphaAt(*s, x, y)) >= firstThreshold) return Value(true);
         return Value(false);
     }
     if (!hasXY(in, second)) return Value(-3);

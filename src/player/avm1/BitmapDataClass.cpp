@@ -224,8 +224,9 @@ Value getColorBoundsRect(Interpreter& in, const Value& self, std::span<const Val
     BitmapSurface* s = bitmapDataOf(self);
     if (!s || args.size() < 2) return Value(-1);
     uint32_t mask = toUint32(in.toNumber(args[0])), color = toUint32(in.toNumber(args[1]));
-    // The player masks the colour only in transparent bitmaps.
+    // The player masks the colour only in transparent bitmaps; an opaque one takes its alpha as full.
     if (s->transparent) color &= mask;
+    else color = (color & 0x00FFFFFFu) | (mask & 0xFF000000u);
     bool find = args.size() < 3 || in.toBoolean(args[2]);
     int x0 = s->width, y0 = s->height, x1 = -1, y1 = -1;
     for (int y = 0; y < s->height; ++y)
@@ -237,7 +238,8 @@ Value getColorBoundsRect(Interpreter& in, const Value& self, std::span<const Val
             x1 = std::max(x1, x);
             y1 = std::max(y1, y);
         }
-    if (x1 < 0) return Value(newRectangle(in, 0, 0, 0, 0));
+    // Bounds ending at the top-left pixel count as none, as in the player.
+    if (x1 <= 0 && y1 <= 0) return Value(newRectangle(in, 0, 0, 0, 0));
     return Value(newRectangle(in, x0, y0, x1 - x0 + 1, y1 - y0 + 1));
 }
 
