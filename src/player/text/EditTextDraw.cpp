@@ -59,13 +59,17 @@ void EditTextInstance::draw(const Matrix& toPixels, const ColorTransform& cx, Pi
         d.decoratedBounds = b;
         d.borderWidth = pixel;
         // Flash draws the border on the box's right and bottom edges too, in the pixel past them.
-        d.background = d.def->border && !b.empty() ? rectShape(0, 0, w + pixel, h + pixel) : nullptr;
+        d.background = (d.def->border || d.def->background) && !b.empty() ? rectShape(0, 0, w + pixel, h + pixel) : nullptr;
         d.border = d.def->border && !b.empty() ? frameShape(0, 0, w + pixel, h + pixel, pixel) : nullptr;
         d.underlines.clear();
         for (const TextUnderline& u : d.layout.underlines)
             d.underlines.push_back(rectShape(u.x0, u.y, u.x1, u.y + u.thickness));
     }
-    if (d.background) shapes.drawSolid(*d.background, outlines, cx.apply({255, 255, 255, 255}), target);
+    if (d.background) {
+        // A border without background fills nothing inside its frame.
+        Rgba fill = d.def->background ? d.def->backgroundColor : Rgba{0, 0, 0, 0};
+        if (fill.a) shapes.drawSolid(*d.background, outlines, cx.apply(fill), target);
+    }
 
     // Lines that start below the field are not drawn (Flash clips the field's text to its box).
     const double bottom = h - kTextGutter;
@@ -80,7 +84,7 @@ void EditTextInstance::draw(const Matrix& toPixels, const ColorTransform& cx, Pi
     }
     for (size_t i = 0; i < d.underlines.size(); ++i)
         if (d.underlines[i]) shapes.drawSolid(*d.underlines[i], outlines, cx.apply(d.layout.underlines[i].color), target);
-    if (d.border) shapes.drawSolid(*d.border, outlines, cx.apply({0, 0, 0, 255}), target);
+    if (d.border && d.def->border) shapes.drawSolid(*d.border, outlines, cx.apply(d.def->borderColor), target);
 }
 
 }  // namespace kelmora::player

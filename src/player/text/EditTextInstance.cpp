@@ -8,10 +8,12 @@
 namespace kelmora::player {
 
 EditTextInstance::EditTextInstance(std::shared_ptr<const EditTextDef> def, const FontProvider& fonts)
-    : impl_(std::make_unique<Impl>(std::move(def), fonts)) {
+    : impl_(std::make_unique<Impl>(def, fonts)) {
+    // The file has one flag for both: a bordered field has a background too.
+    if (impl_->def->border) impl_->def->background = true;
     const EditTextDef& d = *impl_->def;
     TextFormat& base = impl_->base;
-    base.font = "_serif";
+    base.font = "Times New Roman";  // the player's default face
     if (d.hasFont) {
         if (const FontDef* f = fonts.font(d.fontId)) {
             if (!f->name.empty()) base.font = f->name;
@@ -64,6 +66,11 @@ std::string EditTextInstance::htmlText() const {
     return impl_->def->html ? toHtmlText(impl_->content) : text();
 }
 
+EditTextDef& EditTextInstance::settings() { return *impl_->def; }
+StyledText& EditTextInstance::styledText() { return impl_->content; }
+TextFormat& EditTextInstance::newTextFormat() { return impl_->base; }
+void EditTextInstance::changed() { impl_->dirty = true; }
+
 Rect EditTextInstance::bounds() const {
     impl_->ensureLayout();
     return impl_->bounds;
@@ -108,7 +115,14 @@ void EditTextInstance::Impl::ensureLayout() {
     bounds.yMax = bounds.yMin + layout.textHeight + 2 * kTextGutter;
     if (def->wordWrap) return;
     double width = layout.textWidth + 2 * kTextGutter;
-    switch (base.align) {
+    TextAlign anchor = base.align;
+    switch (def->autoSizeMode) {
+    case EditTextDef::AutoSize::Left: anchor = TextAlign::Left; break;
+    case EditTextDef::AutoSize::Center: anchor = TextAlign::Center; break;
+    case EditTextDef::AutoSize::Right: anchor = TextAlign::Right; break;
+    case EditTextDef::AutoSize::None: break;
+    }
+    switch (anchor) {
     case TextAlign::Right: bounds.xMin = bounds.xMax - width; break;
     case TextAlign::Center: {
         double mid = (bounds.xMin + bounds.xMax) / 2;
