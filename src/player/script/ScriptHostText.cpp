@@ -297,7 +297,11 @@ bool ScriptEngine::setNamed(ClipId clip, std::string_view name, const Value& val
         field->setHtmlText(bounded(in.toString(value)));
         return true;
     }
-    if (n == "html") return flag(d.html);
+    if (n == "html") {
+        // An HTML field's paragraphs say their own alignment.
+        if (in.toBoolean(value) && !d.html) base.align = TextAlign::Left;
+        return flag(d.html);
+    }
     if (n == "background") return flag(d.background);
     if (n == "border") return flag(d.border);
     if (n == "wordwrap") return flag(d.wordWrap);
@@ -376,7 +380,7 @@ std::optional<TextFormatValues> ScriptEngine::textFormat(ClipId clip, int begin,
         end = n;
     }
     end = std::min(end, n);
-    if (begin >= end) return valuesOf(begin < n ? t.formatAt(size_t(begin)) : field->newTextFormat());
+    if (begin >= end) return TextFormatValues{};  // no characters: every field null
     TextFormatValues v = valuesOf(t.formatAt(size_t(begin)));
     uint16_t last = t.formatOf[size_t(begin)];
     for (int i = begin + 1; i < end; ++i) {

@@ -17,6 +17,7 @@ EditTextInstance::EditTextInstance(std::shared_ptr<const EditTextDef> def, const
     if (d.hasFont) {
         if (const FontDef* f = fonts.font(d.fontId)) {
             if (!f->name.empty()) base.font = f->name;
+            if (base.font == "_serif") base.font = "Times New Roman";  // how the player names it
             // HTML text says its own styles; a plain field shows its font's.
             base.bold = f->bold && !d.html;
             base.italic = f->italic && !d.html;
@@ -24,7 +25,7 @@ EditTextInstance::EditTextInstance(std::shared_ptr<const EditTextDef> def, const
     }
     base.size = d.fontHeight;
     base.color = d.hasTextColor ? d.textColor : Rgba{0, 0, 0, 255};
-    base.align = d.align;
+    base.align = d.html ? TextAlign::Left : d.align;  // HTML paragraphs say their own alignment
     base.leftMargin = d.leftMargin;
     base.rightMargin = d.rightMargin;
     base.indent = d.indent;
