@@ -141,7 +141,7 @@ void installTextSnapshot(Interpreter& in) {
                        M{"hitTestTextNearPos", hitTestTextNearPos}, M{"findText", findText},
                        M{"setSelectColor", noop}, M{"getTextRunInfo", noop}}) {
         in.method(proto, m.name, m.fn);
-        proto->findOwn(m.name)->flags |= kOnlySwf6Up;
+        proto->findOwn(m.name)->flags = kOnlySwf6Up;  // enumerable, as the player has them
     }
     if (in.movieClipPrototype) {
         in.method(in.movieClipPrototype, "getTextSnapshot", getTextSnapshot);
