@@ -90,6 +90,11 @@ FocusState* focusState(Interpreter& in) {
     return dynamic_cast<FocusState*>(it->second->state.get());
 }
 
+int textLength(Interpreter& in, ClipId c) {
+    Value n = in.getMember(Value(in.clipObject(c)), "length");
+    return n.isNumber() ? static_cast<int>(n.number()) : 0;
+}
+
 Value clipValue(Interpreter& in, ClipId c) {
     return c && in.host().exists(c) ? Value(in.clipObject(c)) : Value::null();
 }
@@ -123,10 +128,12 @@ Value setFocus(Interpreter& in, const Value&, std::span<const Value> args) {
     if (!next && !v.isNullish()) return Value(false);
     dropRemovedFocus(in, *s);
     ClipId old = s->focus;
+    // A field that takes the focus has all its text selected, even when it had the focus already.
+    s->begin = 0;
+    s->end = next && in.host().kind(next) == ClipKind::TextField ? textLength(in, next) : 0;
     if (old == next) return Value(true);
     s->focus = next;
     s->focusPath = next ? in.targetPath(next, false) : std::string();
-    s->begin = s->end = 0;
     Value oldV = clipValue(in, old), nextV = clipValue(in, next);
     if (old) {
         Value a[] = {nextV};
@@ -140,11 +147,6 @@ Value setFocus(Interpreter& in, const Value&, std::span<const Value> args) {
     Value b[] = {Value("onSetFocus"), oldV, nextV};
     in.callMethodOf(sel, "broadcastMessage", b);
     return Value(true);
-}
-
-int textLength(Interpreter& in, ClipId c) {
-    Value n = in.getMember(Value(in.clipObject(c)), "length");
-    return n.isNumber() ? static_cast<int>(n.number()) : 0;
 }
 
 Value getBeginIndex(Interpreter& in, const Value&, std::span<const Value>) {
@@ -175,8 +177,17 @@ Value setSelection(Interpreter& in, const Value&, std::span<const Value> args) {
 Value replaceSel(Interpreter& in, const Value& self, std::span<const Value> args) {
     ClipId c = fieldOf(in, self);
     FocusState* s = focusState(in);
-    if (!c || !s || s->focus != c || args.empty()) return Value();
+    if (!c || !s || args.empty()) return Value();
     std::string text = in.toString(args[0]);
+    if (s->focus != c) {
+        // A field without the focus has its caret at the start.
+        in.host().replaceText(c, 0, 0, text);
+        return Value();
+    }
+    // The text may have changed since the selection was made.
+    const int before = textLength(in, c);
+    s->end = std::min(s->end, before);
+    s->begin = std::min(s->begin, s->end);
     in.host().replaceText(c, s->begin, s->end, text);
     const int len = textLength(in, c);
     // The caret ends after the inserted text (counted in characters).
