@@ -40,6 +40,14 @@ struct DrawCommand {
     Matrix matrix;
 };
 
+// A TextFormat as scripts see it: every field may be null (unset, or mixed over a span of text).
+struct TextFormatValues {
+    std::optional<std::string> font, url, target, align, display;
+    std::optional<double> size, color, leftMargin, rightMargin, indent, blockIndent, leading, letterSpacing;
+    std::optional<bool> bold, italic, underline, bullet, kerning;
+    std::optional<std::vector<double>> tabStops;
+};
+
 class Host {
 public:
     virtual ~Host() = default;
@@ -106,6 +114,19 @@ public:
     virtual void loadMovieNum(int level, std::string_view url) = 0;
     virtual void unloadMovie(ClipId target) = 0;
     virtual void fsCommand(std::string_view command, std::string_view args) = 0;
+
+    // Text fields. Indexes are characters of the field's text; begin < 0 means the whole text.
+    // The defaults answer for hosts without text fields.
+    virtual std::optional<TextFormatValues> textFormat(ClipId, int /*begin*/, int /*end*/) { return std::nullopt; }
+    virtual void setTextFormat(ClipId, int /*begin*/, int /*end*/, const TextFormatValues&) {}
+    virtual std::optional<TextFormatValues> newTextFormat(ClipId) { return std::nullopt; }
+    virtual void setNewTextFormat(ClipId, const TextFormatValues&) {}
+    virtual void replaceText(ClipId, int /*begin*/, int /*end*/, std::string_view /*text*/) {}
+    // The static text of a clip's own display list in depth order, one entry per line of text
+    // (TextSnapshot).
+    virtual std::vector<std::u32string> staticText(ClipId) { return {}; }
+    // Width and height in pixels of a text laid out in a format (TextFormat.getTextExtent).
+    virtual Rect textExtent(const TextFormatValues&, std::string_view /*text*/, double /*width*/) { return {}; }
 
     // Stage.
     virtual double stageWidth() = 0;

@@ -6,6 +6,7 @@
 #include "player/avm1/Builtins.h"
 #include "player/avm1/ClipProperties.h"
 #include "player/avm1/Frame.h"
+#include "player/avm1/TextClasses.h"
 #include "player/avm1/XmlNode.h"
 
 namespace kelmora::player::avm1 {
@@ -29,6 +30,10 @@ Interpreter::Interpreter(Host& host, int swfVersion, Limits limits)
     installMovieClipClass(*this);
     installStageClasses(*this);
     installColorClass(*this);
+    installTextFormatClass(*this);
+    installTextFieldMethods(*this);
+    installSelection(*this);
+    installTextSnapshot(*this);
     installSoundClass(*this);
     installMovieClipLoaderClass(*this);
     installXmlNodeClass(*this);

@@ -30,6 +30,7 @@ void ScriptEngine::start(Stage& stage, double frameRate, int swfVersion, const s
     queue_.push_back({Queued::Kind::Event, stage.root().scriptId, {}, kEventLoad});
     drain();
     flushDrawings();
+    syncTextVariables();
     removed_.clear();
     interpreter_->collectGarbage();
 }
@@ -63,6 +64,7 @@ void ScriptEngine::advance() {
         if (o && !o->removed && o->serial < tickStart) runEvent(id, kEventEnterFrame);
     }
     drain();
+    syncTextVariables();
     removed_.clear();
     interpreter_->collectGarbage();
 }
@@ -163,6 +165,7 @@ void ScriptEngine::placed(DisplayObject& o) {
     const CharacterKind k = o.kind();
     if (o.name.empty() && (k == CharacterKind::Sprite || k == CharacterKind::Button || k == CharacterKind::EditText))
         o.name = "instance" + std::to_string(++instanceNames_);
+    if (k == CharacterKind::EditText) syncTextVariable(o.scriptId);
     if (!o.asMovieClip()) return;
     uint32_t events = 0;
     if (!o.clipActions.empty())

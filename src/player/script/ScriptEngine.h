@@ -21,6 +21,7 @@
 namespace kelmora::player {
 class Stage;
 class MovieClip;
+class EditTextInstance;
 }
 
 namespace kelmora::player::script {
@@ -101,6 +102,13 @@ public:
     void loadMovieNum(int level, std::string_view url) override;
     void unloadMovie(ClipId target) override;
     void fsCommand(std::string_view command, std::string_view args) override;
+    std::optional<avm1::TextFormatValues> textFormat(ClipId clip, int begin, int end) override;
+    void setTextFormat(ClipId clip, int begin, int end, const avm1::TextFormatValues& values) override;
+    std::optional<avm1::TextFormatValues> newTextFormat(ClipId clip) override;
+    void setNewTextFormat(ClipId clip, const avm1::TextFormatValues& values) override;
+    void replaceText(ClipId clip, int begin, int end, std::string_view text) override;
+    Rect textExtent(const avm1::TextFormatValues& values, std::string_view text, double width) override;
+    std::vector<std::u32string> staticText(ClipId clip) override;
     double stageWidth() override;
     double stageHeight() override;
 
@@ -130,6 +138,11 @@ private:
 
     DisplayObject* object(ClipId clip) const;
     MovieClip* movieClip(ClipId clip) const;
+    EditTextInstance* textField(ClipId clip) const;
+    // Text fields bound to a variable show its value; a field's own text seeds an unset variable.
+    void syncTextVariables();
+    void syncTextVariable(ClipId field);
+    void setBoundVariable(ClipId field, const std::string& text);
     int versionOf(const DisplayObject& object) const;
     void runCode(ClipId clip, std::span<const uint8_t> code, int version);
     void runEvent(ClipId clip, uint32_t event);
@@ -161,6 +174,7 @@ private:
     std::unordered_map<const PlayContext*, std::string> folders_;
     std::vector<PendingLoad> loads_;
     bool unloading_ = false;  // an unload handler runs: removed clips still answer
+    std::set<ClipId> seededVariables_;
 };
 
 }  // namespace kelmora::player::script

@@ -191,32 +191,6 @@ void ScriptEngine::setProperty(ClipId clip, ClipProperty p, double v, std::strin
     }
 }
 
-std::optional<Value> ScriptEngine::getNamed(ClipId clip, std::string_view name) {
-    DisplayObject* o = object(clip);
-    if (!o || o->kind() != CharacterKind::EditText) return std::nullopt;
-    auto& field = static_cast<EditTextObject*>(o)->field();
-    avm1::NameEqual eq{false};
-    if (eq(name, "text")) return Value(field.text());
-    if (eq(name, "htmlText")) return Value(field.htmlText());
-    return std::nullopt;
-}
-
-bool ScriptEngine::setNamed(ClipId clip, std::string_view name, const Value& value) {
-    DisplayObject* o = object(clip);
-    if (!o || o->kind() != CharacterKind::EditText) return false;
-    auto& field = static_cast<EditTextObject*>(o)->field();
-    avm1::NameEqual eq{false};
-    if (eq(name, "text")) {
-        field.setText(interpreter_->toString(value));
-        return true;
-    }
-    if (eq(name, "htmlText")) {
-        field.setHtmlText(interpreter_->toString(value));
-        return true;
-    }
-    return false;
-}
-
 // ---------------------------------------------------------------- timeline control
 
 void ScriptEngine::gotoFrame(ClipId clip, uint32_t frame, bool play) {

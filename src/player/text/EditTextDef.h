@@ -25,6 +25,13 @@ struct EditTextDef : Character {
     double leftMargin = 0, rightMargin = 0, indent = 0, leading = 0;  // twips
     std::string variableName;
     std::string initialText;  // HTML when `html` is set
+
+    // Set by scripts on a field's own copy (the file has one flag for border and background).
+    enum class AutoSize : uint8_t { None, Left, Center, Right };
+    AutoSize autoSizeMode = AutoSize::None;  // None with `autoSize` set: anchored by the alignment
+    bool background = false, condenseWhite = false, hasRestrict = false;
+    Rgba backgroundColor{255, 255, 255, 255}, borderColor{0, 0, 0, 255};
+    std::string restrict;
 };
 
 }  // namespace kelmora::player

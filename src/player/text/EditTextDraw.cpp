@@ -33,12 +33,15 @@ std::shared_ptr<ShapeDef> rectShape(double x0, double y0, double x1, double y1) 
     return shape ? std::move(*shape) : nullptr;
 }
 
-// A frame `t` wide just inside the rectangle: the inner contour runs the other way.
-std::shared_ptr<ShapeDef> frameShape(double x0, double y0, double x1, double y1, double t) {
-    GlyphOutlineWriter w(true);
-    addRect(w, x0, y0, x1, y1, true);
-    if (x1 - x0 > 2 * t && y1 - y0 > 2 * t) addRect(w, x0 + t, y0 + t, x1 - t, y1 - t, false);
-    auto shape = parseGlyph(w.finish());
+// The border of a w x h box: lines `t` wide along its top and left edges and just past its right
+// and bottom edges; the player leaves the far corner out.
+std::shared_ptr<ShapeDef> borderShape(double w, double h, double t) {
+    GlyphOutlineWriter out(true);
+    addRect(out, 0, 0, w, t, true);
+    addRect(out, 0, h, w, h + t, true);
+    if (h > t) addRect(out, 0, t, t, h, true);
+    addRect(out, w, 0, w + t, h, true);
+    auto shape = parseGlyph(out.finish());
     return shape ? std::move(*shape) : nullptr;
 }
 
@@ -54,18 +57,33 @@ void EditTextInstance::draw(const Matrix& toPixels, const ColorTransform& cx, Pi
     const Matrix outlines = origin * Matrix::scale(1 / kSubTwips, 1 / kSubTwips);
     // The border is one pixel wide on screen, whatever the field's scale.
     const double pixel = 1 / std::sqrt(std::max(std::abs(toPixels.determinant()), 1e-12));
-    if (d.decoratedVersion != d.layoutVersion || d.decoratedBounds != b || std::abs(d.borderWidth - pixel) > 1e-9) {
+    // Box (background and border) size and placement; an upright box sits on whole pixels.
+    double boxW = w, boxH = h, boxPixel = pixel;
+    Matrix boxOutlines = outlines;
+    if (origin.b == 0 && origin.c == 0 && origin.a > 0 && origin.d > 0) {
+        const double x0 = std::round(origin.tx), y0 = std::round(origin.ty);
+        boxW = std::round(origin.tx + w * origin.a) - x0;
+        boxH = std::round(origin.ty + h * origin.d) - y0;
+        boxPixel = 1;
+        boxOutlines = Matrix::translate(x0, y0) * Matrix::scale(1 / kSubTwips, 1 / kSubTwips);
+    }
+    const Rect boxKey{boxW, boxH, boxPixel, 0};
+    if (d.decoratedVersion != d.layoutVersion || d.decoratedBounds != boxKey) {
         d.decoratedVersion = d.layoutVersion;
-        d.decoratedBounds = b;
+        d.decoratedBounds = boxKey;
         d.borderWidth = pixel;
-        // Flash draws the border on the box's right and bottom edges too, in the pixel past them.
-        d.background = d.def->border && !b.empty() ? rectShape(0, 0, w + pixel, h + pixel) : nullptr;
-        d.border = d.def->border && !b.empty() ? frameShape(0, 0, w + pixel, h + pixel, pixel) : nullptr;
+        const bool box = (d.def->border || d.def->background) && !b.empty();
+        d.background = box ? rectShape(0, 0, boxW + boxPixel, boxH + boxPixel) : nullptr;
+        d.border = box ? borderShape(boxW, boxH, boxPixel) : nullptr;
         d.underlines.clear();
         for (const TextUnderline& u : d.layout.underlines)
             d.underlines.push_back(rectShape(u.x0, u.y, u.x1, u.y + u.thickness));
     }
-    if (d.background) shapes.drawSolid(*d.background, outlines, cx.apply({255, 255, 255, 255}), target);
+    if (d.background) {
+        // A border without background fills nothing inside its frame.
+        Rgba fill = d.def->background ? d.def->backgroundColor : Rgba{0, 0, 0, 0};
+        if (fill.a) shapes.drawSolid(*d.background, boxOutlines, cx.apply(fill), target);
+    }
 
     // Lines that start below the field are not drawn (Flash clips the field's text to its box).
     const double bottom = h - kTextGutter;
@@ -80,7 +98,7 @@ void EditTextInstance::draw(const Matrix& toPixels, const ColorTransform& cx, Pi
     }
     for (size_t i = 0; i < d.underlines.size(); ++i)
         if (d.underlines[i]) shapes.drawSolid(*d.underlines[i], outlines, cx.apply(d.layout.underlines[i].color), target);
-    if (d.border) shapes.drawSolid(*d.border, outlines, cx.apply({0, 0, 0, 255}), target);
+    if (d.border && d.def->border) shapes.drawSolid(*d.border, boxOutlines, cx.apply(d.def->borderColor), target);
 }
 
 }  // namespace kelmora::player

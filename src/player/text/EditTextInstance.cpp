@@ -8,13 +8,16 @@
 namespace kelmora::player {
 
 EditTextInstance::EditTextInstance(std::shared_ptr<const EditTextDef> def, const FontProvider& fonts)
-    : impl_(std::make_unique<Impl>(std::move(def), fonts)) {
+    : impl_(std::make_unique<Impl>(def, fonts)) {
+    // The file has one flag for both: a bordered field has a background too.
+    if (impl_->def->border) impl_->def->background = true;
     const EditTextDef& d = *impl_->def;
     TextFormat& base = impl_->base;
-    base.font = "_serif";
+    base.font = "Times New Roman";  // the player's default face
     if (d.hasFont) {
         if (const FontDef* f = fonts.font(d.fontId)) {
             if (!f->name.empty()) base.font = f->name;
+            if (base.font == "_serif") base.font = "Times New Roman";  // how the player names it
             // HTML text says its own styles; a plain field shows its font's.
             base.bold = f->bold && !d.html;
             base.italic = f->italic && !d.html;
@@ -22,7 +25,7 @@ EditTextInstance::EditTextInstance(std::shared_ptr<const EditTextDef> def, const
     }
     base.size = d.fontHeight;
     base.color = d.hasTextColor ? d.textColor : Rgba{0, 0, 0, 255};
-    base.align = d.align;
+    base.align = d.html ? TextAlign::Left : d.align;  // HTML paragraphs say their own alignment
     base.leftMargin = d.leftMargin;
     base.rightMargin = d.rightMargin;
     base.indent = d.indent;
@@ -63,6 +66,11 @@ void EditTextInstance::setHtmlText(const std::string& html) {
 std::string EditTextInstance::htmlText() const {
     return impl_->def->html ? toHtmlText(impl_->content) : text();
 }
+
+EditTextDef& EditTextInstance::settings() { return *impl_->def; }
+StyledText& EditTextInstance::styledText() { return impl_->content; }
+TextFormat& EditTextInstance::newTextFormat() { return impl_->base; }
+void EditTextInstance::changed() { impl_->dirty = true; }
 
 Rect EditTextInstance::bounds() const {
     impl_->ensureLayout();
@@ -108,7 +116,14 @@ void EditTextInstance::Impl::ensureLayout() {
     bounds.yMax = bounds.yMin + layout.textHeight + 2 * kTextGutter;
     if (def->wordWrap) return;
     double width = layout.textWidth + 2 * kTextGutter;
-    switch (base.align) {
+    TextAlign anchor = base.align;
+    switch (def->autoSizeMode) {
+    case EditTextDef::AutoSize::Left: anchor = TextAlign::Left; break;
+    case EditTextDef::AutoSize::Center: anchor = TextAlign::Center; break;
+    case EditTextDef::AutoSize::Right: anchor = TextAlign::Right; break;
+    case EditTextDef::AutoSize::None: break;
+    }
+    switch (anchor) {
     case TextAlign::Right: bounds.xMin = bounds.xMax - width; break;
     case TextAlign::Center: {
         double mid = (bounds.xMin + bounds.xMax) / 2;

@@ -13,12 +13,13 @@
 namespace kelmora::player {
 
 struct EditTextInstance::Impl {
-    Impl(std::shared_ptr<const EditTextDef> d, const FontProvider& f) : def(std::move(d)), fonts(f) {}
+    Impl(const std::shared_ptr<const EditTextDef>& d, const FontProvider& f)
+        : def(std::make_shared<EditTextDef>(*d)), fonts(f) {}
 
     const GlyphSource* resolve(const TextFormat& format);
     void ensureLayout();
 
-    std::shared_ptr<const EditTextDef> def;
+    std::shared_ptr<EditTextDef> def;  // the field's own copy: scripts change it
     const FontProvider& fonts;
     TextFormat base;
     StyledText content;

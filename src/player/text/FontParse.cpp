@@ -83,7 +83,7 @@ Result<std::shared_ptr<FontDef>> parseFont23(BitReader& in, std::shared_ptr<Font
     font->ascent = t.u16();
     font->descent = t.u16();
     font->leading = t.s16();
-    for (auto& g : font->glyphs) g.advance = t.s16();
+    for (auto& g : font->glyphs) g.advance = t.u16();  // unsigned, as the player reads it
     for (auto& g : font->glyphs) g.bounds = t.rect();
     uint16_t kerningCount = t.u16();
     for (uint16_t i = 0; i < kerningCount && !t.failed(); ++i) {

@@ -149,6 +149,10 @@ public:
         } else if (n == "font") {
             if (tag.has("face")) f.font = tag.attribute("face");
             if (tag.has("color")) parseColor(tag.attribute("color"), f.color);
+            if (tag.has("letterspacing")) {
+                if (auto v = parseNumber(tag.attribute("letterspacing"))) f.letterSpacing = std::clamp(*v, -1000.0, 1000.0);
+            }
+            if (tag.has("kerning")) f.kerning = leadingNumber(tag.attribute("kerning")) != 0;
             std::string size = trim(tag.attribute("size"));
             if (!size.empty()) {
                 bool relative = size[0] == '+' || size[0] == '-';
@@ -273,41 +277,89 @@ StyledText parseHtmlText(std::string_view html, const TextFormat& base) {
     return reader.take();
 }
 
+namespace {
+
+std::string colorText(Rgba c) {
+    char color[8];
+    std::snprintf(color, sizeof color, "%02X%02X%02X", c.r, c.g, c.b);
+    return std::string("#") + color;
+}
+
+std::string paragraphOpening(const TextFormat& p) {
+    std::string attrs;
+    auto px = [&](const char* key, double twips) {
+        if (twips != 0) attrs += std::string(" ") + key + "=\"" + number(twips / kTwipsPerPixel) + "\"";
+    };
+    px("LEFTMARGIN", p.leftMargin);
+    px("RIGHTMARGIN", p.rightMargin);
+    px("INDENT", p.indent);
+    px("BLOCKINDENT", p.blockIndent);
+    px("LEADING", p.leading);
+    if (!p.tabStops.empty()) {
+        std::string stops;
+        for (double t : p.tabStops) stops += (stops.empty() ? "" : ",") + number(t / kTwipsPerPixel);
+        attrs += " TABSTOPS=\"" + stops + "\"";
+    }
+    return attrs.empty() ? std::string() : "<TEXTFORMAT" + attrs + ">";
+}
+
+std::string fontAttributes(const TextFormat& f, const TextFormat* outer) {
+    std::string a;
+    if (!outer || f.font != outer->font) a += " FACE=\"" + f.font + "\"";
+    if (!outer || f.size != outer->size) a += " SIZE=\"" + number(f.size / kTwipsPerPixel) + "\"";
+    if (!outer || !(f.color == outer->color)) a += " COLOR=\"" + colorText(f.color) + "\"";
+    if (!outer || f.letterSpacing != outer->letterSpacing) a += " LETTERSPACING=\"" + number(f.letterSpacing) + "\"";
+    if (!outer || f.kerning != outer->kerning) a += std::string(" KERNING=\"") + (f.kerning ? "1" : "0") + "\"";
+    return a;
+}
+
+}  // namespace
+
 std::string toHtmlText(const StyledText& text) {
     std::string out;
-    size_t i = 0;
     const size_t n = text.chars.size();
+    const TextFormat fallback = text.formats.empty() ? TextFormat{} : text.formats.back();
+    size_t i = 0;
     for (;;) {
-        size_t end = text.chars.find(U'\r', i);
-        if (end == std::u32string::npos) end = n;
-        TextFormat para = i < n ? text.formatAt(std::min(i, n - 1)) : (text.formats.empty() ? TextFormat{} : text.formats.back());
-        out += std::string("<P ALIGN=\"") + alignName(para.align) + "\">";
+        size_t end = std::min(text.chars.find(U'\r', i), n);
+        // The paragraph's runs include its closing '\r', which shows only its format.
+        const size_t stop = end < n ? end + 1 : end;
+        const TextFormat& para = i < stop ? text.formatAt(i) : fallback;
+        const std::string textFormat = paragraphOpening(para);
+        out += textFormat;
+        out += para.bullet ? std::string("<LI>") : std::string("<P ALIGN=\"") + alignName(para.align) + "\">";
+        out += "<FONT" + fontAttributes(para, nullptr) + ">";
+        // Runs that change the font nest a <FONT> with the changes inside the one open; a run
+        // that matches a format further out closes the tags back to it.
+        std::vector<const TextFormat*> open{&para};
         size_t j = i;
-        if (j == end) {
-            const TextFormat& f = para;
-            char color[8];
-            std::snprintf(color, sizeof color, "%02X%02X%02X", f.color.r, f.color.g, f.color.b);
-            out += "<FONT FACE=\"" + f.font + "\" SIZE=\"" + number(f.size / kTwipsPerPixel) + "\" COLOR=\"#" + color +
-                   "\"></FONT>";
-        }
-        while (j < end) {
+        while (j < stop) {
             size_t k = j;
-            while (k < end && text.formatOf[k] == text.formatOf[j]) ++k;
+            while (k < stop && text.formatOf[k] == text.formatOf[j]) ++k;
             const TextFormat& f = text.formatAt(j);
-            char color[8];
-            std::snprintf(color, sizeof color, "%02X%02X%02X", f.color.r, f.color.g, f.color.b);
-            std::string inner = escape(std::u32string_view(text.chars).substr(j, k - j));
+            size_t level = open.size();
+            while (level > 0 && !fontAttributes(f, open[level - 1]).empty()) --level;
+            if (level > 0) {
+                for (; open.size() > level; open.pop_back()) out += "</FONT>";
+            } else if (open.size() < 64) {
+                out += "<FONT" + fontAttributes(f, open.back()) + ">";
+                open.push_back(&f);
+            }
+            std::string inner = escape(std::u32string_view(text.chars).substr(j, std::min(k, end) - std::min(j, end)));
             if (f.underline) inner = "<U>" + inner + "</U>";
             if (f.italic) inner = "<I>" + inner + "</I>";
             if (f.bold) inner = "<B>" + inner + "</B>";
             if (!f.url.empty()) inner = "<A HREF=\"" + f.url + "\" TARGET=\"" + f.target + "\">" + inner + "</A>";
-            out += "<FONT FACE=\"" + f.font + "\" SIZE=\"" + number(f.size / kTwipsPerPixel) + "\" COLOR=\"#" + color +
-                   "\">" + inner + "</FONT>";
+            out += inner;
             j = k;
         }
-        out += "</P>";
+        for (; open.size() > 1; open.pop_back()) out += "</FONT>";
+        out += "</FONT>";
+        out += para.bullet ? "</LI>" : "</P>";
+        if (!textFormat.empty()) out += "</TEXTFORMAT>";
         if (end >= n) break;
         i = end + 1;
+        if (i >= n) break;  // a closing '\r' starts no paragraph of its own
     }
     return out;
 }

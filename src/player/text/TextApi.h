@@ -18,6 +18,8 @@ struct FontDef;      // text/FontDef.h
 struct TextDef;      // text/TextDef.h (static text)
 struct EditTextDef;  // text/EditTextDef.h (dynamic/input text as defined in the file)
 struct TextLayoutResult;  // text/TextLayout.h
+struct TextFormat;        // text/TextFormat.h
+struct StyledText;
 
 class FontProvider {
 public:
@@ -54,6 +56,12 @@ public:
     void draw(const Matrix& toPixels, const ColorTransform& cx, PixelBuffer& target, ShapeRenderer& shapes);
     // Lines and glyph positions of the current text (text/TextLayout.h).
     const TextLayoutResult& layout() const;
+    // For scripts: the field's own settings (a copy of its definition), its text with a format
+    // per character, and the format of text set later. Call changed() after changing any of them.
+    EditTextDef& settings();
+    StyledText& styledText();
+    TextFormat& newTextFormat();
+    void changed();
 
 private:
     struct Impl;

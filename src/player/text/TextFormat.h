@@ -18,7 +18,8 @@ struct TextFormat {
     // Paragraph format: the paragraph's first character decides.
     TextAlign align = TextAlign::Left;
     double leftMargin = 0, rightMargin = 0, indent = 0, blockIndent = 0, leading = 0;  // twips
-    bool bullet = false;
+    bool bullet = false, kerning = false;
+    double letterSpacing = 0;  // pixels
     std::vector<double> tabStops;  // twips
     bool operator==(const TextFormat&) const = default;
 };

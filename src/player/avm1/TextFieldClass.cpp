@@ -1,0 +1,235 @@
+// TextField's methods (its properties are the display side's named properties) and Selection,
+// whose focus only scripts move: no keyboard or mouse input reaches the player.
+#include <algorithm>
+#include <cmath>
+
+#include "player/avm1/Builtins.h"
+#include "player/avm1/TextClasses.h"
+
+namespace kelmora::player::avm1 {
+
+namespace {
+
+ClipId fieldOf(Interpreter& in, const Value& self) {
+    Object* o = self.object();
+    if (!o || o->kind() != ObjectKind::Clip || !in.host().exists(o->clip)) return kNoClip;
+    return in.host().kind(o->clip) == ClipKind::TextField ? o->clip : kNoClip;
+}
+
+int index(Interpreter& in, const Value& v) {
+    double d = in.toNumber(v);
+    if (std::isnan(d)) return 0;
+    return static_cast<int>(std::clamp(d, -1.0, 2147483647.0));
+}
+
+Value getTextFormat(Interpreter& in, const Value& self, std::span<const Value> args) {
+    ClipId c = fieldOf(in, self);
+    if (!c) return Value();
+    int begin = -1, end = -1;
+    if (!args.empty() && !args[0].isUndefined()) {
+        begin = std::max(0, index(in, args[0]));
+        end = args.size() > 1 && !args[1].isUndefined() ? index(in, args[1]) : begin + 1;
+    }
+    auto f = in.host().textFormat(c, begin, end);
+    return f ? Value(newTextFormatObject(in, *f)) : Value();
+}
+
+Value setTextFormat(Interpreter& in, const Value& self, std::span<const Value> args) {
+    ClipId c = fieldOf(in, self);
+    if (!c || args.empty()) return Value();
+    // (format), (index, format) or (begin, end, format)
+    const TextFormatValues* f = textFormatOf(args.back());
+    if (!f) return Value();
+    int begin = -1, end = -1;
+    if (args.size() == 2) {
+        begin = index(in, args[0]);
+        end = begin + 1;
+    } else if (args.size() >= 3) {
+        begin = index(in, args[0]);
+        end = index(in, args[1]);
+    }
+    if (args.size() >= 2 && begin < 0) return Value();
+    in.host().setTextFormat(c, begin, end, *f);
+    return Value();
+}
+
+Value getNewTextFormat(Interpreter& in, const Value& self, std::span<const Value>) {
+    ClipId c = fieldOf(in, self);
+    if (!c) return Value();
+    auto f = in.host().newTextFormat(c);
+    return f ? Value(newTextFormatObject(in, *f)) : Value();
+}
+
+Value setNewTextFormat(Interpreter& in, const Value& self, std::span<const Value> args) {
+    ClipId c = fieldOf(in, self);
+    const TextFormatValues* f = textFormatOf(arg(args, 0));
+    if (c && f) in.host().setNewTextFormat(c, *f);
+    return Value();
+}
+
+Value replaceText(Interpreter& in, const Value& self, std::span<const Value> args) {
+    ClipId c = fieldOf(in, self);
+    if (!c || args.size() < 3) return Value();
+    int begin = index(in, args[0]), end = index(in, args[1]);
+    if (begin < 0 || end < begin) return Value();
+    in.host().replaceText(c, begin, end, in.toString(args[2]));
+    return Value();
+}
+
+// ---------------------------------------------------------------- Selection
+
+struct FocusState : NativeState {
+    ClipId focus = kNoClip;
+    std::string focusPath;  // for the news of its removal
+    int begin = 0, end = 0;
+};
+
+FocusState* focusState(Interpreter& in) {
+    auto it = in.classPrototypes.find("Selection");
+    if (it == in.classPrototypes.end() || !it->second) return nullptr;
+    return dynamic_cast<FocusState*>(it->second->state.get());
+}
+
+int textLength(Interpreter& in, ClipId c) {
+    Value n = in.getMember(Value(in.clipObject(c)), "length");
+    return n.isNumber() ? static_cast<int>(n.number()) : 0;
+}
+
+Value clipValue(Interpreter& in, ClipId c) {
+    return c && in.host().exists(c) ? Value(in.clipObject(c)) : Value::null();
+}
+
+// A focused object that left the stage loses the focus; listeners hear of it when a script next
+// asks (no input arrives between, so the order of traces is the same).
+void dropRemovedFocus(Interpreter& in, FocusState& s) {
+    if (!s.focus || in.host().exists(s.focus)) return;
+    s.focus = kNoClip;
+    Value sel = in.getMember(Value(in.global()), "Selection");
+    Value b[] = {Value("onSetFocus"), Value(s.focusPath), Value::null()};
+    in.callMethodOf(sel, "broadcastMessage", b);
+}
+
+Value getFocus(Interpreter& in, const Value&, std::span<const Value>) {
+    FocusState* s = focusState(in);
+    if (!s) return Value::null();
+    dropRemovedFocus(in, *s);
+    if (!s->focus) return Value::null();
+    return Value(in.targetPath(s->focus, false));
+}
+
+Value setFocus(Interpreter& in, const Value&, std::span<const Value> args) {
+    FocusState* s = focusState(in);
+    if (!s) return Value(false);
+    const Value& v = arg(args, 0);
+    ClipId next = kNoClip;
+    if (Object* o = v.object(); o && o->kind() == ObjectKind::Clip) next = in.host().exists(o->clip) ? o->clip : kNoClip;
+    else if (v.isString()) next = in.resolveTarget(in.currentTarget(), v.string());
+    else if (!v.isNullish()) return Value(false);
+    if (!next && !v.isNullish()) return Value(false);
+    dropRemovedFocus(in, *s);
+    ClipId old = s->focus;
+    // A field that takes the focus has all its text selected, even when it had the focus already.
+    s->begin = 0;
+    s->end = next && in.host().kind(next) == ClipKind::TextField ? textLength(in, next) : 0;
+    if (old == next) return Value(true);
+    s->focus = next;
+    s->focusPath = next ? in.targetPath(next, false) : std::string();
+    Value oldV = clipValue(in, old), nextV = clipValue(in, next);
+    if (old) {
+        Value a[] = {nextV};
+        in.callMethodOf(oldV, "onKillFocus", a);
+    }
+    if (next) {
+        Value a[] = {oldV};
+        in.callMethodOf(nextV, "onSetFocus", a);
+    }
+    Value sel = in.getMember(Value(in.global()), "Selection");
+    Value b[] = {Value("onSetFocus"), oldV, nextV};
+    in.callMethodOf(sel, "broadcastMessage", b);
+    return Value(true);
+}
+
+Value getBeginIndex(Interpreter& in, const Value&, std::span<const Value>) {
+    FocusState* s = focusState(in);
+    if (!s || !s->focus || !in.host().exists(s->focus)) return Value(-1);
+    return Value(s->begin);
+}
+
+Value getEndIndex(Interpreter& in, const Value&, std::span<const Value>) {
+    FocusState* s = focusState(in);
+    if (!s || !s->focus || !in.host().exists(s->focus)) return Value(-1);
+    return Value(s->end);
+}
+
+Value setSelection(Interpreter& in, const Value&, std::span<const Value> args) {
+    FocusState* s = focusState(in);
+    if (!s || !s->focus || !in.host().exists(s->focus) || in.host().kind(s->focus) != ClipKind::TextField)
+        return Value();
+    const int n = textLength(in, s->focus);
+    int b = std::clamp(index(in, arg(args, 0)), 0, n);
+    int e = std::clamp(index(in, arg(args, 1)), 0, n);
+    if (e < b) std::swap(b, e);
+    s->begin = b;
+    s->end = e;
+    return Value();
+}
+
+Value replaceSel(Interpreter& in, const Value& self, std::span<const Value> args) {
+    ClipId c = fieldOf(in, self);
+    FocusState* s = focusState(in);
+    if (!c || !s || args.empty()) return Value();
+    std::string text = in.toString(args[0]);
+    if (s->focus != c) {
+        // A field without the focus has its caret at the start.
+        in.host().replaceText(c, 0, 0, text);
+        return Value();
+    }
+    // The text may have changed since the selection was made.
+    const int before = textLength(in, c);
+    s->end = std::min(s->end, before);
+    s->begin = std::min(s->begin, s->end);
+    in.host().replaceText(c, s->begin, s->end, text);
+    const int len = textLength(in, c);
+    // The caret ends after the inserted text (counted in characters).
+    int inserted = 0;
+    for (unsigned char ch : text) inserted += (ch & 0xC0) != 0x80;
+    s->begin = s->end = std::min(len, s->begin + inserted);
+    return Value();
+}
+
+}  // namespace
+
+void installTextFieldMethods(Interpreter& in) {
+    Object* text = in.textFieldPrototype;
+    if (!text) return;
+    in.method(text, "getTextFormat", getTextFormat);
+    in.method(text, "setTextFormat", setTextFormat);
+    in.method(text, "getNewTextFormat", getNewTextFormat);
+    in.method(text, "setNewTextFormat", setNewTextFormat);
+    in.method(text, "replaceText", replaceText);
+    in.method(text, "replaceSel", replaceSel);
+    // Fields are broadcasters (their _listeners list is made on first use).
+    Object* ab = in.getMember(Value(in.global()), "AsBroadcaster").object();
+    for (const char* m : {"broadcastMessage", "addListener", "removeListener"})
+        text->define(m, in.getMember(ab, m), kDontEnum);
+}
+
+void installSelection(Interpreter& in) {
+    Object* sel = in.newObject();
+    in.global()->define("Selection", sel, kDontEnum);
+    sel->state = std::make_unique<FocusState>();
+    in.classPrototypes["Selection"] = sel;  // keeps it (and its focus) alive
+    // A broadcaster, as AsBroadcaster.initialize makes one.
+    Object* ab = in.getMember(Value(in.global()), "AsBroadcaster").object();
+    for (const char* m : {"broadcastMessage", "addListener", "removeListener"})
+        sel->define(m, in.getMember(ab, m), kDontEnum);
+    sel->define("_listeners", Value(in.newArray()), kDontEnum);
+    in.method(sel, "getFocus", getFocus);
+    in.method(sel, "setFocus", setFocus);
+    in.method(sel, "getBeginIndex", getBeginIndex);
+    in.method(sel, "getEndIndex", getEndIndex);
+    in.method(sel, "getCaretIndex", getEndIndex);
+    in.method(sel, "setSelection", setSelection);
+}
+
+}  // namespace kelmora::player::avm1

@@ -1,0 +1,123 @@
+// Text fields driven by scripts where the corpus says nothing: indexes and ranges a hostile
+// script chooses, written HTML that reads back the same, and snapshots of clips without text.
+#include <gtest/gtest.h>
+
+#include "player/Player.h"
+#include "player/text/HtmlText.h"
+#include "swf/writer/ActionBuilder.h"
+#include "swf/writer/SwfWriter.h"
+
+using namespace kelmora;
+using namespace kelmora::swf;
+
+namespace {
+
+// obj.method(args...) with obj a variable; the result stays on the stack.
+void callOn(ActionBuilder& a, const std::string& object, const std::string& method, std::vector<PushValue> args) {
+    for (auto it = args.rbegin(); it != args.rend(); ++it) a.push(*it);
+    a.push(static_cast<int>(args.size())).push(object).getVariable().push(method).callMethod();
+}
+
+void traceMember(ActionBuilder& a, const std::string& object, const std::string& member) {
+    a.push(object).getVariable().push(member).getMember().trace();
+}
+
+std::vector<std::string> run(ActionBuilder& a) {
+    SwfWriter movie(8);
+    movie.doAction(a.end()).showFrame();
+    player::Player p;
+    std::vector<std::string> lines;
+    p.setTraceSink([&](const std::string& l) { lines.push_back(l); });
+    const Bytes bytes = movie.bytes();
+    EXPECT_TRUE(p.load(std::span<const uint8_t>(bytes.data(), bytes.size()), {}).ok());
+    return lines;
+}
+
+TEST(TextScript, HostileIndexesStayInsideTheText) {
+    ActionBuilder a;
+    callOn(a, "_root", "createTextField", {"t", 1, 0, 0, 100, 20});
+    a.pop();
+    a.push("t").getVariable().push("text").push("hello").setMember();
+    // Ranges past the end, reversed, negative and absurd.
+    callOn(a, "t", "replaceText", {3, 1e12, "p"});
+    a.pop();
+    traceMember(a, "t", "text");
+    callOn(a, "t", "replaceText", {-4, 2, "x"});
+    a.pop();
+    traceMember(a, "t", "text");
+    a.push("f").push(0).push("TextFormat").newObject().defineLocal();
+    a.push("f").getVariable().push("bold").push(true).setMember();
+    callOn(a, "t", "setTextFormat", {5, 2, PushValue::null()});
+    a.pop();
+    callOn(a, "t", "setTextFormat", {-1e12, 1e12, "f"});  // refused: a string is no TextFormat
+    a.pop();
+    a.push("f").getVariable().push(1e12).push(1).push(3).push("t").getVariable().push("setTextFormat").callMethod();
+    a.pop();
+    callOn(a, "t", "getTextFormat", {2e9, 3e9});
+    a.push("bold").getMember().trace();
+    callOn(a, "t", "getTextFormat", {});
+    a.push("bold").getMember().trace();
+    // Selection on a field that lost its focus, and maxChars set out of range.
+    callOn(a, "Selection", "setSelection", {-5, 1e12});
+    a.pop();
+    a.push("t").getVariable().push("maxChars").push(-3).setMember();
+    traceMember(a, "t", "maxChars");
+    a.push("t").getVariable().push("maxChars").push(1e20).setMember();
+    traceMember(a, "t", "maxChars");
+    traceMember(a, "t", "length");
+
+    const std::vector<std::string> lines = run(a);
+    const std::vector<std::string> want = {"help", "help", "null", "null", "null", "65535", "4"};
+    EXPECT_EQ(lines, want);
+}
+
+TEST(TextScript, SnapshotOfAClipWithoutStaticText) {
+    ActionBuilder a;
+    callOn(a, "_root", "getTextSnapshot", {});
+    a.push("s").stackSwap().setVariable();
+    callOn(a, "s", "getCount", {});
+    a.trace();
+    callOn(a, "s", "getText", {-100, 1e12, true});
+    a.trace();
+    callOn(a, "s", "findText", {0, "a", false});
+    a.trace();
+    callOn(a, "s", "findText", {2e9, "", true});
+    a.trace();
+    const std::vector<std::string> lines = run(a);
+    const std::vector<std::string> want = {"0", "", "-1", "-1"};
+    EXPECT_EQ(lines, want);
+}
+
+TEST(HtmlText, WrittenHtmlReadsBackTheSame) {
+    player::TextFormat base;
+    base.font = "Times New Roman";
+    const char* cases[] = {
+        "<p>one</p><p>two</p>",
+        "<textformat leftmargin='5' leading='2' tabstops='10,20'><p align='center'>a <b>b</b> c</p></textformat>",
+        "<font face='Arial' size='20' color='#123456' letterspacing='2' kerning='1'>x</font>y",
+        "<li>item</li><p><a href='u' target='_blank'><i><u>link</u></i></a></p>",
+        "a<br>b<font size='-3'>small</font>",
+        "unclosed <b>bold <i>both",
+        "&lt;&amp;&gt;&quot;",
+        "",
+    };
+    for (const char* html : cases) {
+        const player::StyledText first = player::parseHtmlText(html, base);
+        const std::string written = player::toHtmlText(first);
+        const player::StyledText second = player::parseHtmlText(written, base);
+        EXPECT_EQ(second.chars, first.chars) << html << " -> " << written;
+        ASSERT_EQ(second.formatOf.size(), first.formatOf.size()) << html;
+        for (size_t i = 0; i < first.chars.size(); ++i)
+            EXPECT_TRUE(second.formatAt(i) == first.formatAt(i)) << html << " at " << i << " -> " << written;
+        EXPECT_EQ(player::toHtmlText(second), written);
+    }
+    // Deep nesting is cut, not followed down.
+    std::string deep;
+    for (int i = 0; i < 20000; ++i) deep += "<font size='+1'>";
+    deep += "x";
+    const player::StyledText nested = player::parseHtmlText(deep, base);
+    EXPECT_EQ(nested.chars, U"x");
+    EXPECT_LE(nested.formatAt(0).size, 127.0 * 20 * 20);
+}
+
+}  // namespace
