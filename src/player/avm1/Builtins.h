@@ -19,6 +19,10 @@ void installStageClasses(Interpreter& in);
 void installSoundClass(Interpreter& in);
 void installMovieClipLoaderClass(Interpreter& in);  // after the stage classes (AsBroadcaster)
 void installColorClass(Interpreter& in);      // Color, and stubs of outside-world classes    // Stage, Key, Mouse, System, Color, TextField, Error
+void installExternalInterfaceClass(Interpreter& in);  // flash.external.ExternalInterface
+
+// The object of a dotted package ("flash.external") under _global, made on first use.
+Object* packageObject(Interpreter& in, std::string_view path);
 
 // Helpers for native functions.
 inline Value arg(std::span<const Value> args, size_t i) { return i < args.size() ? args[i] : Value(); }
