@@ -25,30 +25,40 @@ bool isLevelName(std::string_view name, int& level) {
     level = n;
     return true;
 }
-// While a property's getter or setter runs, the same property read or written from inside it is
-// a plain value slot: the player's guard against accessor recursion. The slot keeps the last
-// value assigned.
+// Accessors calling themselves: up to SWF 6 a property whose getter or setter runs is a plain
+// value slot inside them; later movies allow 64 nested calls of each before the slot is used.
+// The slot keeps the last value assigned.
+constexpr uint8_t kMaxAccessorNesting = 65;
+
+bool usesSlot(const Interpreter& in, const Property& p, bool setter) {
+    if (p.busy) return true;
+    if (in.swfVersion() < 7) return p.getterDepth || p.setterDepth;
+    return (setter ? p.setterDepth : p.getterDepth) >= kMaxAccessorNesting;
+}
+
 Value runGetter(Interpreter& in, Object* holder, std::string_view name, const Value& self) {
     Property* p = holder->findOwn(name);
-    if (p->busy) return p->value;
-    p->busy = true;
+    if (usesSlot(in, *p, false)) return p->value;
+    ++p->getterDepth;
     Object* getter = p->getter;
     Value v = in.call(Value(getter), self, {});
-    if (Property* q = holder->findOwn(name)) q->busy = false;
+    if (Property* q = holder->findOwn(name); q && q->getterDepth) --q->getterDepth;
     return v;
 }
 
+// Assigns through the setter; false when the property is read-only (a getter alone).
 void runSetter(Interpreter& in, Object* holder, std::string_view name, const Value& self, const Value& value) {
     Property* p = holder->findOwn(name);
-    if (p->busy || !p->setter) {
-        if (p->busy) p->value = value;
+    if (usesSlot(in, *p, true)) {
+        p->value = value;
         return;
     }
-    p->busy = true;
+    if (!p->setter) return;
+    ++p->setterDepth;
     Value args[] = {value};
     in.call(Value(p->setter), self, args);
     if (Property* q = holder->findOwn(name)) {
-        q->busy = false;
+        if (q->setterDepth) --q->setterDepth;
         q->value = value;
     }
 }
@@ -171,11 +181,10 @@ void Interpreter::setMember(Object* o, std::string_view name, const Value& value
         if (idx >= 0 && static_cast<uint64_t>(idx) >= o->arrayLength) o->arrayLength = static_cast<uint32_t>(idx + 1);
     }
     if (Property* p = o->findOwn(name)) {
-        if (p->setter || (p->getter && p->busy)) {
-            runSetter(*this, o, name, Value(o), v);
+        if (p->setter || p->getter) {
+            runSetter(*this, o, name, Value(o), v);  // a getter alone makes it read-only
             return;
         }
-        if (p->getter) return;  // a getter without a setter makes it read-only
         if (p->flags & kReadOnly) return;
         p->value = v;
         return;
@@ -184,7 +193,7 @@ void Interpreter::setMember(Object* o, std::string_view name, const Value& value
     Object* proto = o->proto();
     for (int d = 0; proto && d < kMaxProtoDepth; ++d, proto = proto->proto()) {
         if (Property* p = proto->findOwn(name)) {
-            if (p->setter || (p->getter && p->busy)) {
+            if (p->setter || p->getter) {
                 runSetter(*this, proto, name, Value(o), v);
                 return;
             }

@@ -249,7 +249,8 @@ void installMovieClipClass(Interpreter& in) {
     in.method(button, "getDepth", getDepth);
     Object* text = in.newObject();
     in.textFieldPrototype = text;
-    in.makeClass(in.global(), "TextField", noop, text);
+    Object* textField = in.makeClass(in.global(), "TextField", noop, text);
+    if (Property* p = textField->findOwn("prototype")) p->flags |= kOnlySwf6Up;  // none in SWF 5
     in.method(text, "getDepth", getDepth);
     in.method(text, "removeTextField", removeMovieClip);
     in.method(text, "swapDepths", swapDepths);

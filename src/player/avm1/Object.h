@@ -39,7 +39,8 @@ struct Property {
     Object* setter = nullptr;
     uint16_t flags = 0;
     bool deleted = false;
-    bool busy = false;  // its getter or setter is running
+    bool busy = false;  // a watch callback on it is running: reads and writes use the slot
+    uint8_t getterDepth = 0, setterDepth = 0;  // nested calls of its accessors
 };
 
 // Property names compare without case in movies of SWF 6 and below.

@@ -85,6 +85,7 @@ Value errorToString(Interpreter& in, const Value& self, std::span<const Value>) 
 void installStageClasses(Interpreter& in) {
     Object* g = in.global();
     Object* ab = in.makeClass(g, "AsBroadcaster", noop, in.newObject());
+    if (Property* p = ab->findOwn("prototype")) p->flags |= kOnlySwf6Up;  // none in SWF 5
     in.method(ab, "initialize", initialize);
     in.method(ab, "addListener", addListener);
     in.method(ab, "removeListener", removeListener);
