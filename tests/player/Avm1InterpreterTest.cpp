@@ -131,10 +131,10 @@ TEST(Avm1InterpreterTest, TryCatchFinallyAndWith) {
     a.traceVariable("v");
     EXPECT_EQ(run(a), "caught boom\nfinally\nafter\ninside\nundefined\n");
 
-    // An uncaught throw ends only its own script.
+    // An uncaught throw ends only its own script, and the player logs it.
     Assembler b;
     b.push({"x"}).op(0x2A).push({"no"}).trace();
-    EXPECT_EQ(run(b), "");
+    EXPECT_EQ(run(b), "Warning: Uncaught exception, x\n");
     Assembler c;
     c.push({"next"}).trace();
     EXPECT_EQ(run(c), "next\n");

@@ -99,7 +99,16 @@ void executeAction(Interpreter& in, Frame& f, uint8_t code, std::span<const uint
     // Arithmetic (SWF 4 numbers).
     case 0x0A: case 0x0B: case 0x0C: case 0x0D: {
         Value vb = pop(in, f), va = pop(in, f);
-        double a = in.toNumber(va), b = in.toNumber(vb);
+        // The player converts the right operand first for - and / (their order shows through
+        // valueOf).
+        double a = 0, b = 0;
+        if (code == 0x0B || code == 0x0D) {
+            b = in.toNumber(vb);
+            a = in.toNumber(va);
+        } else {
+            a = in.toNumber(va);
+            b = in.toNumber(vb);
+        }
         double r = 0;
         switch (code) {
         case 0x0A: r = a + b; break;
@@ -123,7 +132,8 @@ void executeAction(Interpreter& in, Frame& f, uint8_t code, std::span<const uint
     }
     case 0x0E: {  // Equals (numbers)
         Value vb = pop(in, f), va = pop(in, f);
-        double a = in.toNumber(va), b = in.toNumber(vb);
+        double b = in.toNumber(vb);
+        double a = in.toNumber(va);
         pushBool(in, f, a == b);
         return;
     }
@@ -142,7 +152,8 @@ void executeAction(Interpreter& in, Frame& f, uint8_t code, std::span<const uint
     case 0x12: pushBool(in, f, !in.toBoolean(pop(in, f))); return;  // Not
     case 0x13: case 0x29: case 0x68: {  // StringEquals, StringLess, StringGreater
         Value vb = pop(in, f), va = pop(in, f);
-        std::string a = in.toString(va), b = in.toString(vb);
+        std::string b = in.toString(vb);
+        std::string a = in.toString(va);
         pushBool(in, f, code == 0x13 ? a == b : code == 0x29 ? a < b : a > b);
         return;
     }
@@ -155,7 +166,8 @@ void executeAction(Interpreter& in, Frame& f, uint8_t code, std::span<const uint
     }
     case 0x21: {  // StringAdd
         Value vb = pop(in, f), va = pop(in, f);
-        std::string a = in.toString(va), b = in.toString(vb);
+        std::string b = in.toString(vb);
+        std::string a = in.toString(va);
         if (!in.chargeText(a.size() + b.size())) return;
         push(in, Value(a + b));
         return;

@@ -227,10 +227,13 @@ bool executeObjectAction(Interpreter& in, Frame& f, uint8_t code, std::span<cons
         b.kind = Block::Kind::With;
         b.start = f.pc;
         b.end = std::min(f.pc + size, f.end);
-        if (Object* o = in.toObject(v)) {
-            f.scope.push_back(o);
-            b.pushedScope = true;
+        Object* o = in.toObject(v);
+        if (!o) {
+            f.pc = b.end;  // with(undefined) and with(null) skip their body
+            return true;
         }
+        f.scope.push_back(o);
+        b.pushedScope = true;
         f.blocks.push_back(std::move(b));
         return true;
     }
@@ -248,6 +251,7 @@ bool executeObjectAction(Interpreter& in, Frame& f, uint8_t code, std::span<cons
         b.catchStart = std::min(f.pc + trySize, f.end);
         b.finallyStart = std::min(b.catchStart + catchSize, f.end);
         b.end = std::min(b.finallyStart + finallySize, f.end);
+        b.stackHeight = in.stack.size();
         f.blocks.push_back(std::move(b));
         return true;
     }

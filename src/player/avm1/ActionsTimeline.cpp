@@ -27,8 +27,16 @@ ClipId clipOf(Interpreter& in, Frame& f, const Value& v) {
 // Inside tellTarget the scope chain is the target clip alone (then _global); leaving it
 // brings the frame's own chain back.
 void setTarget(Interpreter& in, Frame& f, ClipId clip, bool found) {
-    bool back = clip == f.originalTarget || !found;
-    f.target = found ? clip : f.originalTarget;
+    f.targetLost = false;
+    if (!found) {
+        // A target that names no clip leaves the script acting on its movie's root.
+        ClipId root = f.originalTarget != kNoClip ? in.host().rootOf(f.originalTarget) : in.host().level(0);
+        if (root == kNoClip) return;
+        clip = root;
+        f.targetLost = true;
+    }
+    bool back = clip == f.originalTarget;
+    f.target = clip;
     if (back) {
         if (f.inTellTarget) f.scope = std::move(f.savedScope);
         f.inTellTarget = false;
@@ -173,7 +181,10 @@ bool executeTimelineAction(Interpreter& in, Frame& f, uint8_t code, std::span<co
         if (!v.isObject() && in.toString(v).empty()) {
             setTarget(in, f, f.originalTarget, true);
         } else {
+            // A clip is found again by its path: of two clips of one name, the first wins.
             ClipId c = clipOf(in, f, v);
+            if (c != kNoClip && v.isObject())
+                if (ClipId byPath = in.resolveTarget(f.target, in.targetPath(c, false))) c = byPath;
             setTarget(in, f, c, c != kNoClip);
         }
         return true;
@@ -206,7 +217,8 @@ bool executeTimelineAction(Interpreter& in, Frame& f, uint8_t code, std::span<co
     }
     case 0x22: {  // GetProperty
         double index = in.toNumber(pop(in, f));
-        ClipId clip = clipOf(in, f, pop(in, f));
+        Value target = pop(in, f);
+        ClipId clip = f.targetLost && !target.isObject() && in.toString(target).empty() ? kNoClip : clipOf(in, f, target);
         int i = std::isnan(index) ? -1 : static_cast<int>(index);
         if (clip && i >= 0 && i < kClipPropertyCount) push(in, getClipProperty(in, clip, i));
         else push(in, Value());

@@ -20,7 +20,15 @@ uint32_t lengthOf(Interpreter& in, Object* o) {
     return static_cast<uint32_t>(std::min<double>(n, kMaxWalk));
 }
 
-Value at(Interpreter& in, Object* o, uint32_t i) { return in.getMember(o, std::to_string(i)); }
+// The methods of real arrays read the stored elements (accessors added on them are not called).
+Value at(Interpreter& in, Object* o, uint32_t i) {
+    std::string name = std::to_string(i);
+    if (o->kind() == ObjectKind::Array) {
+        const Property* p = o->findOwn(name);
+        return p ? p->value : Value();
+    }
+    return in.getMember(o, name);
+}
 void put(Interpreter& in, Object* o, uint32_t i, const Value& v) { in.setMember(o, std::to_string(i), v); }
 
 std::vector<Value> elements(Interpreter& in, Object* o) {
@@ -145,7 +153,8 @@ std::string joinItems(Interpreter& in, Object* o, const std::string& sep) {
     uint32_t n = lengthOf(in, o);
     for (uint32_t i = 0; i < n; ++i) {
         if (i) out += sep;
-        Value v = at(in, o, i);
+        // The player's join reads the elements of real arrays only; other objects give holes.
+        Value v = o->kind() == ObjectKind::Array ? at(in, o, i) : Value();
         if (v.isUndefined()) out += in.swfVersion() >= 7 ? "undefined" : "";
         else out += in.toString(v);
         if (out.size() > in.limits().maxStringLength) {

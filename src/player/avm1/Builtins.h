@@ -22,6 +22,10 @@ void installColorClass(Interpreter& in);      // Color, and stubs of outside-wor
 void installGeomClasses(Interpreter& in);       // flash.geom: Point, Rectangle, Matrix, ColorTransform
 void installBitmapDataClass(Interpreter& in);   // flash.display.BitmapData
 void installFilterClasses(Interpreter& in);     // flash.filters
+void installExternalInterfaceClass(Interpreter& in);  // flash.external.ExternalInterface
+
+// The object of a dotted package ("flash.external") under _global, made on first use.
+Object* packageObject(Interpreter& in, std::string_view path);
 
 // Helpers for native functions.
 inline Value arg(std::span<const Value> args, size_t i) { return i < args.size() ? args[i] : Value(); }

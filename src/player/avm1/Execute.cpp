@@ -1,5 +1,6 @@
 // The action loop: decodes one action at a time from the frame's bytes (always inside the
 // action list's bounds) and runs it.
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -28,7 +29,8 @@ bool settleBlocks(Interpreter& in, Frame& f) {
         if (b.state == Block::State::InFinally && inside && f.pc >= b.finallyStart) return true;
         // Reaching the end of the try part (or of the catch part) is the normal way out; any
         // other pc came from a jump out of the statement.
-        bool normal = (b.state == Block::State::InTry && f.pc == b.catchStart) ||
+        // Compilers end the try part with a jump over the catch part straight to the finally.
+        bool normal = (b.state == Block::State::InTry && (f.pc == b.catchStart || f.pc == b.finallyStart)) ||
                       (b.state == Block::State::InCatch && f.pc == b.finallyStart) ||
                       (b.state == Block::State::InFinally && f.pc == b.end);
         if (b.state != Block::State::InFinally && b.hasFinally) {
@@ -70,6 +72,8 @@ bool catchInFrame(Interpreter& in, Frame& f) {
         }
         if (b.state == Block::State::InTry && b.hasCatch) {
             Value v = *in.takeThrown();
+            // What the try part left on the stack is dropped.
+            if (in.stack.size() > b.stackHeight) in.stack.resize(std::max(b.stackHeight, f.stackBase));
             b.state = Block::State::InCatch;
             f.pc = b.catchStart;
             if (b.catchInRegister) {

@@ -23,6 +23,7 @@ struct Block {
     std::optional<Value> pendingThrow;
     bool pendingReturn = false;
     size_t resumeAt = 0;  // where execution goes on after the finally part
+    size_t stackHeight = 0;  // Try: the operand stack's height when the statement began
     Value returnValue;
 };
 
@@ -40,6 +41,7 @@ struct Frame {
     std::vector<Block> blocks;
     std::vector<Object*> savedScope;  // the scope chain outside a tellTarget
     bool inTellTarget = false;
+    bool targetLost = false;  // tellTarget named no clip: the root stands in, '' names nothing
     size_t stackBase = 0;
     Object* callee = nullptr;
     Object* home = nullptr;  // the object that holds the running method; `super` starts above it

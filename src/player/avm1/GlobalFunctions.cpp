@@ -59,23 +59,36 @@ Value parseFloatFn(Interpreter& in, const Value&, std::span<const Value> args) {
     std::string s = in.toString(args[0]);
     size_t i = 0;
     while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\n' || s[i] == '\r')) ++i;
+    // The player's reader skips any further points among the digits ("1.2.3" is 1.23) and then
+    // takes no exponent; the exponent wraps as a 32-bit integer.
+    std::string text;
     size_t j = i;
-    if (j < s.size() && (s[j] == '-' || s[j] == '+')) ++j;
-    size_t digits = 0;
-    while (j < s.size() && s[j] >= '0' && s[j] <= '9') { ++j; ++digits; }
-    if (j < s.size() && s[j] == '.') {
-        ++j;
-        while (j < s.size() && s[j] >= '0' && s[j] <= '9') { ++j; ++digits; }
+    if (j < s.size() && (s[j] == '-' || s[j] == '+')) text.push_back(s[j++]);
+    size_t digits = 0, points = 0;
+    for (; j < s.size(); ++j) {
+        if (s[j] >= '0' && s[j] <= '9') {
+            text.push_back(s[j]);
+            ++digits;
+        } else if (s[j] == '.') {
+            if (points++ == 0) text.push_back('.');
+        } else {
+            break;
+        }
     }
     if (digits == 0) return Value(kNaN);
-    if (j < s.size() && (s[j] == 'e' || s[j] == 'E')) {
+    if (points < 2 && j < s.size() && (s[j] == 'e' || s[j] == 'E')) {
         size_t k = j + 1;
-        if (k < s.size() && (s[k] == '-' || s[k] == '+')) ++k;
-        size_t e = 0;
-        while (k < s.size() && s[k] >= '0' && s[k] <= '9') { ++k; ++e; }
-        if (e) j = k;
+        bool negative = false;
+        if (k < s.size() && (s[k] == '-' || s[k] == '+')) negative = s[k++] == '-';
+        uint32_t e = 0;
+        size_t expDigits = 0;
+        for (; k < s.size() && s[k] >= '0' && s[k] <= '9'; ++k, ++expDigits) e = e * 10 + static_cast<uint32_t>(s[k] - '0');
+        if (expDigits) {
+            int64_t exp = static_cast<int32_t>(e);
+            text += 'e' + std::to_string(negative ? -exp : exp);
+        }
     }
-    return Value(std::strtod(s.substr(i, j - i).c_str(), nullptr));
+    return Value(std::strtod(text.c_str(), nullptr));
 }
 
 Value isNaNFn(Interpreter& in, const Value&, std::span<const Value> args) {

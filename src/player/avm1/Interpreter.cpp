@@ -1,5 +1,7 @@
 #include "player/avm1/Interpreter.h"
 
+#include <algorithm>
+
 #include <cmath>
 #include <limits>
 
@@ -7,6 +9,7 @@
 #include "player/avm1/ClipProperties.h"
 #include "player/avm1/Frame.h"
 #include "player/avm1/TextClasses.h"
+#include "player/avm1/Utf16.h"
 #include "player/avm1/XmlNode.h"
 
 namespace kelmora::player::avm1 {
@@ -41,6 +44,7 @@ Interpreter::Interpreter(Host& host, int swfVersion, Limits limits)
     installGeomClasses(*this);
     installBitmapDataClass(*this);
     installFilterClasses(*this);
+    installExternalInterfaceClass(*this);
 }
 
 Interpreter::~Interpreter() = default;
@@ -58,6 +62,14 @@ void Interpreter::beginEntry() {
 }
 
 void Interpreter::endEntry() {
+    if (entryDepth_ == 1 && thrown_ && !aborted_) {
+        // The player logs an exception that no script caught.
+        Value v = *thrown_;
+        thrown_.reset();
+        std::string text = toString(v);
+        thrown_.reset();
+        host_.trace("Warning: Uncaught exception, " + text);
+    }
     if (--entryDepth_ == 0) {
         nativeDepth_ = 0;
         thrown_.reset();
@@ -86,7 +98,7 @@ void Interpreter::runScript(ClipId target, Code code, int swfVersion) {
         f.stackBase = stack.size();
         runFrame(f);
         stack.resize(f.stackBase);
-        thrown_.reset();  // an uncaught exception ends only this script
+        if (entryDepth_ > 1) thrown_.reset();  // an uncaught exception ends only this script
     }
     endEntry();
 }
@@ -107,24 +119,32 @@ bool Interpreter::callMethod(ClipId clip, std::string_view method, std::span<con
     return called;
 }
 
-void Interpreter::clipConstructed(ClipId clip) {
+void Interpreter::clipConstructed(ClipId clip, const Value& init) {
     std::string name = host_.exportName(clip);
-    if (name.empty()) return;
-    auto it = registeredClasses.find(name);
-    if (it == registeredClasses.end()) {
-        // Names compare without case in old movies.
-        if (swfVersion_ >= 7) return;
-        NameEqual eq{false};
-        for (it = registeredClasses.begin(); it != registeredClasses.end(); ++it)
-            if (eq(it->first, name)) break;
-        if (it == registeredClasses.end()) return;
+    Object* ctor = nullptr;
+    if (!name.empty()) {
+        auto it = registeredClasses.find(name);
+        if (it == registeredClasses.end() && swfVersion_ < 7) {
+            // Names compare without case in old movies.
+            NameEqual eq{false};
+            for (it = registeredClasses.begin(); it != registeredClasses.end(); ++it)
+                if (eq(it->first, name)) break;
+        }
+        if (it != registeredClasses.end()) ctor = it->second;
     }
+    Object* props = init.object();
+    if (!ctor && !props) return;
     Object* obj = clipObject(clip);
-    Object* ctor = it->second;
-    Value proto = getMember(ctor, "prototype");
-    if (proto.object()) obj->setProto(proto.object());
+    if (ctor) {
+        Value proto = getMember(ctor, "prototype");
+        if (proto.object()) obj->setProto(proto.object());
+    }
     beginEntry();
-    if (!aborted_) {
+    // The init object's properties are set before the constructor runs, through the class's
+    // setters.
+    if (props && !aborted_)
+        for (const auto& n : enumerate(props)) setMember(obj, n, getMember(props, n));
+    if (ctor && !aborted_) {
         obj->define("__constructor__", ctor, kDontEnum);
         if (swfVersion_ < 7) obj->define("constructor", ctor, kDontEnum);
         call(ctor, obj, {});
@@ -285,9 +305,9 @@ std::string Interpreter::toString(const Value& v) {
         }
         Value fn = getMember(v, "toString");
         Value r = fn.object() && fn.object()->callable() ? callMethodOf(v, "toString", {}) : Value(o);
-        if (r.isObject() || unwinding()) return o->callable() ? "[type Function]" : "[type Object]";
-        if (r.isUndefined()) return swfVersion_ >= 7 ? "undefined" : "";
-        return toString(r);
+        // A toString that gives no text leaves the player's type name.
+        if (!r.isString() || unwinding()) return o->callable() ? "[type Function]" : "[type Object]";
+        return r.string();
     }
     }
     return {};
@@ -321,6 +341,8 @@ Object* Interpreter::toObject(const Value& v) {
     case ValueType::String: {
         Object* o = heap_.make(ObjectKind::String, stringPrototype);
         o->primitive = v;
+        // A String object's length is its own writable property.
+        o->define("length", Value(static_cast<double>(utf16Length(v.string()))), kDontEnum | kDontDelete);
         return o;
     }
     case ValueType::Number: {
@@ -377,35 +399,62 @@ bool Interpreter::equals(const Value& a, const Value& b) {
     if (b.isBoolean()) return equals(a, Value(b.boolean() ? 1.0 : 0.0));
     if (a.isNumber() && b.isString()) return a.number() == stringToNumber(b.string(), swfVersion_);
     if (a.isString() && b.isNumber()) return stringToNumber(a.string(), swfVersion_) == b.number();
+    // An object whose valueOf gives no primitive equals no primitive (toString is not tried).
     if (a.isObject() && !b.isObject()) {
         Value p = toPrimitive(a);
-        if (p.isObject()) p = Value(toString(a));
-        return equals(p, b);
+        return !p.isObject() && equals(p, b);
     }
     if (b.isObject() && !a.isObject()) {
         Value p = toPrimitive(b);
-        if (p.isObject()) p = Value(toString(b));
-        return equals(a, p);
+        return !p.isObject() && equals(a, p);
     }
     return false;
 }
 
 Value Interpreter::lessThan(const Value& a, const Value& b) {
-    Value pa = toPrimitive(a), pb = toPrimitive(b);
+    // An object whose valueOf gives no primitive compares false at once, before the other side
+    // is converted; a clip compares as NaN.
+    auto primitive = [&](const Value& v, Value& out) {
+        out = toPrimitive(v);
+        if (!out.isObject()) return true;
+        if (out.object()->kind() != ObjectKind::Clip) return false;
+        out = Value(std::numeric_limits<double>::quiet_NaN());
+        return true;
+    };
+    Value pa, pb;
+    if (!primitive(a, pa) || !primitive(b, pb)) return Value(false);
     if (pa.isString() && pb.isString()) return Value(pa.string() < pb.string());
     double x = toNumber(pa), y = toNumber(pb);
     if (std::isnan(x) || std::isnan(y)) return Value();
     return Value(x < y);
 }
 
+namespace {
+// The operand of + as a primitive: valueOf's result, which may still be an object. Dates of
+// SWF 6 and later go by toString.
+Value addOperand(Interpreter& in, const Value& v) {
+    if (!v.isObject()) return v;
+    if (v.object()->kind() == ObjectKind::Date && in.swfVersion() >= 6) {
+        Value fn = in.getMember(v, "toString");
+        if (!fn.object() || !fn.object()->callable()) return Value("undefined");
+        Value r = in.call(fn, v, {});
+        return r.isObject() ? Value(in.toString(v)) : r;
+    }
+    return in.toPrimitive(v);
+}
+}  // namespace
+
 Value Interpreter::add(const Value& a, const Value& b) {
-    Value pa = toPrimitive(a), pb = toPrimitive(b);
-    if (pa.isString() || pb.isString() || pa.isObject() || pb.isObject()) {
-        std::string s = toString(pa);
-        std::string t = toString(pb);
+    Value pa = addOperand(*this, a);
+    Value pb = addOperand(*this, b);
+    if (pa.isString() || pb.isString()) {
+        // Text wins; an object left by valueOf is then written by its own toString.
+        std::string s = pa.isObject() ? toString(a) : toString(pa);
+        std::string t = pb.isObject() ? toString(b) : toString(pb);
         if (!chargeText(s.size() + t.size())) return Value();
         return Value(s + t);
     }
+    if (pa.isObject() || pb.isObject()) return Value(std::numeric_limits<double>::quiet_NaN());
     return Value(toNumber(pa) + toNumber(pb));
 }
 
@@ -431,8 +480,11 @@ bool Interpreter::chargeText(size_t bytes) {
 }
 
 void Interpreter::trace(const Value& v) {
-    if (v.isUndefined()) host_.trace("undefined");
-    else host_.trace(toString(v));
+    if (v.isUndefined()) return host_.trace("undefined");
+    // The player's log ends a line at a carriage return too.
+    std::string text = toString(v);
+    std::replace(text.begin(), text.end(), '\r', '\n');
+    host_.trace(text);
 }
 
 }  // namespace kelmora::player::avm1

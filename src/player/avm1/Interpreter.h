@@ -50,8 +50,8 @@ public:
     // Calls clip.method(args) when the clip's object has such a function (onEnterFrame, onLoad...).
     bool callMethod(ClipId clip, std::string_view method, std::span<const Value> args = {});
     // A clip placed by the timeline or made by a script: applies the class registered for its
-    // symbol (Object.registerClass) and runs that constructor.
-    void clipConstructed(ClipId clip);
+    // symbol (Object.registerClass), copies an init object's properties and runs that constructor.
+    void clipConstructed(ClipId clip, const Value& init = {});
     // Runs the setInterval/setTimeout callbacks that are due at the host's time.
     void runTimers();
     void collectGarbage();

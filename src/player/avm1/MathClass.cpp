@@ -40,12 +40,17 @@ KELMORA_MATH1(mathSqrt, std::sqrt(x))
 KELMORA_MATH1(mathTan, std::tan(x))
 #undef KELMORA_MATH1
 
+// Arguments are converted left to right (valueOf shows the order).
 Value mathAtan2(Interpreter& in, const Value&, std::span<const Value> args) {
-    return Value(std::atan2(num(in, args, 0), num(in, args, 1)));
+    const double y = num(in, args, 0);
+    const double x = num(in, args, 1);
+    return Value(std::atan2(y, x));
 }
 Value mathPow(Interpreter& in, const Value&, std::span<const Value> args) {
-    const double x = num(in, args, 0), y = num(in, args, 1);
-    if (std::isnan(y)) return Value(y);  // C's pow(1, NaN) is 1; the player's is NaN
+    const double x = num(in, args, 0);
+    const double y = num(in, args, 1);
+    // The player's pow(1, NaN) is NaN for the number 1 (C's is 1); a boolean true gives 1.
+    if (std::isnan(y) && x == 1 && args[0].isNumber()) return Value(y);
     return Value(std::pow(x, y));
 }
 Value mathMax(Interpreter& in, const Value&, std::span<const Value> args) {
@@ -62,7 +67,8 @@ Value mathMin(Interpreter& in, const Value&, std::span<const Value> args) {
     if (std::isnan(x) || std::isnan(y)) return Value(std::nan(""));
     return Value(std::min(x, y));
 }
-Value mathRandom(Interpreter& in, const Value&, std::span<const Value>) {
+Value mathRandom(Interpreter& in, const Value&, std::span<const Value> args) {
+    first(in, args);
     return Value(static_cast<double>(in.random()()) / 4294967296.0);
 }
 

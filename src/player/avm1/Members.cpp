@@ -7,6 +7,7 @@
 #include "player/avm1/ClipProperties.h"
 #include "player/avm1/Frame.h"
 #include "player/avm1/Interpreter.h"
+#include "player/avm1/Utf16.h"
 
 namespace kelmora::player::avm1 {
 
@@ -24,13 +25,50 @@ bool isLevelName(std::string_view name, int& level) {
     level = n;
     return true;
 }
+// Accessors calling themselves: up to SWF 6 a property whose getter or setter runs is a plain
+// value slot inside them; later movies allow 64 nested calls of each before the slot is used.
+// The slot keeps the last value assigned.
+constexpr uint8_t kMaxAccessorNesting = 65;
+
+bool usesSlot(const Interpreter& in, const Property& p, bool setter) {
+    if (p.busy) return true;
+    if (in.swfVersion() < 7) return p.getterDepth || p.setterDepth;
+    return (setter ? p.setterDepth : p.getterDepth) >= kMaxAccessorNesting;
+}
+
+Value runGetter(Interpreter& in, Object* holder, std::string_view name, const Value& self) {
+    Property* p = holder->findOwn(name);
+    if (usesSlot(in, *p, false)) return p->value;
+    ++p->getterDepth;
+    Object* getter = p->getter;
+    Value v = in.call(Value(getter), self, {});
+    if (Property* q = holder->findOwn(name); q && q->getterDepth) --q->getterDepth;
+    return v;
+}
+
+// Assigns through the setter; false when the property is read-only (a getter alone).
+void runSetter(Interpreter& in, Object* holder, std::string_view name, const Value& self, const Value& value) {
+    Property* p = holder->findOwn(name);
+    if (usesSlot(in, *p, true)) {
+        p->value = value;
+        return;
+    }
+    if (!p->setter) return;
+    ++p->setterDepth;
+    Value args[] = {value};
+    in.call(Value(p->setter), self, args);
+    if (Property* q = holder->findOwn(name)) {
+        if (q->setterDepth) --q->setterDepth;
+        q->value = value;
+    }
+}
 }  // namespace
 
 Value Interpreter::getMember(const Value& object, std::string_view name) {
     switch (object.type()) {
     case ValueType::Object: return getMember(object.object(), name);
     case ValueType::String: {
-        if (name == "length") return Value(static_cast<double>(object.string().size()));
+        if (name == "length") return Value(static_cast<double>(utf16Length(object.string())));
         Object* proto = stringPrototype;
         for (int d = 0; proto && d < kMaxProtoDepth; ++d, proto = proto->proto())
             if (Property* p = proto->findOwn(name)) return p->getter ? call(p->getter, object, {}) : p->value;
@@ -52,10 +90,12 @@ Value Interpreter::getMember(Object* o, std::string_view name) {
     if (name == "__proto__") {
         // `super` shows the prototype above the one it searches.
         Object* p = o->kind() == ObjectKind::Super && o->proto() ? o->proto()->proto() : o->proto();
+        if (!p)
+            if (const Property* raw = o->findOwn(name)) return raw->value;  // a primitive set as __proto__
         return p ? Value(p) : Value();
     }
     if (o->kind() == ObjectKind::Clip && host_.exists(o->clip)) {
-        if (Property* p = o->findOwn(name)) return p->getter ? call(p->getter, o, {}) : p->value;
+        if (Property* p = o->findOwn(name)) return p->getter ? runGetter(*this, o, name, Value(o)) : p->value;
         int idx = clipPropertyIndex(name);
         if (idx >= 0) return getClipProperty(*this, o->clip, idx);
         NameEqual eq{false};
@@ -72,14 +112,14 @@ Value Interpreter::getMember(Object* o, std::string_view name) {
         }
         if (ClipId c = host_.child(o->clip, name, heap_.caseSensitive())) return Value(clipObject(c));
         if (auto v = host_.getNamed(o->clip, name)) return *v;
-    } else if (o->kind() == ObjectKind::Array && name == "length") {
+    } else if (o->kind() == ObjectKind::Array && name == "length" && !o->findOwn(name)) {
         return Value(static_cast<double>(o->arrayLength));
-    } else if (o->kind() == ObjectKind::String && name == "length" && o->primitive.isString()) {
-        return Value(static_cast<double>(o->primitive.string().size()));
+    } else if (o->kind() == ObjectKind::String && name == "length" && o->primitive.isString() && !o->findOwn(name)) {
+        return Value(static_cast<double>(utf16Length(o->primitive.string())));
     }
     Object* p = o;
     for (int d = 0; p && d < kMaxProtoDepth; ++d, p = p->proto()) {
-        if (Property* prop = p->findOwn(name)) return prop->getter ? call(prop->getter, o, {}) : prop->value;
+        if (Property* prop = p->findOwn(name)) return prop->getter ? runGetter(*this, p, name, Value(o)) : prop->value;
     }
     return Value();
 }
@@ -92,6 +132,9 @@ void Interpreter::setMember(Object* o, std::string_view name, const Value& value
     if (!o) return;
     if (name == "__proto__") {
         o->setProto(value.object());
+        // A primitive __proto__ links nothing but reads back as set.
+        if (value.isObject()) o->removeOwn(name);
+        else o->setOwn(name, value, kDontEnum).value = value;
         return;
     }
     if (o->kind() == ObjectKind::Clip && host_.exists(o->clip) && !o->findOwn(name)) {
@@ -109,10 +152,16 @@ void Interpreter::setMember(Object* o, std::string_view name, const Value& value
             if (!eq(o->watches[i].name, name)) continue;
             if (o->watches[i].running) break;
             Object::Watch w = o->watches[i];
-            Value old = getMember(o, name);
+            // The callback sees an accessor property as its plain value slot: neither the old
+            // value nor reads and writes inside the callback call the getter or setter.
+            Property* own = o->findOwn(name);
+            Value old = own ? own->value : getMember(o, name);
+            bool guard = own && !own->busy;
+            if (guard) own->busy = true;
             Value args[] = {Value(std::string(name)), old, v, w.userData};
             o->watches[i].running = true;
             v = call(w.callback, o, args);
+            if (Property* q = guard ? o->findOwn(name) : nullptr) q->busy = false;
             // The callback may have unwatched or rewatched: find the entry again.
             for (auto& x : o->watches)
                 if (eq(x.name, name)) x.running = false;
@@ -132,12 +181,10 @@ void Interpreter::setMember(Object* o, std::string_view name, const Value& value
         if (idx >= 0 && static_cast<uint64_t>(idx) >= o->arrayLength) o->arrayLength = static_cast<uint32_t>(idx + 1);
     }
     if (Property* p = o->findOwn(name)) {
-        if (p->setter) {
-            Value args[] = {v};
-            call(p->setter, o, args);
+        if (p->setter || p->getter) {
+            runSetter(*this, o, name, Value(o), v);  // a getter alone makes it read-only
             return;
         }
-        if (p->getter) return;  // a getter without a setter makes it read-only
         if (p->flags & kReadOnly) return;
         p->value = v;
         return;
@@ -146,9 +193,8 @@ void Interpreter::setMember(Object* o, std::string_view name, const Value& value
     Object* proto = o->proto();
     for (int d = 0; proto && d < kMaxProtoDepth; ++d, proto = proto->proto()) {
         if (Property* p = proto->findOwn(name)) {
-            if (p->setter) {
-                Value args[] = {v};
-                call(p->setter, o, args);
+            if (p->setter || p->getter) {
+                runSetter(*this, proto, name, Value(o), v);
                 return;
             }
             if (p->getter) return;
@@ -159,6 +205,7 @@ void Interpreter::setMember(Object* o, std::string_view name, const Value& value
 }
 
 bool Interpreter::hasProperty(Object* o, std::string_view name) {
+    if (o && o->kind() == ObjectKind::String && name == "length") return true;
     Object* p = o;
     for (int d = 0; p && d < kMaxProtoDepth; ++d, p = p->proto())
         if (p->findOwn(name)) return true;
@@ -306,6 +353,15 @@ Value Interpreter::callScript(Object* fn, const Value& self, std::span<const Val
         definer = s && s->kind() == ObjectKind::Clip ? s->clip : currentTarget();
     }
     f.target = f.originalTarget = definer != kNoClip ? definer : currentTarget();
+    if (sf.swfVersion < 6) {
+        // SWF 5 functions keep no closure: they see the timeline they act on, which is `this`
+        // when a clip calls them as its method.
+        Object* s = self.object();
+        if (s && s->kind() == ObjectKind::Clip && host_.exists(s->clip)) f.target = f.originalTarget = s->clip;
+        f.scope.clear();
+        if (Object* t = clipObject(f.target)) f.scope.push_back(t);
+        f.scope.push_back(f.activation);
+    }
     Object* argsObj = newArray(args);
     argsObj->define("callee", fn, kDontEnum);
     argsObj->define("caller", frames_.empty() || !frames_.back()->callee ? Value::null() : Value(frames_.back()->callee),

@@ -51,12 +51,8 @@ KELMORA_CLIP(getBytes, return Value(static_cast<double>(in.host().getProperty(c,
 
 Value made(Interpreter& in, ClipId made, const Value& init) {
     if (!made) return Value();
-    Object* o = in.clipObject(made);
-    if (Object* props = init.object()) {
-        for (const auto& name : in.enumerate(props)) in.setMember(o, name, in.getMember(props, name));
-    }
-    in.clipConstructed(made);
-    return Value(o);
+    in.clipConstructed(made, init);
+    return Value(in.clipObject(made));
 }
 
 KELMORA_CLIP(attachMovie, {
@@ -253,7 +249,8 @@ void installMovieClipClass(Interpreter& in) {
     in.method(button, "getDepth", getDepth);
     Object* text = in.newObject();
     in.textFieldPrototype = text;
-    in.makeClass(in.global(), "TextField", noop, text);
+    Object* textField = in.makeClass(in.global(), "TextField", noop, text);
+    if (Property* p = textField->findOwn("prototype")) p->flags |= kOnlySwf6Up;  // none in SWF 5
     in.method(text, "getDepth", getDepth);
     in.method(text, "removeTextField", removeMovieClip);
     in.method(text, "swapDepths", swapDepths);

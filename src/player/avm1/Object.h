@@ -27,9 +27,10 @@ enum PropertyFlags : uint16_t {
     kOnlySwf7Up = 0x400,
     kOnlySwf8Up = 0x1000,
     kOnlySwf9Up = 0x2000,
+    kOnlySwf10Up = 0x4000,
 };
 inline constexpr uint16_t kSettablePropertyFlags =
-    kDontEnum | kDontDelete | kReadOnly | kOnlySwf6Up | kIgnoreSwf6 | kOnlySwf7Up | kOnlySwf8Up | kOnlySwf9Up;
+    kDontEnum | kDontDelete | kReadOnly | kOnlySwf6Up | kIgnoreSwf6 | kOnlySwf7Up | kOnlySwf8Up | kOnlySwf9Up | kOnlySwf10Up;
 
 struct Property {
     std::string name;  // as first written, for enumeration
@@ -38,6 +39,8 @@ struct Property {
     Object* setter = nullptr;
     uint16_t flags = 0;
     bool deleted = false;
+    bool busy = false;  // a watch callback on it is running: reads and writes use the slot
+    uint8_t getterDepth = 0, setterDepth = 0;  // nested calls of its accessors
 };
 
 // Property names compare without case in movies of SWF 6 and below.
@@ -106,7 +109,7 @@ public:
     bool hidden(const Property& p) const {
         return ((p.flags & kOnlySwf6Up) && swfVersion < 6) || ((p.flags & kIgnoreSwf6) && swfVersion == 6) ||
                ((p.flags & kOnlySwf7Up) && swfVersion < 7) || ((p.flags & kOnlySwf8Up) && swfVersion < 8) ||
-               ((p.flags & kOnlySwf9Up) && swfVersion < 9);
+               ((p.flags & kOnlySwf9Up) && swfVersion < 9) || ((p.flags & kOnlySwf10Up) && swfVersion < 10);
     }
 
     // Functions.

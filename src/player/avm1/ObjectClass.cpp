@@ -64,7 +64,9 @@ Value addProperty(Interpreter& in, const Value& self, std::span<const Value> arg
     Object* setter = setterValue.object();
     if (name.empty() || !getter || !getter->callable()) return Value(false);
     if (setter && !setter->callable()) return Value(false);
-    Property& p = o->setOwn(name, Value());
+    // An existing property keeps its value in the slot behind the accessors.
+    Property* existing = o->findOwn(name);
+    Property& p = existing ? *existing : o->setOwn(name, Value());
     p.getter = getter;
     p.setter = setter;
     return Value(true);
@@ -99,16 +101,18 @@ Value unwatch(Interpreter& in, const Value& self, std::span<const Value> args) {
 }
 
 Value registerClass(Interpreter& in, const Value&, std::span<const Value> args) {
-    if (args.empty()) return Value(false);
+    // Both arguments are needed; the class must be a function, or null to unregister.
+    if (args.size() < 2) return Value(false);
+    Object* ctor = args[1].object();
+    if (!args[1].isNullish() && !(ctor && ctor->callable())) return Value(false);
     std::string name = in.toString(args[0]);
-    Object* ctor = arg(args, 1).object();
     if (ctor) in.registeredClasses[name] = ctor;
     else in.registeredClasses.erase(name);
     return Value(true);
 }
 
 Value functionCtor(Interpreter& in, const Value&, std::span<const Value> args) {
-    if (!args.empty() && args[0].isObject()) return args[0];
+    if (!args.empty()) return args[0];  // Function(x) hands back x
     return Value(in.heap().make(ObjectKind::Plain, nullptr));
 }
 
@@ -148,6 +152,7 @@ void installObjectClass(Interpreter& in) {
 
     Object* fp = in.functionPrototype;
     in.makeClass(g, "Function", functionCtor, fp);
+    g->findOwn("Function")->flags |= kOnlySwf6Up;  // SWF 5 movies don't see the name
     in.method(fp, "call", functionCall);
     in.method(fp, "apply", functionApply);
 }

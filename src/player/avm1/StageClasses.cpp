@@ -77,7 +77,7 @@ Value errorCtor(Interpreter& in, const Value& self, std::span<const Value> args)
 }
 
 Value errorToString(Interpreter& in, const Value& self, std::span<const Value>) {
-    return Value(in.toString(in.getMember(self, "message")));
+    return in.getMember(self, "message");  // the message as it is, not converted
 }
 
 }  // namespace
@@ -85,6 +85,7 @@ Value errorToString(Interpreter& in, const Value& self, std::span<const Value>) 
 void installStageClasses(Interpreter& in) {
     Object* g = in.global();
     Object* ab = in.makeClass(g, "AsBroadcaster", noop, in.newObject());
+    if (Property* p = ab->findOwn("prototype")) p->flags |= kOnlySwf6Up;  // none in SWF 5
     in.method(ab, "initialize", initialize);
     in.method(ab, "addListener", addListener);
     in.method(ab, "removeListener", removeListener);
@@ -123,6 +124,10 @@ void installStageClasses(Interpreter& in) {
     initialize(in, Value(), imeArgs);
     Object* caps = in.newObject();
     system->define("capabilities", caps, kDontEnum);
+    // A local movie without network access.
+    Object* security = in.newObject();
+    system->define("security", security, kDontEnum);
+    security->define("sandboxType", Value("localWithFile"), kDontEnum);
     caps->define("version", Value("LNX 8,0,24,0"), 0);
     caps->define("os", Value("Linux"), 0);
     caps->define("playerType", Value("StandAlone"), 0);

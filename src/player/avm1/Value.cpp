@@ -103,6 +103,11 @@ double stringToNumber(std::string_view s, int swfVersion) {
     if (body[0] == '-' || body[0] == '+') { negative = body[0] == '-'; body.remove_prefix(1); }
     if (swfVersion >= 6 && body.size() >= 2 && body[0] == '0' && (body[1] == 'x' || body[1] == 'X')) {
         body.remove_prefix(2);
+        // The player also takes a sign after the prefix ("0x-10" is -16).
+        if (!body.empty() && (body[0] == '-' || body[0] == '+')) {
+            if (body[0] == '-') negative = !negative;
+            body.remove_prefix(1);
+        }
         if (body.empty()) return nan;
         double v = 0;
         for (char c : body) {

@@ -27,7 +27,7 @@ Object* baseClip(Interpreter& in, Frame& f) {
 }
 
 // The object a path names: a slash path is a clip path; a dot path starts at a variable.
-Value resolvePathObject(Interpreter& in, Frame& f, std::string_view path) {
+Value resolvePathObject(Interpreter& in, Frame& f, std::string_view path, std::string_view member = {}) {
     if (path.empty()) return Value(baseClip(in, f));
     if (path.find('/') != std::string_view::npos || path[0] == '.') {
         ClipId c = in.resolveTarget(f.target, path);
@@ -49,14 +49,22 @@ Value resolvePathObject(Interpreter& in, Frame& f, std::string_view path) {
     if (eq(first, "this") || eq(first, "_root") || eq(first, "_parent") || eq(first, "_global") ||
         (first.size() > 6 && eq(first.substr(0, 6), "_level")))
         return walk(getVariable(in, f, first));
-    // Each scope is tried with the whole path; the first that leads to an object wins.
-    for (auto it = f.scope.rbegin(); it != f.scope.rend(); ++it) {
-        if (!in.hasProperty(*it, first)) continue;
-        Value v = walk(in.getMember(*it, first));
-        if (v.isObject()) return v;
-    }
-    if (in.hasProperty(in.global(), first)) return walk(in.getMember(in.global(), first));
-    return Value();
+    // Each scope is tried with the whole path; the first that leads to an object wins, unless
+    // the caller needs one that also holds `member`.
+    Value fallback, hit;
+    bool found = false;
+    auto consider = [&](Object* scope) {
+        if (!in.hasProperty(scope, first)) return false;
+        hit = walk(in.getMember(scope, first));
+        if (!hit.isObject()) return false;
+        if (!found) fallback = hit;
+        found = true;
+        return member.empty() || in.hasProperty(hit.object(), member);
+    };
+    for (auto it = f.scope.rbegin(); it != f.scope.rend(); ++it)
+        if (consider(*it)) return hit;
+    if (consider(in.global())) return hit;
+    return fallback;
 }
 
 bool isPlainName(std::string_view name) {
@@ -80,7 +88,7 @@ Value getVariable(Interpreter& in, Frame& f, std::string_view name, Value* thisO
         }
         std::string_view path, member;
         if (splitPath(name, path, member)) {
-            Value obj = resolvePathObject(in, f, path);
+            Value obj = resolvePathObject(in, f, path, name.find(':') == std::string_view::npos ? member : std::string_view());
             if (thisOut) *thisOut = obj;
             return in.getMember(obj, member);
         }
@@ -91,7 +99,9 @@ Value getVariable(Interpreter& in, Frame& f, std::string_view name, Value* thisO
     if (eq(name, "super") && f.home) return Value(superObject(in, f));
     for (auto it = f.scope.rbegin(); it != f.scope.rend(); ++it) {
         if (in.hasProperty(*it, name)) {
-            if (thisOut && *it != f.activation) *thisOut = Value(*it);
+            // A function found among a function's locals is called on _global (as ECMA-262 has
+            // it for activation objects).
+            if (thisOut) *thisOut = *it != f.activation ? Value(*it) : Value(in.global());
             return in.getMember(*it, name);
         }
     }

@@ -176,7 +176,9 @@ Value xmlNodeCtor(Interpreter& in, const Value& self, std::span<const Value> arg
 
 Value appendChild(Interpreter& in, const Value& self, std::span<const Value> args) {
     Object* child = arg(args, 0).object();
-    if (xmlNode(self) && xmlNode(child)) xmlInsert(in, self.object(), child, nullptr);
+    // A node that is already this node's child stays where it is.
+    if (xmlNode(self) && xmlNode(child) && xmlNode(child)->parent != self.object())
+        xmlInsert(in, self.object(), child, nullptr);
     return Value();
 }
 
@@ -184,7 +186,7 @@ Value insertBefore(Interpreter& in, const Value& self, std::span<const Value> ar
     XmlNodeState* s = xmlNode(self);
     Object* child = arg(args, 0).object();
     Object* before = arg(args, 1).object();
-    if (!s || !xmlNode(child) || !before) return Value();
+    if (!s || !xmlNode(child) || !before || xmlNode(child)->parent == self.object()) return Value();
     if (std::find(s->children.begin(), s->children.end(), before) == s->children.end()) return Value();
     xmlInsert(in, self.object(), child, before);
     return Value();
