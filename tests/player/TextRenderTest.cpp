@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
 
 #include "FontTestTags.h"
@@ -266,6 +267,41 @@ TEST(EditText, DrawsBorderBackgroundAndDeviceText) {
     for (int y = 12; y < 30; ++y)
         for (int x = 12; x < 60; ++x) dark += redOf(target.pixel(x, y)) < 100;
     EXPECT_GT(dark, 30) << "device text drawn";
+}
+
+TEST(EditText, ScriptedBoxSitsOnWholePixels) {
+    Fonts fonts;
+    auto d = fieldDef(false, "", 2000);
+    d->useOutlines = false;
+    d->hasFont = false;
+    d->bounds = {0, 0, 200, 200};  // 10x10 px
+    struct Case {
+        bool border, background;
+        double x, y;                 // placement in pixels, fractions included
+        uint32_t inside, edge, corner;  // at (x+5, y+5), (x, y+5) and (x+10, y+10) rounded
+    } cases[] = {
+        {true, true, 5, 5, 0xFFFFFFFFu, 0xFFFF0000u, 0xFFFFFFFFu},       // the far corner is left out
+        {true, false, 5.4, 5.4, 0xFF336699u, 0xFFFF0000u, 0xFF336699u},  // snapped, not smeared
+        {false, true, 5.6, 5.6, 0xFF00FF00u, 0xFF00FF00u, 0xFF00FF00u},
+        {false, false, 5, 5, 0xFF336699u, 0xFF336699u, 0xFF336699u},
+    };
+    for (const Case& c : cases) {
+        EditTextInstance field(d, fonts);
+        field.settings().border = c.border;
+        field.settings().background = c.background;
+        field.settings().borderColor = {255, 0, 0, 255};
+        field.settings().backgroundColor = {0, 255, 0, 255};
+        if (c.border && c.background) field.settings().backgroundColor = {255, 255, 255, 255};
+        field.changed();
+        PixelBuffer target(30, 30);
+        target.fill(0xFF336699);
+        ShapeRenderer shapes;
+        field.draw(Matrix::translate(c.x, c.y) * Matrix::scale(1 / 20.0, 1 / 20.0), ColorTransform{}, target, shapes);
+        const int x = int(std::lround(c.x)), y = int(std::lround(c.y));
+        EXPECT_EQ(target.pixel(x + 5, y + 5), c.inside) << c.x;
+        EXPECT_EQ(target.pixel(x, y + 5), c.edge) << c.x;
+        EXPECT_EQ(target.pixel(x + 10, y + 10), c.corner) << c.x;
+    }
 }
 
 TEST(DeviceFonts, FirstBaselineSitsWhereFlashPutsIt) {

@@ -16,4 +16,7 @@ void installTextFieldMethods(Interpreter& in);  // after the MovieClip class mad
 void installSelection(Interpreter& in);         // after the stage classes (AsBroadcaster)
 void installTextSnapshot(Interpreter& in);      // after the MovieClip class
 
+// Takes the focus from an object that was removed or hidden, telling Selection's listeners.
+void checkFocus(Interpreter& in);
+
 }  // namespace kelmora::player::avm1

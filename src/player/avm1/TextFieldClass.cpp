@@ -102,7 +102,9 @@ Value clipValue(Interpreter& in, ClipId c) {
 // A focused object that left the stage loses the focus; listeners hear of it when a script next
 // asks (no input arrives between, so the order of traces is the same).
 void dropRemovedFocus(Interpreter& in, FocusState& s) {
-    if (!s.focus || in.host().exists(s.focus)) return;
+    if (!s.focus) return;
+    // So does one that was hidden.
+    if (in.host().exists(s.focus) && in.toBoolean(in.host().getProperty(s.focus, ClipProperty::Visible))) return;
     s.focus = kNoClip;
     Value sel = in.getMember(Value(in.global()), "Selection");
     Value b[] = {Value("onSetFocus"), Value(s.focusPath), Value::null()};
@@ -198,6 +200,10 @@ Value replaceSel(Interpreter& in, const Value& self, std::span<const Value> args
 }
 
 }  // namespace
+
+void checkFocus(Interpreter& in) {
+    if (FocusState* s = focusState(in)) dropRemovedFocus(in, *s);
+}
 
 void installTextFieldMethods(Interpreter& in) {
     Object* text = in.textFieldPrototype;

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "player/avm1/TextClasses.h"
 #include "player/avm1/Value.h"
 #include "player/display/Bounds.h"
 #include "player/display/EditTextObject.h"
@@ -175,7 +176,10 @@ void ScriptEngine::setProperty(ClipId clip, ClipProperty p, double v, std::strin
         break;
     }
     case ClipProperty::Alpha: o->colorTransform.aMult = static_cast<int16_t>(std::clamp(v * 2.56, -32768.0, 32767.0)); break;
-    case ClipProperty::Visible: o->visible = v != 0; break;
+    case ClipProperty::Visible:
+        o->visible = v != 0;
+        if (!o->visible) avm1::checkFocus(*interpreter_);  // a hidden object loses the focus
+        break;
     case ClipProperty::Width:
     case ClipProperty::Height: {
         Rect b = drawnBounds(*o, m);
