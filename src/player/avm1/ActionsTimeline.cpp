@@ -1,5 +1,8 @@
 // Actions of SWF 3 and 4 that act on clips: timeline control, targets, properties, variables,
 // URLs and loading.
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cmath>
 
 #include "player/avm1/Actions.h"
@@ -233,7 +236,8 @@ bool executeTimelineAction(Interpreter& in, Frame& f, uint8_t code, std::span<co
         return true;
     }
     case 0x24: {  // CloneSprite
-        int depth = in.toInt(pop(in, f));
+        // The action's depth counts from the bottom of the timeline's depths (compilers add 16384).
+        int depth = static_cast<int>(std::clamp<int64_t>(int64_t{in.toInt(pop(in, f))} - 16384, INT32_MIN, INT32_MAX));
         std::string name = in.toString(pop(in, f));
         ClipId source = clipOf(in, f, pop(in, f));
         if (source) {

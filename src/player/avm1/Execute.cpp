@@ -99,6 +99,9 @@ Value Interpreter::runFrame(Frame& f) {
     frames_.push_back(&f);
     const uint8_t* bytes = f.code->data();
     const size_t end = std::min(f.end, f.code->size());
+    // A script whose clip is taken off the stage by a call it makes stops after that call.
+    const ClipId home = f.originalTarget;
+    const bool homeAlive = home != kNoClip && host_.exists(home);
     while (!f.returned) {
         if (!f.blocks.empty() && !settleBlocks(*this, f)) {
             if (thrown_ && catchInFrame(*this, f)) continue;
@@ -123,12 +126,16 @@ Value Interpreter::runFrame(Frame& f) {
             next += len;
         }
         f.pc = next;
+        // A method asked of something that is not an object calls nothing.
+        const bool call = code == 0x3d || code == 0x40 || code == 0x53 ||
+                          (code == 0x52 && stack.size() >= 2 && stack[stack.size() - 2].object());
         executeAction(*this, f, code, payload);
         if (aborted_ || heap_.exhausted()) {
             if (!aborted_) abort("A script made too many objects and was stopped.");
             break;
         }
         if (thrown_ && !catchInFrame(*this, f)) break;
+        if (call && homeAlive && !host_.exists(home)) break;
     }
     // Leave any With blocks still open (a return from inside one).
     frames_.pop_back();

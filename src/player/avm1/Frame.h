@@ -34,6 +34,7 @@ struct Frame {
     std::vector<Object*> scope;  // innermost last; with-objects are pushed here too
     Object* activation = nullptr;  // function locals, null on a timeline
     Value self;
+    bool selfInRegister = false;  // a DefineFunction2 preloads or suppresses `this`: no variable names it
     ClipId target = kNoClip;
     ClipId originalTarget = kNoClip;
     std::vector<Value> registers;

@@ -96,6 +96,9 @@ public:
     virtual void removeClip(ClipId clip) = 0;  // only script-made or depth >= 0 clips are removed
     virtual int depth(ClipId clip) = 0;
     virtual int nextHighestDepth(ClipId clip) = 0;
+    // What a script finds at a depth of the clip: the object there, the clip itself when only a
+    // shape is there, none when the depth is empty.
+    virtual ClipId instanceAtDepth(ClipId, int) { return kNoClip; }
     virtual void swapDepths(ClipId clip, int depth) = 0;
     virtual void swapWith(ClipId clip, ClipId other) = 0;
     // Bounds in pixels in the space of `space` (the clip itself when space == clip).

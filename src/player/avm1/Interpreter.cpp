@@ -362,7 +362,8 @@ Object* Interpreter::toObject(const Value& v) {
 std::string Interpreter::typeOf(const Value& v) {
     if (Object* o = v.object()) {
         if (o->kind() == ObjectKind::Clip) {
-            if (host_.exists(o->clip) && host_.kind(o->clip) == ClipKind::TextField) return "object";
+            // Text fields and buttons are plain objects to typeof.
+            if (host_.exists(o->clip) && host_.kind(o->clip) != ClipKind::MovieClip) return "object";
             return "movieclip";
         }
         if (o->callable()) return "function";

@@ -388,6 +388,7 @@ Value Interpreter::callScript(Object* fn, const Value& self, std::span<const Val
             ++reg;
         };
         uint16_t fl = sf.flags;
+        f.selfInRegister = (fl & 0x03) != 0;
         if (fl & 0x01) preload(self);
         if (fl & 0x04) preload(Value(argsObj));
         else if (!(fl & 0x08)) f.activation->setOwn("arguments", argsObj);

@@ -21,6 +21,15 @@ ClipId clipOf(Interpreter& in, const Value& self) {
         __VA_ARGS__                                                                     \
     }
 
+// The player takes the frame as a 32-bit integer and counts from 0 with wrap-around: frame 0 and
+// below do nothing, 2^31 wraps to the last frame.
+void gotoNumber(Interpreter& in, ClipId c, double n, bool play) {
+    if (!std::isfinite(n)) return;
+    const auto zeroBased = static_cast<int32_t>(static_cast<uint32_t>(toInt32(n)) - 1u);
+    if (zeroBased < 0) return;
+    in.host().gotoFrame(c, static_cast<uint32_t>(zeroBased), play);
+}
+
 void gotoValue(Interpreter& in, ClipId c, const Value& frame, bool play) {
     if (frame.isString()) {
         double n = stringToNumber(frame.string(), 7);
@@ -28,13 +37,10 @@ void gotoValue(Interpreter& in, ClipId c, const Value& frame, bool play) {
             in.host().gotoLabel(c, frame.string(), play);
             return;
         }
-        if (n >= 1) in.host().gotoFrame(c, static_cast<uint32_t>(std::min(n, 1e6)) - 1, play);
+        gotoNumber(in, c, n, play);
         return;
     }
-    double n = in.toNumber(frame);
-    if (std::isnan(n)) return;
-    n = std::floor(n);
-    in.host().gotoFrame(c, n < 1 ? 0 : static_cast<uint32_t>(std::min(n, 1e6)) - 1, play);
+    gotoNumber(in, c, in.toNumber(frame), play);
 }
 
 KELMORA_CLIP(play, in.host().setPlaying(c, true); return Value();)
@@ -44,6 +50,11 @@ KELMORA_CLIP(prevFrame, in.host().prevFrame(c); return Value();)
 KELMORA_CLIP(gotoAndPlay, gotoValue(in, c, arg(args, 0), true); return Value();)
 KELMORA_CLIP(gotoAndStop, gotoValue(in, c, arg(args, 0), false); return Value();)
 KELMORA_CLIP(getDepth, return Value(static_cast<double>(in.host().depth(c)));)
+KELMORA_CLIP(getInstanceAtDepth, {
+    if (args.empty()) return Value();
+    ClipId found = in.host().instanceAtDepth(c, in.toInt(args[0]));
+    return found ? Value(in.clipObject(found)) : Value();
+})
 KELMORA_CLIP(getNextHighestDepth, return Value(static_cast<double>(in.host().nextHighestDepth(c)));)
 KELMORA_CLIP(removeMovieClip, in.host().removeClip(c); return Value();)
 KELMORA_CLIP(unloadMovie, in.host().unloadMovie(c); return Value();)
@@ -232,7 +243,7 @@ void installMovieClipClass(Interpreter& in) {
     };
     for (Fn f : {Fn{"play", play}, {"stop", stop}, {"nextFrame", nextFrame}, {"prevFrame", prevFrame},
                  {"gotoAndPlay", gotoAndPlay}, {"gotoAndStop", gotoAndStop}, {"getDepth", getDepth},
-                 {"getNextHighestDepth", getNextHighestDepth}, {"removeMovieClip", removeMovieClip},
+                 {"getNextHighestDepth", getNextHighestDepth}, {"getInstanceAtDepth", getInstanceAtDepth}, {"removeMovieClip", removeMovieClip},
                  {"unloadMovie", unloadMovie}, {"getBytesLoaded", getBytes}, {"getBytesTotal", getBytes},
                  {"attachMovie", attachMovie}, {"duplicateMovieClip", duplicateMovieClip},
                  {"createEmptyMovieClip", createEmptyMovieClip}, {"createTextField", createTextField},

@@ -94,7 +94,7 @@ Value getVariable(Interpreter& in, Frame& f, std::string_view name, Value* thisO
         }
     }
     NameEqual eq{false};
-    if (eq(name, "this")) return f.self;
+    if (eq(name, "this") && !f.selfInRegister) return f.self;
     if (eq(name, "_global") && f.version >= 6) return Value(in.global());
     if (eq(name, "super") && f.home) return Value(superObject(in, f));
     for (auto it = f.scope.rbegin(); it != f.scope.rend(); ++it) {

@@ -10,7 +10,8 @@ ButtonObject::ButtonObject(PlayContext& context, std::shared_ptr<const Character
     const auto& button = static_cast<const ButtonDef&>(*character);
     for (const ButtonRecord& rec : button.records) {
         if (!(rec.states & ButtonRecord::Up)) continue;
-        auto object = context.createInstance(rec.characterId, nesting + 1);
+        // With scripts, sprites in the button construct once the button is placed and named.
+        auto object = context.createInstance(rec.characterId, nesting + 1, context.listener == nullptr);
         if (!object) continue;
         object->depth = rec.depth;
         object->parent = this;

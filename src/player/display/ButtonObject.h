@@ -10,6 +10,7 @@ public:
     ~ButtonObject() override;
     void advance() override;
     const DisplayList& children() const { return children_; }
+    DisplayList& children() { return children_; }
 
 private:
     DisplayList children_;

@@ -85,7 +85,7 @@ void MovieClip::nextFrame() {
         ++currentFrame_;
         applyFrame(currentFrame_);
         enteredFrame();
-    } else {
+    } else if (timeline_.complete) {
         gotoFrame(0);
     }
 }
@@ -108,6 +108,8 @@ void MovieClip::placeAt(const PlaceObjectRecord& r) {
     }
     if (it == children_.end()) return;
     DisplayObject& current = *it->second;
+    // What scripts moved between depths no longer follows the timeline.
+    if (!current.placedByTimeline && context_.listener) return;
     if (r.characterId && *r.characterId != current.characterId()) {
         auto object = context_.createInstance(*r.characterId, nesting_ + 1);
         if (object) {

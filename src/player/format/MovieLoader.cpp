@@ -181,7 +181,8 @@ void MovieLoader::readTimeline(std::span<const uint8_t> tags, TimelineDef& timel
         if (main) movie_.truncated_ = true;
         warn("a tag runs past the end of the " + std::string(main ? "movie" : "sprite") + "; the rest is dropped");
     }
-    if (frameHasContent && (timeline.frames.size() < declaredFrames || timeline.frames.empty()) &&
+    if (!main) timeline.complete = stream.sawEndTag() && !frameHasContent;
+    if (frameHasContent && (timeline.frames.size() < declaredFrames || timeline.frames.empty() || !main) &&
         timeline.frames.size() < kMaxFrames)
         timeline.frames.push_back(std::move(frame));
     if (timeline.frames.empty()) timeline.frames.emplace_back();

@@ -21,7 +21,7 @@ bool TagStream::next(Tag& tag) {
     tag.offset = pos_;
     tag.body = bytes_.subspan(pos_ + header, length);
     pos_ += header + length;
-    if (tag.code == 0) { ended_ = true; return false; }
+    if (tag.code == 0) { ended_ = endTag_ = true; return false; }
     return true;
 }
 

@@ -22,12 +22,15 @@ public:
     // True when the stream stopped at a tag whose header or length ran past the end.
     bool truncated() const { return truncated_; }
     size_t position() const { return pos_; }
+    // True when the stream ended at an End tag.
+    bool sawEndTag() const { return endTag_; }
 
 private:
     std::span<const uint8_t> bytes_;
     size_t pos_ = 0;
     bool truncated_ = false;
     bool ended_ = false;
+    bool endTag_ = false;
 };
 
 }  // namespace kelmora::player

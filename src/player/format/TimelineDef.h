@@ -47,6 +47,9 @@ struct TimelineDef {
     std::map<std::string, uint32_t> labels;      // label -> 0-based frame
     std::vector<Scene> scenes;
     std::shared_ptr<const SoundStreamDef> soundStream;  // null when the timeline has none
+    // False for a sprite whose End tag is missing or that has tags after its last ShowFrame: the
+    // player plays what is there once and then waits at the last frame for the rest to load.
+    bool complete = true;
 
     uint32_t frameCount() const { return static_cast<uint32_t>(frames.size()); }
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "player/display/ButtonObject.h"
 #include "player/display/MovieClip.h"
 #include "player/display/Stage.h"
 #include "player/script/ClipEvents.h"
@@ -31,6 +32,7 @@ void ScriptEngine::start(Stage& stage, double frameRate, int swfVersion, const s
     drain();
     flushDrawings();
     syncTextVariables();
+    releaseUnloaded();
     removed_.clear();
     interpreter_->collectGarbage();
 }
@@ -65,6 +67,7 @@ void ScriptEngine::advance() {
     }
     drain();
     syncTextVariables();
+    releaseUnloaded();
     removed_.clear();
     interpreter_->collectGarbage();
 }
@@ -77,10 +80,15 @@ std::vector<MovieClip*> ScriptEngine::executionOrder() {
 }
 
 void ScriptEngine::collect(DisplayObject& o, std::vector<MovieClip*>& out) {
-    if (MovieClip* c = o.asMovieClip()) {
-        out.push_back(c);
-        for (auto& [d, child] : c->children()) collect(*child, out);
-    }
+    if (MovieClip* c = o.asMovieClip()) out.push_back(c);
+    if (DisplayList* list = childList(o))
+        for (auto& [d, child] : *list) collect(*child, out);
+}
+
+DisplayList* ScriptEngine::childList(DisplayObject& o) {
+    if (MovieClip* c = o.asMovieClip()) return &c->children();
+    if (o.kind() == CharacterKind::Button && o.character()) return &static_cast<ButtonObject&>(o).children();
+    return nullptr;
 }
 
 // ---------------------------------------------------------------- queue
@@ -159,13 +167,24 @@ void ScriptEngine::objectCreated(DisplayObject& o) {
     objects_.emplace(o.scriptId, &o);
 }
 
-void ScriptEngine::objectDestroyed(DisplayObject& o) { objects_.erase(o.scriptId); }
+void ScriptEngine::objectDestroyed(DisplayObject& o) {
+    objects_.erase(o.scriptId);
+    transforms_.erase(o.scriptId);
+}
 
 void ScriptEngine::placed(DisplayObject& o) {
     const CharacterKind k = o.kind();
     if (o.name.empty() && (k == CharacterKind::Sprite || k == CharacterKind::Button || k == CharacterKind::EditText))
         o.name = "instance" + std::to_string(++instanceNames_);
     if (k == CharacterKind::EditText) syncTextVariable(o.scriptId);
+    if (o.kind() == CharacterKind::Button && o.character()) {
+        // The button's sprites come after it, named and constructed in their depth order.
+        for (auto& [d, child] : static_cast<ButtonObject&>(o).children()) {
+            placed(*child);
+            if (MovieClip* c = child->asMovieClip()) c->constructFirstFrame();
+        }
+        return;
+    }
     if (!o.asMovieClip()) return;
     uint32_t events = 0;
     if (!o.clipActions.empty())
@@ -198,8 +217,9 @@ void ScriptEngine::frameAction(MovieClip& clip, std::span<const uint8_t> actions
 
 void ScriptEngine::markRemoved(DisplayObject& o, std::vector<ClipId>& unloads) {
     o.removed = true;
-    if (MovieClip* c = o.asMovieClip())
-        for (auto& [d, child] : c->children()) markRemoved(*child, unloads);
+    if (DisplayList* list = childList(o))
+        for (auto& [d, child] : *list)
+            if (!child->removed) markRemoved(*child, unloads);  // a clip already unloading in place
     if (o.asMovieClip()) unloads.push_back(o.scriptId);
 }
 
@@ -207,7 +227,44 @@ void ScriptEngine::removed(std::unique_ptr<DisplayObject> o) {
     std::vector<ClipId> unloads;
     markRemoved(*o, unloads);
     for (ClipId id : unloads) queue_.push_back({Queued::Kind::Event, id, {}, kEventUnload});
+    MovieClip* parent = o->parent ? o->parent->asMovieClip() : nullptr;
+    const int parked = -1 - o->depth;
+    if (parent && !parent->removed && o->depth >= 0 && hasUnloadHandler(*o) && !parent->children().count(parked)) {
+        o->placedByTimeline = false;
+        o->depth = parked;
+        unloadingInPlace_.insert(o->scriptId);
+        parent->children().emplace(parked, std::move(o));
+        return;
+    }
     removed_.push_back(std::move(o));
+}
+
+bool ScriptEngine::hasUnloadHandler(DisplayObject& o) {
+    if (!o.asMovieClip() || !interpreter_) return false;
+    if (!o.clipActions.empty())
+        for (const ClipEventHandler& h : parseClipActions(o.clipActions, versionOf(o)))
+            if (h.events & kEventUnload) return true;
+    return interpreter_->hasProperty(interpreter_->clipObject(o.scriptId), "onUnload");
+}
+
+bool ScriptEngine::unloadingInPlace(const DisplayObject& o) const {
+    for (const DisplayObject* p = &o; p; p = p->parent)
+        if (unloadingInPlace_.count(p->scriptId)) return true;
+    return false;
+}
+
+void ScriptEngine::releaseUnloaded() {
+    std::set<ClipId> ids;
+    ids.swap(unloadingInPlace_);
+    for (ClipId id : ids) {
+        DisplayObject* o = object(id);
+        MovieClip* parent = o && o->parent ? o->parent->asMovieClip() : nullptr;
+        if (!parent) continue;
+        auto it = parent->children().find(o->depth);
+        if (it == parent->children().end() || it->second.get() != o) continue;
+        removed_.push_back(std::move(it->second));
+        parent->children().erase(it);
+    }
 }
 
 void ScriptEngine::retireContext(std::unique_ptr<PlayContext> context) {

@@ -15,6 +15,7 @@
 #include "player/avm1/BitmapHost.h"
 #include "player/avm1/Host.h"
 #include "player/avm1/Interpreter.h"
+#include "player/display/DisplayObject.h"
 #include "player/display/PlayContext.h"
 #include "player/script/ClipDrawing.h"
 
@@ -85,6 +86,7 @@ public:
     void removeClip(ClipId clip) override;
     int depth(ClipId clip) override;
     int nextHighestDepth(ClipId clip) override;
+    ClipId instanceAtDepth(ClipId clip, int depth) override;
     void swapDepths(ClipId clip, int depth) override;
     void swapWith(ClipId clip, ClipId other) override;
     Rect bounds(ClipId clip, ClipId space) override;
@@ -129,6 +131,14 @@ private:
         uint32_t event = 0;
         int version = 0;  // of the code's movie when not the clip's (imported init actions)
     };
+    // _xscale, _yscale and _rotation as a script last set them: the player answers these (a
+    // negative scale, a rotation past a flip) while the matrix's scale part stays as they made it.
+    struct ScriptTransform {
+        double xScale = 100, yScale = 100, rotation = 0;
+        double a = 1, b = 0, c = 0, d = 1;
+    };
+    ScriptTransform scriptTransform(const DisplayObject& object) const;
+    void setScriptTransform(DisplayObject& object, const ScriptTransform& t);
     struct PendingLoad {
         int level = -1;             // a level, or -1 for a clip
         ClipId clip = avm1::kNoClip;  // loadMovie into this clip
@@ -137,6 +147,8 @@ private:
     };
 
     DisplayObject* object(ClipId clip) const;
+    // The objects a clip or a button holds; null for other objects.
+    static DisplayList* childList(DisplayObject& object);
     MovieClip* movieClip(ClipId clip) const;
     EditTextInstance* textField(ClipId clip) const;
     // Text fields bound to a variable show its value; a field's own text seeds an unset variable.
@@ -151,6 +163,11 @@ private:
     std::vector<MovieClip*> executionOrder();
     void collect(DisplayObject& object, std::vector<MovieClip*>& out);
     void markRemoved(DisplayObject& object, std::vector<ClipId>& unloads);
+    // A clip with an unload handler stays in its parent's list, below every depth, until the
+    // frame's scripts are done: scripts still find it by name while it unloads.
+    bool hasUnloadHandler(DisplayObject& object);
+    bool unloadingInPlace(const DisplayObject& object) const;
+    void releaseUnloaded();
     // Common end of the clips scripts make: names, handles, events and first frame.
     ClipId adopt(MovieClip& parent, std::unique_ptr<DisplayObject> object, std::string_view name, int depth);
     std::string folderOf(ClipId clip) const;
@@ -166,10 +183,12 @@ private:
     uint64_t nextId_ = 1, nextSerial_ = 1, instanceNames_ = 0;
     std::unordered_map<ClipId, DisplayObject*> objects_;
     std::unordered_map<ClipId, ClipDrawing> drawings_;
+    std::unordered_map<ClipId, ScriptTransform> transforms_;
     std::unordered_map<const uint8_t*, avm1::Code> codes_;
     std::set<std::pair<const PlayContext*, uint16_t>> initDone_;
     std::deque<Queued> initQueue_, constructQueue_, queue_;
     std::vector<std::unique_ptr<DisplayObject>> removed_;
+    std::set<ClipId> unloadingInPlace_;
     std::vector<std::unique_ptr<PlayContext>> retiredContexts_, loadedContexts_;
     std::unordered_map<const PlayContext*, std::string> folders_;
     std::vector<PendingLoad> loads_;

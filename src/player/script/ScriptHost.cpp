@@ -9,6 +9,7 @@
 #include "player/display/MovieClip.h"
 #include "player/display/Stage.h"
 #include "player/script/ScriptEngine.h"
+#include "player/script/ShapeHitTest.h"
 
 namespace kelmora::player::script {
 
@@ -19,7 +20,8 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 bool scriptable(const DisplayObject& o) {
     const CharacterKind k = o.kind();
-    return k == CharacterKind::Sprite || k == CharacterKind::Button || k == CharacterKind::EditText;
+    return k == CharacterKind::Sprite || k == CharacterKind::Button || k == CharacterKind::EditText ||
+           k == CharacterKind::Video;
 }
 }  // namespace
 
@@ -33,7 +35,7 @@ void ScriptEngine::reportError(std::string_view message) {
 
 bool ScriptEngine::exists(ClipId clip) {
     DisplayObject* o = object(clip);
-    return o && (!o->removed || unloading_);
+    return o && (!o->removed || unloading_ || unloadingInPlace(*o));
 }
 
 ClipId ScriptEngine::level(int n) {
@@ -62,18 +64,25 @@ ClipId ScriptEngine::parent(ClipId clip) {
 }
 
 ClipId ScriptEngine::child(ClipId clip, std::string_view name, bool caseSensitive) {
-    MovieClip* c = movieClip(clip);
-    if (!c || name.empty()) return avm1::kNoClip;
+    DisplayObject* p = object(clip);
+    DisplayList* list = p ? childList(*p) : nullptr;
+    if (!list || name.empty()) return avm1::kNoClip;
     avm1::NameEqual eq{caseSensitive};
-    for (const auto& [d, o] : c->children())
-        if (scriptable(*o) && eq(o->name, name)) return o->scriptId;
-    return avm1::kNoClip;
+    bool namedShape = false;
+    for (const auto& [d, o] : *list) {
+        if (!eq(o->name, name)) continue;
+        if (scriptable(*o)) return o->scriptId;
+        namedShape = true;
+    }
+    // A shape given a name has no script object of its own: the name finds the clip holding it.
+    return namedShape ? clip : avm1::kNoClip;
 }
 
 std::vector<ClipId> ScriptEngine::children(ClipId clip) {
     std::vector<ClipId> out;
-    if (MovieClip* c = movieClip(clip))
-        for (const auto& [d, o] : c->children())
+    DisplayObject* p = object(clip);
+    if (DisplayList* list = p ? childList(*p) : nullptr)
+        for (const auto& [d, o] : *list)
             if (scriptable(*o) && !o->name.empty()) out.push_back(o->scriptId);
     return out;
 }
@@ -109,6 +118,13 @@ double rotationOf(const Matrix& m) { return std::atan2(m.b, m.a) * 180 / kPi; }
 // Flash shows numbers the matrix holds in twips and 16.16 fixed point.
 double tidy(double v, double step) { return std::round(v / step) * step; }
 
+double wrapDegrees(double v) {
+    double r = std::fmod(v, 360.0);
+    if (r > 180) r -= 360;
+    if (r < -180) r += 360;
+    return r;
+}
+
 void setScaleRotation(Matrix& m, double xs, double ys, double rotationDeg) {
     const double r = rotationDeg * kPi / 180;
     // Keep a skew the matrix may carry: the y axis keeps its angle to the x axis.
@@ -122,6 +138,23 @@ void setScaleRotation(Matrix& m, double xs, double ys, double rotationDeg) {
 
 }  // namespace
 
+ScriptEngine::ScriptTransform ScriptEngine::scriptTransform(const DisplayObject& o) const {
+    const Matrix& m = o.matrix;
+    if (auto it = transforms_.find(o.scriptId); it != transforms_.end()) {
+        const ScriptTransform& t = it->second;
+        if (t.a == m.a && t.b == m.b && t.c == m.c && t.d == m.d) return t;  // the timeline left it
+    }
+    return {xScaleOf(m), yScaleOf(m), rotationOf(m), m.a, m.b, m.c, m.d};
+}
+
+void ScriptEngine::setScriptTransform(DisplayObject& o, const ScriptTransform& given) {
+    ScriptTransform t = given;
+    Matrix& m = o.matrix;
+    setScaleRotation(m, t.xScale, t.yScale, t.rotation);
+    t.a = m.a, t.b = m.b, t.c = m.c, t.d = m.d;
+    transforms_[o.scriptId] = t;
+}
+
 Value ScriptEngine::getProperty(ClipId clip, ClipProperty p) {
     DisplayObject* o = object(clip);
     if (!o) return Value();
@@ -130,9 +163,9 @@ Value ScriptEngine::getProperty(ClipId clip, ClipProperty p) {
     switch (p) {
     case ClipProperty::X: return Value(tidy(m.tx / kTwipsPerPixel, 0.05));
     case ClipProperty::Y: return Value(tidy(m.ty / kTwipsPerPixel, 0.05));
-    case ClipProperty::XScale: return Value(xScaleOf(m));
-    case ClipProperty::YScale: return Value(yScaleOf(m));
-    case ClipProperty::Rotation: return Value(rotationOf(m));
+    case ClipProperty::XScale: return Value(scriptTransform(*o).xScale);
+    case ClipProperty::YScale: return Value(scriptTransform(*o).yScale);
+    case ClipProperty::Rotation: return Value(scriptTransform(*o).rotation);
     case ClipProperty::CurrentFrame: return c ? Value(static_cast<double>(c->currentFrame() + 1)) : Value();
     case ClipProperty::TotalFrames:
     case ClipProperty::FramesLoaded: return c ? Value(static_cast<double>(c->totalFrames())) : Value();
@@ -166,13 +199,15 @@ void ScriptEngine::setProperty(ClipId clip, ClipProperty p, double v, std::strin
     switch (p) {
     case ClipProperty::X: m.tx = clampTwips(v); break;
     case ClipProperty::Y: m.ty = clampTwips(v); break;
-    case ClipProperty::XScale: setScaleRotation(m, v, yScaleOf(m), rotationOf(m)); break;
-    case ClipProperty::YScale: setScaleRotation(m, xScaleOf(m), v, rotationOf(m)); break;
+    case ClipProperty::XScale:
+    case ClipProperty::YScale:
     case ClipProperty::Rotation: {
-        double r = std::fmod(v, 360.0);
-        if (r > 180) r -= 360;
-        if (r < -180) r += 360;
-        setScaleRotation(m, xScaleOf(m), yScaleOf(m), r);
+        if (!std::isfinite(v)) break;
+        ScriptTransform t = scriptTransform(*o);
+        if (p == ClipProperty::XScale) t.xScale = v;
+        else if (p == ClipProperty::YScale) t.yScale = v;
+        else t.rotation = wrapDegrees(v);
+        setScriptTransform(*o, t);
         break;
     }
     case ClipProperty::Alpha: o->colorTransform.aMult = static_cast<int16_t>(std::clamp(v * 2.56, -32768.0, 32767.0)); break;
@@ -186,8 +221,10 @@ void ScriptEngine::setProperty(ClipId clip, ClipProperty p, double v, std::strin
         const double now = (p == ClipProperty::Width ? b.width() : b.height()) / kTwipsPerPixel;
         if (b.empty() || now <= 0) break;
         const double f = v / now;
-        if (p == ClipProperty::Width) setScaleRotation(m, xScaleOf(m) * f, yScaleOf(m), rotationOf(m));
-        else setScaleRotation(m, xScaleOf(m), yScaleOf(m) * f, rotationOf(m));
+        ScriptTransform t = scriptTransform(*o);
+        if (p == ClipProperty::Width) t.xScale *= f;
+        else t.yScale *= f;
+        setScriptTransform(*o, t);
         break;
     }
     case ClipProperty::Name: o->name = text; break;
@@ -260,21 +297,30 @@ Rect ScriptEngine::bounds(ClipId clip, ClipId space) {
     flushDrawings();
     DisplayObject* o = object(clip);
     if (!o) return {};
-    Matrix m = space == clip ? Matrix{} : stageMatrix(space).inverted() * stageMatrix(clip);
-    Rect b = drawnBounds(*o, m);
+    // The player boxes the clip's own box on the stage, then boxes that again in the other
+    // clip's space, in whole twips.
+    auto twips = [](Rect r) {
+        return Rect{std::round(r.xMin), std::round(r.yMin), std::round(r.xMax), std::round(r.yMax)};
+    };
+    Rect b = twips(drawnBounds(*o, Matrix{}));
     if (b.empty()) {
         constexpr double kNone = 6710886.35;  // what the player answers for a clip that draws nothing
         return {kNone, kNone, kNone, kNone};
     }
+    if (space != clip) {
+        b = twips(b.transformed(stageMatrix(clip)));
+        b = twips(b.transformed(stageMatrix(space).inverted()));
+    }
     return {b.xMin / kTwipsPerPixel, b.yMin / kTwipsPerPixel, b.xMax / kTwipsPerPixel, b.yMax / kTwipsPerPixel};
 }
 
-bool ScriptEngine::hitTestPoint(ClipId clip, double x, double y, bool) {
+bool ScriptEngine::hitTestPoint(ClipId clip, double x, double y, bool shapeFlag) {
     flushDrawings();
     DisplayObject* o = object(clip);
     if (!o) return false;
-    Rect b = drawnBounds(*o, stageMatrix(clip));
     const double tx = x * kTwipsPerPixel, ty = y * kTwipsPerPixel;
+    if (shapeFlag) return objectContains(*o, stageMatrix(clip), {tx, ty});
+    Rect b = drawnBounds(*o, stageMatrix(clip));
     return !b.empty() && tx >= b.xMin && tx <= b.xMax && ty >= b.yMin && ty <= b.yMax;
 }
 

@@ -19,6 +19,7 @@ namespace {
 // Timeline depths start at -16384 as scripts see them; scripts place clips from 0 up.
 constexpr int kDepthOffset = 16384;
 constexpr int kMaxScriptDepth = 2130690044;
+constexpr int kMaxRemovableDepth = 2130690031;
 constexpr std::streamoff kMaxLoadedFile = 64 << 20;
 
 const TimelineDef& emptyTimeline() {
@@ -35,6 +36,7 @@ ClipId ScriptEngine::adopt(MovieClip& parent, std::unique_ptr<DisplayObject> o, 
     o->name = name;
     o->placedByTimeline = false;
     DisplayObject& added = parent.addChild(depth + kDepthOffset, std::move(o));
+    if (added.kind() == CharacterKind::Button) placed(added);  // its sprites come to life
     if (MovieClip* c = added.asMovieClip()) {
         queue_.push_back({Queued::Kind::Event, c->scriptId, {}, kEventLoad});
         c->constructFirstFrame();
@@ -44,11 +46,17 @@ ClipId ScriptEngine::adopt(MovieClip& parent, std::unique_ptr<DisplayObject> o, 
 
 ClipId ScriptEngine::duplicateClip(ClipId source, std::string_view newName, int depth) {
     DisplayObject* src = object(source);
-    if (!src || !src->parent || !src->asMovieClip() || depth < -kDepthOffset || depth > kMaxScriptDepth) return avm1::kNoClip;
+    if (!src || !src->parent || depth < -kDepthOffset || depth > kMaxScriptDepth) return avm1::kNoClip;
+    const CharacterKind k = src->kind();
+    if (!src->asMovieClip() && k != CharacterKind::Button && k != CharacterKind::EditText && k != CharacterKind::Video)
+        return avm1::kNoClip;
     MovieClip* parent = src->parent->asMovieClip();
-    if (!parent) return avm1::kNoClip;
+    if (!parent || parent->context().instanceCount() >= kMaxInstances) return avm1::kNoClip;
     std::unique_ptr<DisplayObject> copy;
-    if (src->character()) {
+    if (k == CharacterKind::EditText && src->characterId() == 0) {
+        // A field a script made has no library character: the copy shares its definition.
+        copy = std::make_unique<EditTextObject>(src->context(), src->characterShared());
+    } else if (src->character()) {
         copy = src->context().createInstance(src->characterId(), parent->nesting() + 1, false);
     } else {
         copy = std::make_unique<MovieClip>(src->context(), nullptr, emptyTimeline(), parent->nesting() + 1, false);
@@ -56,7 +64,7 @@ ClipId ScriptEngine::duplicateClip(ClipId source, std::string_view newName, int 
     if (!copy) return avm1::kNoClip;
     copy->copyPropertiesFrom(*src);
     copy->parent = nullptr;
-    if (MovieClip* c = copy->asMovieClip()) c->drawing = src->asMovieClip()->drawing;
+    if (MovieClip* c = copy->asMovieClip()) c->drawing = src->asMovieClip() ? src->asMovieClip()->drawing : nullptr;
     return adopt(*parent, std::move(copy), newName, depth);
 }
 
@@ -110,14 +118,27 @@ void ScriptEngine::removeClip(ClipId clip) {
     DisplayObject* o = object(clip);
     if (!o || o->removed || !o->parent) return;
     const int d = o->depth - kDepthOffset;
-    if (d < 0 || d >= 1048576) return;  // timeline clips and the reserved depths stay
+    if (d < 0 || d > kMaxRemovableDepth) return;  // timeline clips and the reserved depths stay
     if (MovieClip* parent = o->parent->asMovieClip()) parent->removeChild(o->depth);
 }
 
 int ScriptEngine::depth(ClipId clip) {
     DisplayObject* o = object(clip);
     if (!o) return 0;
-    return o->parent ? o->depth - kDepthOffset : o->depth;
+    // A level's root keeps its level number as its depth and answers it below the timeline's depths too.
+    return o->depth - kDepthOffset;
+}
+
+ClipId ScriptEngine::instanceAtDepth(ClipId clip, int d) {
+    DisplayObject* o = object(clip);
+    DisplayList* list = o ? childList(*o) : nullptr;
+    if (!list || d < -kDepthOffset || d > kMaxScriptDepth) return avm1::kNoClip;
+    auto it = list->find(d + kDepthOffset);
+    if (it == list->end()) return avm1::kNoClip;
+    const CharacterKind k = it->second->kind();
+    const bool scriptable = k == CharacterKind::Sprite || k == CharacterKind::Button || k == CharacterKind::EditText ||
+                            k == CharacterKind::Video;
+    return scriptable ? it->second->scriptId : clip;
 }
 
 int ScriptEngine::nextHighestDepth(ClipId clip) {
@@ -132,6 +153,7 @@ void ScriptEngine::swapDepths(ClipId clip, int target) {
     MovieClip* parent = o->parent->asMovieClip();
     if (!parent) return;
     const int to = target + kDepthOffset;
+    if (to == o->depth) return;  // nothing moves, and the timeline keeps the clip
     if (auto it = parent->children().find(to); it != parent->children().end()) it->second->placedByTimeline = false;
     o->placedByTimeline = false;
     parent->moveChild(o->depth, to);
