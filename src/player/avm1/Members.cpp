@@ -121,6 +121,8 @@ Value Interpreter::getMember(Object* o, std::string_view name) {
     for (int d = 0; p && d < kMaxProtoDepth; ++d, p = p->proto()) {
         if (Property* prop = p->findOwn(name)) return prop->getter ? runGetter(*this, p, name, Value(o)) : prop->value;
     }
+    // The player gives up the whole script on a prototype chain that never ends.
+    if (p) abort("A script looked up a property through a prototype chain that loops and was stopped.");
     return Value();
 }
 
@@ -155,7 +157,11 @@ void Interpreter::setMember(Object* o, std::string_view name, const Value& value
             // The callback sees an accessor property as its plain value slot: neither the old
             // value nor reads and writes inside the callback call the getter or setter.
             Property* own = o->findOwn(name);
-            Value old = own ? own->value : getMember(o, name);
+            // The old value is the stored one, also when an accessor on a prototype holds it.
+            const Property* held = own;
+            Object* q = o->proto();
+            for (int d = 0; !held && q && d < kMaxProtoDepth; ++d, q = q->proto()) held = q->findOwn(name);
+            Value old = held ? held->value : getMember(o, name);
             bool guard = own && !own->busy;
             if (guard) own->busy = true;
             Value args[] = {Value(std::string(name)), old, v, w.userData};
