@@ -41,6 +41,7 @@ void ScriptEngine::advance() {
     // Clips made from here on (loaded levels, clips of timer scripts) show their first frame now.
     const uint64_t tickStart = nextSerial_;
     performLoads();
+    performTextLoads();
     interpreter_->runTimers();
     drain();
     // Newest clips first, the levels' roots last; clips made on the way wait for the next frame.
@@ -157,7 +158,10 @@ void ScriptEngine::objectCreated(DisplayObject& o) {
     objects_.emplace(o.scriptId, &o);
 }
 
-void ScriptEngine::objectDestroyed(DisplayObject& o) { objects_.erase(o.scriptId); }
+void ScriptEngine::objectDestroyed(DisplayObject& o) {
+    forgetMasks(o.scriptId);
+    objects_.erase(o.scriptId);
+}
 
 void ScriptEngine::placed(DisplayObject& o) {
     const CharacterKind k = o.kind();

@@ -192,6 +192,7 @@ void ScriptEngine::setProperty(ClipId clip, ClipProperty p, double v, std::strin
 }
 
 std::optional<Value> ScriptEngine::getNamed(ClipId clip, std::string_view name) {
+    if (auto v = layerProperty(clip, name)) return v;
     DisplayObject* o = object(clip);
     if (!o || o->kind() != CharacterKind::EditText) return std::nullopt;
     auto& field = static_cast<EditTextObject*>(o)->field();
@@ -202,6 +203,7 @@ std::optional<Value> ScriptEngine::getNamed(ClipId clip, std::string_view name) 
 }
 
 bool ScriptEngine::setNamed(ClipId clip, std::string_view name, const Value& value) {
+    if (setLayerProperty(clip, name, value)) return true;
     DisplayObject* o = object(clip);
     if (!o || o->kind() != CharacterKind::EditText) return false;
     auto& field = static_cast<EditTextObject*>(o)->field();
