@@ -44,6 +44,14 @@ KELMORA_CLIP(prevFrame, in.host().prevFrame(c); return Value();)
 KELMORA_CLIP(gotoAndPlay, gotoValue(in, c, arg(args, 0), true); return Value();)
 KELMORA_CLIP(gotoAndStop, gotoValue(in, c, arg(args, 0), false); return Value();)
 KELMORA_CLIP(getDepth, return Value(static_cast<double>(in.host().depth(c)));)
+KELMORA_CLIP(getInstanceAtDepth, {
+    if (args.empty()) return Value();
+    const double d = in.toNumber(args[0]);
+    if (std::isnan(d)) return Value();
+    for (ClipId child : in.host().children(c))
+        if (in.host().depth(child) == static_cast<int>(d)) return Value(in.clipObject(child));
+    return Value();
+})
 KELMORA_CLIP(getNextHighestDepth, return Value(static_cast<double>(in.host().nextHighestDepth(c)));)
 KELMORA_CLIP(removeMovieClip, in.host().removeClip(c); return Value();)
 KELMORA_CLIP(unloadMovie, in.host().unloadMovie(c); return Value();)
@@ -273,7 +281,7 @@ void installMovieClipClass(Interpreter& in) {
     };
     for (Fn f : {Fn{"play", play}, {"stop", stop}, {"nextFrame", nextFrame}, {"prevFrame", prevFrame},
                  {"gotoAndPlay", gotoAndPlay}, {"gotoAndStop", gotoAndStop}, {"getDepth", getDepth},
-                 {"getNextHighestDepth", getNextHighestDepth}, {"removeMovieClip", removeMovieClip},
+                 {"getNextHighestDepth", getNextHighestDepth}, {"getInstanceAtDepth", getInstanceAtDepth}, {"removeMovieClip", removeMovieClip},
                  {"unloadMovie", unloadMovie}, {"getBytesLoaded", getBytes}, {"getBytesTotal", getBytes},
                  {"attachMovie", attachMovie}, {"duplicateMovieClip", duplicateMovieClip},
                  {"createEmptyMovieClip", createEmptyMovieClip}, {"createTextField", createTextField},
