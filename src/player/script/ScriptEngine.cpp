@@ -29,6 +29,7 @@ void ScriptEngine::start(Stage& stage, double frameRate, int swfVersion, const s
     // The root's load event follows its first frame's scripts.
     queue_.push_back({Queued::Kind::Event, stage.root().scriptId, {}, kEventLoad});
     drain();
+    reportLoadErrors();
     flushDrawings();
     removed_.clear();
     interpreter_->collectGarbage();
@@ -64,6 +65,7 @@ void ScriptEngine::advance() {
         if (o && !o->removed && o->serial < tickStart) runEvent(id, kEventEnterFrame);
     }
     drain();
+    reportLoadErrors();
     removed_.clear();
     interpreter_->collectGarbage();
 }

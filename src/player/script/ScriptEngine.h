@@ -166,6 +166,8 @@ private:
         std::string path;  // empty: refused, reported as a failed load
     };
     std::vector<PendingText> texts_;
+    std::vector<std::pair<uint64_t, ClipId>> loadErrors_;  // loader requests for files not there
+    void reportLoadErrors();
     void performTextLoads();
     std::unordered_map<ClipId, ClipId> masks_;  // masked clip -> its setMask mask
     bool unloading_ = false;  // an unload handler runs: removed clips still answer

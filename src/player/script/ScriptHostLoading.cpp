@@ -1,5 +1,6 @@
 // Movies and pictures that scripts load into levels and clips (loadMovie, loadMovieNum, GetURL
 // to a level, MovieClipLoader), from local files beside the movie that asks.
+#include <filesystem>
 #include <fstream>
 
 #include "player/avm1/Object.h"
@@ -139,6 +140,12 @@ uint64_t ScriptEngine::loadClip(ClipId target, int n, std::string_view url) {
     ClipId from = interpreter_->currentTarget();
     load.refused = url.empty() || !resolveMoviePath(folderOf(from ? from : level(0)), url, load.path);
     load.request = nextLoadRequest_++;
+    // A file that is not there is reported at the end of this frame, as the player finds out at once.
+    std::error_code ec;
+    if (load.refused || !std::filesystem::is_regular_file(load.path, ec)) {
+        loadErrors_.push_back({load.request, target != avm1::kNoClip ? target : level(n)});
+        return load.request;
+    }
     loads_.push_back(std::move(load));
     return loads_.back().request;
 }
@@ -162,6 +169,14 @@ void ScriptEngine::performTextLoads() {
         if (ClipId clip = interpreter_->textLoaded(t.request, ok, text)) runEvent(clip, kEventData);
     }
     drain();
+}
+
+void ScriptEngine::reportLoadErrors() {
+    std::vector<std::pair<uint64_t, ClipId>> errors;
+    errors.swap(loadErrors_);
+    const avm1::Value error[] = {avm1::Value("URLNotFound"), avm1::Value(0.0)};
+    for (auto& [request, clip] : errors) interpreter_->loadEvent(request, "onLoadError", clip, error, true);
+    if (!errors.empty()) drain();
 }
 
 void ScriptEngine::fsCommand(std::string_view, std::string_view) {}
