@@ -76,7 +76,18 @@ void loadUrl(Interpreter& in, Frame& f, const std::string& url, const std::strin
         in.host().fsCommand(std::string_view(url).substr(10), target);
         return;
     }
-    if (loadVariables) return;  // there is no network to load variables from
+    if (loadVariables) {
+        // Variables come from a local text file into the target clip (or level), with the next frame.
+        ClipId clip = kNoClip;
+        if (!loadTarget && startsWithNoCase(target, "_level") && target.size() > 6 &&
+            target.find_first_not_of("0123456789", 6) == std::string::npos && target.size() < 12)
+            clip = in.host().level(std::stoi(target.substr(6)));
+        else
+            clip = in.resolveTarget(f.target, target);
+        if (!clip) return;
+        if (uint64_t request = in.host().loadText(f.target, url)) in.textListeners[request] = Value(in.clipObject(clip));
+        return;
+    }
     if (loadTarget) {
         ClipId clip = in.resolveTarget(f.target, target);
         if (!clip) return;

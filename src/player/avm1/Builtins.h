@@ -18,6 +18,9 @@ void installMovieClipClass(Interpreter& in);
 void installStageClasses(Interpreter& in);
 void installSoundClass(Interpreter& in);
 void installMovieClipLoaderClass(Interpreter& in);  // after the stage classes (AsBroadcaster)
+void installLoadVarsClass(Interpreter& in);          // after the placeholder classes
+// Sets the variables of URL-encoded text ("a=1&b=two") on an object.
+void decodeVariables(Interpreter& in, Object* into, std::string_view text);
 void installColorClass(Interpreter& in);      // Color, and stubs of outside-world classes    // Stage, Key, Mouse, System, Color, TextField, Error
 void installGeomClasses(Interpreter& in);       // flash.geom: Point, Rectangle, Matrix, ColorTransform
 void installBitmapDataClass(Interpreter& in);   // flash.display.BitmapData

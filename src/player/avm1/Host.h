@@ -26,18 +26,23 @@ enum class ClipKind : uint8_t { MovieClip, Button, TextField };
 
 // One call of the drawing API (MovieClip.lineStyle, beginFill, moveTo...).
 struct DrawCommand {
-    enum class Kind : uint8_t { Clear, LineStyle, BeginFill, BeginGradientFill, EndFill, MoveTo, LineTo, CurveTo };
+    enum class Kind : uint8_t {
+        Clear, LineStyle, BeginFill, BeginGradientFill, EndFill, MoveTo, LineTo, CurveTo, LineGradientStyle
+    };
     Kind kind = Kind::Clear;
     double x = 0, y = 0, cx = 0, cy = 0;  // pixels in the clip's space (curveTo: control cx,cy; anchor x,y)
     double thickness = -1;                // lineStyle: undefined thickness (-1) means no line
     uint32_t rgb = 0;
     double alpha = 100;  // 0..100
-    // beginGradientFill
+    // beginGradientFill and lineGradientStyle
     bool radial = false;
     std::vector<uint32_t> colors;
     std::vector<double> alphas, ratios;
     // Maps the gradient square (-819.2..819.2 pixels each way) into the clip's pixels.
     Matrix matrix;
+    uint8_t spread = 0;      // 0 pad, 1 reflect, 2 repeat
+    bool linearRgb = false;  // colours mixed in linear RGB
+    double focalPoint = 0;   // radial gradients: -1..1 along the x axis; 0 is no focal point
 };
 
 // A TextFormat as scripts see it: every field may be null (unset, or mixed over a span of text).
@@ -116,7 +121,29 @@ public:
     virtual void loadMovie(ClipId target, std::string_view url) = 0;
     virtual void loadMovieNum(int level, std::string_view url) = 0;
     virtual void unloadMovie(ClipId target) = 0;
+    // MovieClipLoader.loadClip: loads like loadMovie (target kNoClip: into `level`) and answers a
+    // request number (0 when refused) that the host later names in Interpreter::loadEvent.
+    virtual uint64_t loadClip(ClipId target, int level, std::string_view url) {
+        (void)target, (void)level, (void)url;
+        return 0;
+    }
     virtual void fsCommand(std::string_view command, std::string_view args) = 0;
+    // LoadVars.load and loadVariables: reads a local text file beside the movie with the next
+    // frame and hands it to Interpreter::textLoaded. 0 when refused.
+    virtual uint64_t loadText(ClipId from, std::string_view url) {
+        (void)from, (void)url;
+        return 0;
+    }
+    // Sounds exported from the clip's movie (Sound.attachSound): length in milliseconds, or a
+    // negative number when there is no such sound; start and stop it in the movie's sound track.
+    virtual double soundLength(ClipId clip, std::string_view exportName) {
+        (void)clip, (void)exportName;
+        return -1;
+    }
+    virtual void startSound(ClipId clip, std::string_view exportName, double offsetSeconds, int loops) {
+        (void)clip, (void)exportName, (void)offsetSeconds, (void)loops;
+    }
+    virtual void stopSound(ClipId clip, std::string_view exportName) { (void)clip, (void)exportName; }
 
     // Text fields. Indexes are characters of the field's text; begin < 0 means the whole text.
     // The defaults answer for hosts without text fields.

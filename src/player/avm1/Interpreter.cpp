@@ -39,6 +39,7 @@ Interpreter::Interpreter(Host& host, int swfVersion, Limits limits)
     installTextSnapshot(*this);
     installSoundClass(*this);
     installMovieClipLoaderClass(*this);
+    installLoadVarsClass(*this);
     installXmlNodeClass(*this);
     installXmlClass(*this);
     installGeomClasses(*this);
@@ -119,6 +120,22 @@ bool Interpreter::callMethod(ClipId clip, std::string_view method, std::span<con
     return called;
 }
 
+void Interpreter::loadEvent(uint64_t request, std::string_view event, ClipId clip, std::span<const Value> extra,
+                            bool last) {
+    auto it = loadListeners.find(request);
+    if (it == loadListeners.end()) return;
+    Value loader = it->second;
+    if (last) loadListeners.erase(it);
+    beginEntry();
+    if (!aborted_) {
+        std::vector<Value> args{Value(std::string(event))};
+        args.push_back(host_.exists(clip) ? Value(clipObject(clip)) : Value());
+        args.insert(args.end(), extra.begin(), extra.end());
+        callMethodOf(loader, "broadcastMessage", args);
+    }
+    endEntry();
+}
+
 void Interpreter::clipConstructed(ClipId clip, const Value& init) {
     std::string name = host_.exportName(clip);
     Object* ctor = nullptr;
@@ -185,6 +202,8 @@ void Interpreter::markRoots(const std::function<void(Object*)>& mark) {
     for (auto& [n, p] : classPrototypes) mark(p);
     for (auto& [id, o] : clipObjects_) mark(o);
     for (auto& [n, c] : registeredClasses) mark(c);
+    for (auto& [n, l] : loadListeners) Heap::markValue(l, mark);
+    for (auto& [n, l] : textListeners) Heap::markValue(l, mark);
     for (auto& t : timers) {
         Heap::markValue(t.fn, mark);
         for (auto& a : t.args) Heap::markValue(a, mark);

@@ -56,6 +56,16 @@ public:
     void runTimers();
     void collectGarbage();
     void seedRandom(uint64_t seed) { random_.seed(seed); }
+    // A MovieClipLoader event of a load the host was asked for: loader.broadcastMessage(event,
+    // clip, extra...). `last` forgets the request.
+    void loadEvent(uint64_t request, std::string_view event, ClipId clip, std::span<const Value> extra, bool last);
+    // Loaders waiting for their loads' events, by request number.
+    std::unordered_map<uint64_t, Value> loadListeners;
+    // A text file Host::loadText was asked for arrived (ok false: it could not be read). The
+    // waiting LoadVars object or clip (loadVariables) gets its variables and events. Answers the
+    // clip that loadVariables filled (its data event is the host's to run), else kNoClip.
+    ClipId textLoaded(uint64_t request, bool ok, std::string_view text);
+    std::unordered_map<uint64_t, Value> textListeners;
 
     // ---- For built-in classes ----
     Host& host() { return host_; }

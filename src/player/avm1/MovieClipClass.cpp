@@ -111,9 +111,19 @@ KELMORA_CLIP(hitTest, {
         return Value(in.host().hitTestPoint(c, in.toNumber(args[0]), in.toNumber(args[1]), in.toBoolean(arg(args, 2))));
     return Value(false);
 })
+// The mask is a clip or a clip's path; null or undefined takes the mask off.
 KELMORA_CLIP(setMask, {
-    Object* o = arg(args, 0).object();
-    in.host().setMask(c, o && o->kind() == ObjectKind::Clip ? o->clip : kNoClip);
+    if (args.empty()) return Value();
+    const Value& m = args[0];
+    ClipId mask = kNoClip;
+    if (Object* o = m.object()) {
+        if (o->kind() != ObjectKind::Clip || !in.host().exists(o->clip)) return Value(false);
+        mask = o->clip;
+    } else if (!m.isUndefined() && !m.isNull()) {
+        mask = in.resolveTarget(in.currentTarget() ? in.currentTarget() : c, in.toString(m));
+        if (mask == kNoClip) return Value(false);
+    }
+    in.host().setMask(c, mask);
     return Value(true);
 })
 KELMORA_CLIP(loadMovie, in.host().loadMovie(c, in.toString(arg(args, 0))); return Value();)
@@ -163,15 +173,15 @@ KELMORA_CLIP(beginFill, {
     in.host().draw(c, d);
     return Value();
 })
-KELMORA_CLIP(beginGradientFill, {
-    DrawCommand d;
-    d.kind = DrawCommand::Kind::BeginGradientFill;
+// beginGradientFill(type, colors, alphas, ratios, matrix, spread, interpolation, focalPointRatio)
+// and lineGradientStyle with the same arguments.
+bool gradientCommand(Interpreter& in, std::span<const Value> args, DrawCommand& d) {
     d.radial = in.toString(arg(args, 0)) == "radial";
     Object* colors = arg(args, 1).object();
     Object* alphas = arg(args, 2).object();
     Object* ratios = arg(args, 3).object();
     Object* m = arg(args, 4).object();
-    if (!colors || !alphas || !ratios || !m) return Value();
+    if (!colors || !alphas || !ratios || !m) return false;
     int n = std::min(in.toInt(in.getMember(colors, "length")), 15);
     for (int i = 0; i < n; ++i) {
         std::string k = std::to_string(i);
@@ -186,12 +196,39 @@ KELMORA_CLIP(beginGradientFill, {
         // The gradient square is 1638.4 px wide, centred on the origin.
         double sx = w / 1638.4, sy = h / 1638.4;
         d.matrix = {sx * std::cos(r), sx * std::sin(r), -sy * std::sin(r), sy * std::cos(r), x + w / 2, y + h / 2};
+    } else if (!in.getMember(m, "tx").isUndefined()) {
+        // A flash.geom.Matrix (createGradientBox), already in the gradient square's scale.
+        d.matrix = {in.toNumber(in.getMember(m, "a")), in.toNumber(in.getMember(m, "b")),
+                    in.toNumber(in.getMember(m, "c")), in.toNumber(in.getMember(m, "d")),
+                    in.toNumber(in.getMember(m, "tx")), in.toNumber(in.getMember(m, "ty"))};
     } else {
         // a b / d e / g h of a 3x3 matrix, already in the gradient square's scale.
         d.matrix = {in.toNumber(in.getMember(m, "a")), in.toNumber(in.getMember(m, "b")),
                     in.toNumber(in.getMember(m, "d")), in.toNumber(in.getMember(m, "e")),
                     in.toNumber(in.getMember(m, "g")), in.toNumber(in.getMember(m, "h"))};
     }
+    const std::string spread = in.toString(arg(args, 5));
+    d.spread = spread == "reflect" ? 1 : spread == "repeat" ? 2 : 0;
+    d.linearRgb = in.toString(arg(args, 6)) == "linearRGB";
+    if (args.size() > 7) {
+        const double f = in.toNumber(args[7]);
+        d.focalPoint = std::isnan(f) ? 0 : std::clamp(f, -1.0, 1.0);
+    }
+    return true;
+}
+
+KELMORA_CLIP(lineGradientStyle, {
+    DrawCommand d;
+    d.kind = DrawCommand::Kind::LineGradientStyle;
+    if (!gradientCommand(in, args, d)) return Value();
+    in.host().draw(c, d);
+    return Value();
+})
+
+KELMORA_CLIP(beginGradientFill, {
+    DrawCommand d;
+    d.kind = DrawCommand::Kind::BeginGradientFill;
+    if (!gradientCommand(in, args, d)) return Value();
     in.host().draw(c, d);
     return Value();
 })
@@ -251,6 +288,7 @@ void installMovieClipClass(Interpreter& in) {
                  {"setMask", setMask}, {"loadMovie", loadMovie}, {"getURL", getURL}, {"localToGlobal", localToGlobal},
                  {"globalToLocal", globalToLocal}, {"clear", drawClear}, {"lineStyle", lineStyle},
                  {"beginFill", beginFill}, {"beginGradientFill", beginGradientFill}, {"endFill", endFill},
+                 {"lineGradientStyle", lineGradientStyle},
                  {"moveTo", moveTo}, {"lineTo", lineTo}, {"curveTo", curveTo}, {"startDrag", noop}, {"stopDrag", noop}})
         in.method(proto, f.name, f.fn);
 

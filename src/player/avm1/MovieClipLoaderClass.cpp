@@ -42,18 +42,19 @@ LoadTarget targetOf(Interpreter& in, const Value& t) {
     return r;
 }
 
-Value loadClip(Interpreter& in, const Value&, std::span<const Value> args) {
+Value loadClip(Interpreter& in, const Value& self, std::span<const Value> args) {
     if (args.size() < 2) return Value();
-    std::string url = in.toString(args[0]);
+    if (!args[0].isString()) return Value(false);
+    const std::string url = in.toString(args[0]);
     LoadTarget t = targetOf(in, args[1]);
-    if (t.level >= 0 && args[1].isNumber() && t.clip == kNoClip) {
-        in.host().loadMovieNum(t.level, url);
-        return Value(true);
+    uint64_t request = 0;
+    if (t.level >= 0 && t.clip == kNoClip) {
+        request = in.host().loadClip(kNoClip, t.level, url);
+    } else {
+        if (t.clip == kNoClip) return Value(false);
+        request = in.host().loadClip(t.clip, -1, url);
     }
-    if (t.clip == kNoClip) return Value(false);
-    int level = in.host().levelNumber(t.clip);
-    if (level >= 0) in.host().loadMovieNum(level, url);
-    else in.host().loadMovie(t.clip, url);
+    if (request) in.loadListeners[request] = self;
     return Value(true);
 }
 

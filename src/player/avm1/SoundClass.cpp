@@ -11,8 +11,15 @@ namespace kelmora::player::avm1 {
 namespace {
 
 struct SoundSettings {
-    double volume = 100, pan = 0;
+    double volume = 100;
     double ll = 100, lr = 0, rr = 100, rl = 0;
+    // The pan is what the channel transform does to the louder side.
+    double pan() const { return ll < 100 ? 100 - ll : rr - 100; }
+    void setPan(double p) {
+        ll = p > 0 ? 100 - p : 100;
+        rr = p < 0 ? 100 + p : 100;
+        lr = rl = 0;
+    }
 };
 
 // Kept on the Sound constructor: the settings of each clip that a script changed.
@@ -48,8 +55,11 @@ SoundSettings* settingsOf(Interpreter& in, const Value& self) {
     if (!s || !t) return nullptr;
     if (!s->hasTarget) return &t->global;
     ClipId c = kNoClip;
-    if (s->clip) {
-        if (s->clip->kind() == ObjectKind::Clip && in.host().exists(s->clip->clip)) c = s->clip->clip;
+    if (s->clip && s->clip->kind() == ObjectKind::Clip && in.host().exists(s->clip->clip)) {
+        c = s->clip->clip;
+    } else if (s->clip) {
+        // A clip that is gone stands for whatever clip now has its path.
+        if (!s->path.empty()) c = in.resolveTarget(in.host().level(0), s->path);
     } else {
         c = in.resolveTarget(in.currentTarget() ? in.currentTarget() : in.host().level(0), s->path);
     }
@@ -64,8 +74,12 @@ Value soundCtor(Interpreter& in, const Value& self, std::span<const Value> args)
     Value target = arg(args, 0);
     if (!target.isUndefined()) {
         s->hasTarget = true;
-        if (Object* t = target.object(); t && t->kind() == ObjectKind::Clip) s->clip = t;
-        else s->path = in.toString(target);
+        if (Object* t = target.object(); t && t->kind() == ObjectKind::Clip) {
+            s->clip = t;
+            if (in.host().exists(t->clip)) s->path = in.targetPath(t->clip, false);
+        } else {
+            s->path = in.toString(target);
+        }
     }
     o->state = std::move(s);
     return Value();
@@ -83,11 +97,11 @@ Value setVolume(Interpreter& in, const Value& self, std::span<const Value> args)
 
 Value getPan(Interpreter& in, const Value& self, std::span<const Value>) {
     SoundSettings* s = settingsOf(in, self);
-    return s ? Value(s->pan) : Value();
+    return s ? Value(s->pan()) : Value();
 }
 
 Value setPan(Interpreter& in, const Value& self, std::span<const Value> args) {
-    if (SoundSettings* s = settingsOf(in, self)) s->pan = static_cast<double>(in.toInt(arg(args, 0)));
+    if (SoundSettings* s = settingsOf(in, self)) s->setPan(static_cast<double>(in.toInt(arg(args, 0))));
     return Value();
 }
 

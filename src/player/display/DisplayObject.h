@@ -55,6 +55,10 @@ public:
     std::optional<Rgba> backgroundColor;
     std::span<const uint8_t> clipActions;
     bool placedByTimeline = true;  // false for objects scripts create; timelines leave those alone
+    // MovieClip.setMask: only what lies under `scriptMask` shows of this object. An object that
+    // masks others (maskUsers > 0) is not drawn itself. The script engine clears both when either goes.
+    const DisplayObject* scriptMask = nullptr;
+    int maskUsers = 0;
 
     // For scripts: the object that holds this one (a clip or a button), null for a level's root;
     // a handle that is never reused; the order of creation (later objects run their frames first).

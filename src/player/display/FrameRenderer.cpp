@@ -24,6 +24,15 @@ constexpr double kMaxFilterMargin = 512;
 constexpr size_t kMaxLayers = 32;
 // Mask pictures are drawn opaque: only their outline counts.
 constexpr ColorTransform kOpaque{256, 256, 256, 0, 0, 0, 0, 255};
+
+// opaqueBackground: the clip's box in one opaque colour, on whole pixels, under its drawing.
+void fillBackground(PixelBuffer& target, const Rect& box, Rgba colour) {
+    auto px = [](double v, int size) { return static_cast<int>(std::lround(std::clamp(v, 0.0, double(size)))); };
+    const int x0 = px(box.xMin, target.width()), x1 = px(box.xMax, target.width());
+    const int y0 = px(box.yMin, target.height()), y1 = px(box.yMax, target.height());
+    const uint32_t argb = packArgb(255, colour.r, colour.g, colour.b);
+    for (int y = y0; y < y1; ++y) std::fill(target.row(y) + x0, target.row(y) + std::max(x0, x1), argb);
+}
 }  // namespace
 
 FrameRenderer::FrameRenderer() = default;
@@ -42,6 +51,7 @@ void FrameRenderer::releaseLayer() { --layersInUse_; }
 void FrameRenderer::render(const DisplayList& list, const PlayContext& context, const Matrix& toPixels,
                            PixelBuffer& target, const ShapeDef* drawing) {
     context_ = &context;
+    toPixels_ = toPixels;
     stageScale_ = std::hypot(toPixels.a, toPixels.b) * kTwipsPerPixel;
     layersInUse_ = 0;
     blendLayers_ = 0;
@@ -81,6 +91,21 @@ void FrameRenderer::renderList(const DisplayList& list, const Matrix& m, const C
             continue;
         }
         if (!object.visible) continue;
+        if (object.maskUsers > 0 && !maskMode) continue;
+        const DisplayObject* mask = object.scriptMask;
+        if (mask && !mask->removed && !maskMode && layersInUse_ + 2 <= kMaxLayers) {
+            // The mask draws where it stands on the stage, whoever holds it.
+            Matrix maskParent;
+            for (const DisplayObject* p = mask->parent; p; p = p->parent) maskParent = p->matrix * maskParent;
+            PixelBuffer& coverage = acquireLayer(target.width(), target.height());
+            renderObject(*mask, toPixels_ * maskParent, kOpaque, coverage, true, level + 1);
+            PixelBuffer& content = acquireLayer(target.width(), target.height());
+            renderObject(object, m, cx, content, maskMode, level);
+            compositeMasked(*current, content, coverage);
+            releaseLayer();
+            releaseLayer();
+            continue;
+        }
         renderObject(object, m, cx, *current, maskMode, level);
     }
     while (maskCount > 0) closeMask();
@@ -130,16 +155,18 @@ void FrameRenderer::renderObject(const DisplayObject& object, const Matrix& pare
 void FrameRenderer::drawContent(const DisplayObject& object, const Matrix& m, const ColorTransform& cx,
                                 PixelBuffer& target, bool maskMode, int level) {
     const Character* character = object.character();
+    // Bitmaps and fonts come from the dictionary of the object's own movie (loaded movies, pictures).
+    const PlayContext* context = &object.context();
     switch (object.kind()) {
     case CharacterKind::Shape:
-        shapes_.draw(*static_cast<const ShapeCharacter*>(character)->shape, m, cx, target, context_);
+        shapes_.draw(*static_cast<const ShapeCharacter*>(character)->shape, m, cx, target, context);
         break;
     case CharacterKind::MorphShape:
         shapes_.drawMorph(*static_cast<const MorphCharacter*>(character)->morph, object.ratio / 65535.0, m, cx,
-                          target, context_);
+                          target, context);
         break;
     case CharacterKind::Text:
-        drawText(*static_cast<const TextCharacter*>(character)->text, *context_, m, cx, target, shapes_);
+        drawText(*static_cast<const TextCharacter*>(character)->text, *context, m, cx, target, shapes_);
         break;
     case CharacterKind::EditText:
         // Laying out a field caches its lines; drawing changes nothing a script can see.
@@ -147,7 +174,11 @@ void FrameRenderer::drawContent(const DisplayObject& object, const Matrix& m, co
         break;
     case CharacterKind::Sprite:
         if (const MovieClip* clip = object.asMovieClip()) {
-            if (clip->drawing) shapes_.draw(*clip->drawing, m, cx, target, context_);
+            if (object.backgroundColor && !maskMode) {
+                const Rect box = drawnBounds(object, m);
+                if (!box.empty()) fillBackground(target, box, cx.apply(*object.backgroundColor));
+            }
+            if (clip->drawing) shapes_.draw(*clip->drawing, m, cx, target, context);
             renderList(clip->children(), m, cx, target, maskMode, level + 1);
         }
         break;

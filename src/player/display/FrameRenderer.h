@@ -40,6 +40,7 @@ private:
 
     ShapeRenderer shapes_;
     const PlayContext* context_ = nullptr;
+    Matrix toPixels_;
     double stageScale_ = 1;
     std::vector<std::unique_ptr<PixelBuffer>> layers_;
     size_t layersInUse_ = 0;

@@ -22,6 +22,26 @@ double twips(double pixels) {
     return std::clamp(pixels, -1e7, 1e7) * kTwipsPerPixel;
 }
 
+FillStyle gradientFill(const avm1::DrawCommand& c) {
+    FillStyle f;
+    const bool focal = c.radial && c.focalPoint != 0;
+    f.kind = focal ? FillStyle::Kind::FocalGradient
+             : c.radial ? FillStyle::Kind::RadialGradient
+                        : FillStyle::Kind::LinearGradient;
+    // The command's matrix works in pixels; the style's in twips.
+    f.matrix = {c.matrix.a, c.matrix.b, c.matrix.c, c.matrix.d, twips(c.matrix.tx), twips(c.matrix.ty)};
+    f.gradient.spread = c.spread == 1 ? SpreadMode::Reflect : c.spread == 2 ? SpreadMode::Repeat : SpreadMode::Pad;
+    f.gradient.interpolation = c.linearRgb ? InterpolationMode::LinearRgb : InterpolationMode::Normal;
+    if (focal) f.gradient.focalPoint = c.focalPoint;
+    for (size_t i = 0; i < c.colors.size() && i < 15; ++i) {
+        const double ratio = i < c.ratios.size() ? c.ratios[i] : 255;
+        f.gradient.stops.push_back({static_cast<uint8_t>(std::lround(std::clamp(ratio, 0.0, 255.0))),
+                                    colorOf(c.colors[i], i < c.alphas.size() ? c.alphas[i] : 100)});
+    }
+    buildGradientRamp(f.gradient, f.ramp);
+    return f;
+}
+
 }  // namespace
 
 ClipDrawing::Group& ClipDrawing::current() {
@@ -40,8 +60,8 @@ void ClipDrawing::add(Segment s) {
 
 void ClipDrawing::closeFill() {
     if (!fillOpen_) return;
-    // An open fill is closed with an unstroked line back to where it began.
-    if (pen_.x != fillStart_.x || pen_.y != fillStart_.y) add({{}, fillStart_, false, false, 0});
+    // An open fill is closed with a line back to where it began, in the line style in force.
+    if (pen_.x != fillStart_.x || pen_.y != fillStart_.y) add({{}, fillStart_, false, false, line_});
     pen_ = fillStart_;
     fillOpen_ = false;
     changed_ = true;
@@ -73,15 +93,7 @@ void ClipDrawing::apply(const avm1::DrawCommand& c) {
             f.color = colorOf(c.rgb, c.alpha);
         } else {
             if (c.colors.empty()) break;
-            f.kind = c.radial ? FillStyle::Kind::RadialGradient : FillStyle::Kind::LinearGradient;
-            // The command's matrix works in pixels; the style's in twips.
-            f.matrix = {c.matrix.a, c.matrix.b, c.matrix.c, c.matrix.d, twips(c.matrix.tx), twips(c.matrix.ty)};
-            for (size_t i = 0; i < c.colors.size() && i < 15; ++i) {
-                const double ratio = i < c.ratios.size() ? c.ratios[i] : 255;
-                f.gradient.stops.push_back({static_cast<uint8_t>(std::lround(std::clamp(ratio, 0.0, 255.0))),
-                                            colorOf(c.colors[i], i < c.alphas.size() ? c.alphas[i] : 100)});
-            }
-            buildGradientRamp(f.gradient, f.ramp);
+            f = gradientFill(c);
         }
         fills_.push_back(f);
         groups_.push_back({static_cast<int>(fills_.size()), {}});
@@ -91,6 +103,16 @@ void ClipDrawing::apply(const avm1::DrawCommand& c) {
         changed_ = true;
         break;
     }
+    case Kind::LineGradientStyle:
+        // Paints the line style in force with a gradient from here on.
+        if (line_ > 0 && !c.colors.empty() && lines_.size() < kMaxSegments) {
+            LineStyle l = lines_[static_cast<size_t>(line_ - 1)];
+            l.hasFill = true;
+            l.fill = gradientFill(c);
+            lines_.push_back(l);
+            line_ = static_cast<int>(lines_.size());
+        }
+        break;
     case Kind::EndFill:
         closeFill();
         break;

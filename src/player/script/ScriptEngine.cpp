@@ -30,6 +30,7 @@ void ScriptEngine::start(Stage& stage, double frameRate, int swfVersion, const s
     // The root's load event follows its first frame's scripts.
     queue_.push_back({Queued::Kind::Event, stage.root().scriptId, {}, kEventLoad});
     drain();
+    reportLoadErrors();
     flushDrawings();
     syncTextVariables();
     releaseUnloaded();
@@ -44,6 +45,7 @@ void ScriptEngine::advance() {
     // Clips made from here on (loaded levels, clips of timer scripts) show their first frame now.
     const uint64_t tickStart = nextSerial_;
     performLoads();
+    performTextLoads();
     interpreter_->runTimers();
     drain();
     // Newest clips first, the levels' roots last; clips made on the way wait for the next frame.
@@ -66,6 +68,7 @@ void ScriptEngine::advance() {
         if (o && !o->removed && o->serial < tickStart) runEvent(id, kEventEnterFrame);
     }
     drain();
+    reportLoadErrors();
     syncTextVariables();
     releaseUnloaded();
     removed_.clear();
@@ -168,6 +171,7 @@ void ScriptEngine::objectCreated(DisplayObject& o) {
 }
 
 void ScriptEngine::objectDestroyed(DisplayObject& o) {
+    forgetMasks(o.scriptId);
     objects_.erase(o.scriptId);
     transforms_.erase(o.scriptId);
 }

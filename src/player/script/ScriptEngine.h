@@ -103,6 +103,8 @@ public:
     void loadMovie(ClipId target, std::string_view url) override;
     void loadMovieNum(int level, std::string_view url) override;
     void unloadMovie(ClipId target) override;
+    uint64_t loadClip(ClipId target, int level, std::string_view url) override;
+    uint64_t loadText(ClipId from, std::string_view url) override;
     void fsCommand(std::string_view command, std::string_view args) override;
     std::optional<avm1::TextFormatValues> textFormat(ClipId clip, int begin, int end) override;
     void setTextFormat(ClipId clip, int begin, int end, const avm1::TextFormatValues& values) override;
@@ -144,6 +146,9 @@ private:
         ClipId clip = avm1::kNoClip;  // loadMovie into this clip
         std::string path;           // empty: unload
         std::string folder;         // of the movie that asked
+        uint64_t request = 0;       // MovieClipLoader request to report to, or 0
+        bool refused = false;       // the URL is no local file: only an error to report
+        bool cancelled = false;     // unloaded before it began: the loader hears only its start
     };
 
     DisplayObject* object(ClipId clip) const;
@@ -170,6 +175,10 @@ private:
     void releaseUnloaded();
     // Common end of the clips scripts make: names, handles, events and first frame.
     ClipId adopt(MovieClip& parent, std::unique_ptr<DisplayObject> object, std::string_view name, int depth);
+    void forgetMasks(ClipId clip);  // a clip goes: masks it gave or took end
+    // opaqueBackground of clips (ScriptHostMasks.cpp).
+    std::optional<avm1::Value> layerProperty(ClipId clip, std::string_view name);
+    bool setLayerProperty(ClipId clip, std::string_view name, const avm1::Value& value);
     std::string folderOf(ClipId clip) const;
     bool resolveMoviePath(const std::string& folder, std::string_view url, std::string& path) const;
 
@@ -192,6 +201,16 @@ private:
     std::vector<std::unique_ptr<PlayContext>> retiredContexts_, loadedContexts_;
     std::unordered_map<const PlayContext*, std::string> folders_;
     std::vector<PendingLoad> loads_;
+    uint64_t nextLoadRequest_ = 1;
+    struct PendingText {
+        uint64_t request = 0;
+        std::string path;  // empty: refused, reported as a failed load
+    };
+    std::vector<PendingText> texts_;
+    std::vector<std::pair<uint64_t, ClipId>> loadErrors_;  // loader requests for files not there
+    void reportLoadErrors();
+    void performTextLoads();
+    std::unordered_map<ClipId, ClipId> masks_;  // masked clip -> its setMask mask
     bool unloading_ = false;  // an unload handler runs: removed clips still answer
     std::set<ClipId> seededVariables_;
 };

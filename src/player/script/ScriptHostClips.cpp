@@ -1,7 +1,6 @@
-// Clips that scripts make, move and remove, and movies they load into levels and clips.
+// Clips that scripts make, move and remove.
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 
 #include "player/avm1/Object.h"
 #include "player/display/EditTextObject.h"
@@ -20,7 +19,6 @@ namespace {
 constexpr int kDepthOffset = 16384;
 constexpr int kMaxScriptDepth = 2130690044;
 constexpr int kMaxRemovableDepth = 2130690031;
-constexpr std::streamoff kMaxLoadedFile = 64 << 20;
 
 const TimelineDef& emptyTimeline() {
     static const TimelineDef timeline = [] {
@@ -166,8 +164,6 @@ void ScriptEngine::swapWith(ClipId clip, ClipId other) {
     swapDepths(clip, b->depth - kDepthOffset);
 }
 
-void ScriptEngine::setMask(ClipId, ClipId) {}
-
 void ScriptEngine::draw(ClipId clip, const avm1::DrawCommand& command) {
     if (!movieClip(clip)) return;
     drawings_[clip].apply(command);
@@ -185,141 +181,6 @@ void ScriptEngine::flushDrawings() {
             it->second.markSeen();
         }
         ++it;
-    }
-}
-
-// ---------------------------------------------------------------- loading
-
-std::string ScriptEngine::folderOf(ClipId clip) const {
-    DisplayObject* o = object(clip);
-    if (!o) o = stage_ ? &stage_->root() : nullptr;
-    if (!o) return ".";
-    auto it = folders_.find(&o->context());
-    return it == folders_.end() ? std::string(".") : it->second;
-}
-
-bool ScriptEngine::resolveMoviePath(const std::string& folder, std::string_view url, std::string& path) const {
-    std::string name(url.substr(0, url.find_first_of("?#")));
-    if (name.empty() || name.find("://") != std::string::npos || name[0] == '/' || name.find(':') != std::string::npos)
-        return false;
-    path = folder + "/" + name;
-    return true;
-}
-
-void ScriptEngine::getUrl(std::string_view url, std::string_view target, int) {
-    avm1::NameEqual eq{false};
-    if (url.size() >= 10 && eq(url.substr(0, 10), "FSCommand:")) {
-        fsCommand(url.substr(10), target);
-        return;
-    }
-    if (target.size() > 6 && eq(target.substr(0, 6), "_level") &&
-        target.find_first_not_of("0123456789", 6) == std::string_view::npos) {
-        int n = 0;
-        for (char ch : target.substr(6)) {
-            if (n > 100000) return;
-            n = n * 10 + (ch - '0');
-        }
-        loadMovieNum(n, url);
-        return;
-    }
-    // A target that names a clip ("_level0.clip", "/a/b") loads the movie into that clip.
-    if (!target.empty()) {
-        ClipId base = interpreter_->currentTarget();
-        if (ClipId t = interpreter_->resolveTarget(base ? base : level(0), target)) loadMovie(t, url);
-    }
-}
-
-void ScriptEngine::loadMovie(ClipId target, std::string_view url) {
-    if (!object(target)) return;
-    const int n = levelNumber(target);
-    std::string path;
-    if (url.empty()) {
-        unloadMovie(target);
-        return;
-    }
-    if (!resolveMoviePath(folderOf(interpreter_->currentTarget() ? interpreter_->currentTarget() : target), url, path)) return;
-    loads_.push_back({n, n >= 0 ? avm1::kNoClip : target, path, {}});
-}
-
-void ScriptEngine::loadMovieNum(int n, std::string_view url) {
-    if (n < 0 || n > 65535) return;
-    if (url.empty()) {
-        loads_.push_back({n, avm1::kNoClip, {}, {}});
-        return;
-    }
-    std::string path;
-    ClipId from = interpreter_->currentTarget();
-    if (!resolveMoviePath(folderOf(from ? from : level(0)), url, path)) return;
-    loads_.push_back({n, avm1::kNoClip, path, {}});
-}
-
-void ScriptEngine::unloadMovie(ClipId target) {
-    const int n = levelNumber(target);
-    if (n >= 0) {
-        loads_.push_back({n, avm1::kNoClip, {}, {}});
-        return;
-    }
-    if (object(target)) loads_.push_back({-1, target, {}, {}});
-}
-
-void ScriptEngine::fsCommand(std::string_view, std::string_view) {}
-
-void ScriptEngine::performLoads() {
-    std::vector<PendingLoad> loads;
-    loads.swap(loads_);
-    for (PendingLoad& load : loads) {
-        std::shared_ptr<const MovieDef> movie;
-        if (!load.path.empty()) {
-            std::ifstream in(load.path, std::ios::binary | std::ios::ate);
-            if (!in) continue;  // a missing movie leaves the target as it is
-            std::streamoff size = in.tellg();
-            if (size <= 0 || size > kMaxLoadedFile) continue;
-            std::vector<uint8_t> bytes(static_cast<size_t>(size));
-            in.seekg(0);
-            if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) continue;
-            auto def = MovieDef::load(bytes);
-            if (!def || def.value()->usesActionScript3()) continue;
-            movie = std::move(def.value());
-        }
-        const auto slash = load.path.find_last_of('/');
-        std::string folder = slash == std::string::npos ? std::string(".") : load.path.substr(0, slash);
-        if (load.level >= 0) {
-            if (!movie) {
-                if (load.level > 0) stage_->unloadLevel(load.level);
-                continue;
-            }
-            MovieClip& root = stage_->loadLevel(load.level, movie, folder);
-            folders_[&root.context()] = folder;
-            root.constructFirstFrame();
-            queue_.push_back({Queued::Kind::Event, root.scriptId, {}, kEventLoad});
-            drain();
-            continue;
-        }
-        DisplayObject* target = object(load.clip);
-        if (!target || target->removed || !target->parent) continue;
-        MovieClip* parent = target->parent->asMovieClip();
-        if (!parent) continue;
-        std::unique_ptr<MovieClip> replacement;
-        if (movie) {
-            auto& context = loadedContexts_.emplace_back(std::make_unique<PlayContext>(movie));
-            context->listener = this;
-            context->importAssets(folder);
-            folders_[context.get()] = folder;
-            replacement = std::make_unique<MovieClip>(*context, nullptr, context->movie().timeline(),
-                                                      parent->nesting() + 1, false);
-            replacement->movieRoot = true;
-        } else {
-            replacement = std::make_unique<MovieClip>(parent->context(), nullptr, emptyTimeline(), parent->nesting() + 1,
-                                                      false);
-        }
-        replacement->copyPropertiesFrom(*target);
-        replacement->clipActions = target->clipActions;
-        replacement->parent = nullptr;
-        const int depth = target->depth;
-        MovieClip& added = static_cast<MovieClip&>(parent->addChild(depth, std::move(replacement)));
-        queue_.push_back({Queued::Kind::Event, added.scriptId, {}, kEventLoad});
-        added.constructFirstFrame();
-        drain();
     }
 }
 

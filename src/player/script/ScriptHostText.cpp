@@ -222,6 +222,7 @@ void ScriptEngine::setBoundVariable(ClipId id, const std::string& text) {
 }
 
 std::optional<Value> ScriptEngine::getNamed(ClipId clip, std::string_view name) {
+    if (auto v = layerProperty(clip, name)) return v;
     EditTextInstance* field = textField(clip);
     if (!field) return std::nullopt;
     EditTextDef& d = field->settings();
@@ -273,6 +274,7 @@ std::optional<Value> ScriptEngine::getNamed(ClipId clip, std::string_view name) 
 }
 
 bool ScriptEngine::setNamed(ClipId clip, std::string_view name, const Value& value) {
+    if (setLayerProperty(clip, name, value)) return true;
     EditTextInstance* field = textField(clip);
     if (!field) return false;
     EditTextDef& d = field->settings();

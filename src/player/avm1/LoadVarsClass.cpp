@@ -1,0 +1,172 @@
+// LoadVars: variables as URL-encoded text, loaded from a local file beside the movie with the
+// next frame (Host::loadText). Nothing is ever sent: send answers false and sendAndLoad only loads.
+#include "player/avm1/Builtins.h"
+
+namespace kelmora::player::avm1 {
+
+namespace {
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+std::string urlDecode(std::string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '%' && i + 2 < s.size() && hexDigit(s[i + 1]) >= 0 && hexDigit(s[i + 2]) >= 0) {
+            out.push_back(static_cast<char>(hexDigit(s[i + 1]) * 16 + hexDigit(s[i + 2])));
+            i += 2;
+        } else {
+            out.push_back(s[i] == '+' ? ' ' : s[i]);
+        }
+    }
+    return out;
+}
+
+void urlEncode(std::string_view s, std::string& out) {
+    static const char* hex = "0123456789ABCDEF";
+    for (unsigned char c : s) {
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) {
+            out.push_back(static_cast<char>(c));
+        } else {
+            out.push_back('%');
+            out.push_back(hex[c >> 4]);
+            out.push_back(hex[c & 15]);
+        }
+    }
+}
+
+// Starts loading `url` into `into`; false when there is nothing to load.
+bool startLoad(Interpreter& in, Object* into, const Value& url) {
+    if (!into || url.isUndefined()) return false;
+    const std::string path = in.toString(url);
+    into->setOwn("loaded", Value(false), kDontEnum);
+    into->setOwn("_bytesLoaded", Value(0.0), kDontEnum);
+    into->setOwn("_bytesTotal", Value(), kDontEnum);
+    if (uint64_t request = in.host().loadText(in.currentTarget(), path)) in.textListeners[request] = Value(into);
+    return true;
+}
+
+Value load(Interpreter& in, const Value& self, std::span<const Value> args) {
+    return Value(startLoad(in, self.object(), arg(args, 0)));
+}
+
+Value sendAndLoad(Interpreter& in, const Value&, std::span<const Value> args) {
+    return Value(startLoad(in, arg(args, 1).object(), arg(args, 0)));
+}
+
+Value send(Interpreter&, const Value&, std::span<const Value>) { return Value(false); }
+
+Value decode(Interpreter& in, const Value& self, std::span<const Value> args) {
+    if (Object* o = self.object(); o && !args.empty()) decodeVariables(in, o, in.toString(args[0]));
+    return Value();
+}
+
+Value toString(Interpreter& in, const Value& self, std::span<const Value>) {
+    Object* o = self.object();
+    if (!o) return Value();
+    std::string out;
+    for (const std::string& name : in.enumerate(o)) {
+        std::string value = in.toString(in.getMember(o, name));
+        if (in.unwinding()) return Value();
+        if (!out.empty()) out.push_back('&');
+        urlEncode(name, out);
+        out.push_back('=');
+        urlEncode(value, out);
+        if (!in.chargeText(name.size() + value.size())) return Value();
+    }
+    return Value(out);
+}
+
+// The default onData: the text becomes variables, then onLoad tells whether it arrived.
+Value onData(Interpreter& in, const Value& self, std::span<const Value> args) {
+    Object* o = self.object();
+    if (!o) return Value();
+    const Value src = arg(args, 0);
+    if (src.isUndefined()) {
+        Value no[] = {Value(false)};
+        in.callMethodOf(self, "onLoad", no);
+        return Value();
+    }
+    decodeVariables(in, o, in.toString(src));
+    o->setOwn("loaded", Value(true), kDontEnum);
+    Value yes[] = {Value(true)};
+    in.callMethodOf(self, "onLoad", yes);
+    return Value();
+}
+
+Value bytesLoaded(Interpreter& in, const Value& self, std::span<const Value>) {
+    return in.getMember(self, "_bytesLoaded");
+}
+
+Value bytesTotal(Interpreter& in, const Value& self, std::span<const Value>) {
+    return in.getMember(self, "_bytesTotal");
+}
+
+Value noop(Interpreter&, const Value&, std::span<const Value>) { return Value(); }
+
+}  // namespace
+
+void decodeVariables(Interpreter& in, Object* into, std::string_view text) {
+    size_t start = 0;
+    while (start <= text.size() && !in.unwinding()) {
+        size_t end = text.find('&', start);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view pair = text.substr(start, end - start);
+        if (!pair.empty()) {
+            const size_t eq = pair.find('=');
+            std::string name = urlDecode(pair.substr(0, eq));
+            std::string value = eq == std::string_view::npos ? std::string() : urlDecode(pair.substr(eq + 1));
+            if (!name.empty()) in.setMember(into, name, Value(std::move(value)));
+        }
+        start = end + 1;
+    }
+}
+
+void installLoadVarsClass(Interpreter& in) {
+    Object* proto = in.newObject();
+    in.classPrototypes["LoadVars"] = proto;
+    in.makeClass(in.global(), "LoadVars", noop, proto);
+    in.method(proto, "load", load);
+    in.method(proto, "sendAndLoad", sendAndLoad);
+    in.method(proto, "send", send);
+    in.method(proto, "decode", decode);
+    in.method(proto, "toString", toString);
+    in.method(proto, "onData", onData);
+    in.method(proto, "onLoad", noop);
+    in.method(proto, "getBytesLoaded", bytesLoaded);
+    in.method(proto, "getBytesTotal", bytesTotal);
+    in.method(proto, "addRequestHeader", noop);
+    proto->setOwn("contentType", Value("application/x-www-form-urlencoded"), kDontEnum);
+}
+
+ClipId Interpreter::textLoaded(uint64_t request, bool ok, std::string_view text) {
+    auto it = textListeners.find(request);
+    if (it == textListeners.end()) return kNoClip;
+    const Value target = it->second;
+    textListeners.erase(it);
+    Object* o = target.object();
+    if (!o) return kNoClip;
+    if (o->kind() == ObjectKind::Clip) {
+        if (!ok || !host_.exists(o->clip)) return kNoClip;
+        beginEntry();
+        if (!aborted_) decodeVariables(*this, o, text);
+        endEntry();
+        return o->clip;
+    }
+    beginEntry();
+    if (!aborted_) {
+        o->setOwn("_bytesLoaded", Value(ok ? static_cast<double>(text.size()) : 0.0), kDontEnum);
+        o->setOwn("_bytesTotal", ok ? Value(static_cast<double>(text.size())) : Value(), kDontEnum);
+        Value src[] = {ok ? Value(std::string(text)) : Value()};
+        callMethodOf(target, "onData", src);
+    }
+    endEntry();
+    return kNoClip;
+}
+
+}  // namespace kelmora::player::avm1

@@ -1,0 +1,113 @@
+// Loading from scripts: MovieClipLoader events for pictures, broken files and paths that leave
+// the movie's folder; LoadVars reading a text file beside the movie; setMask hiding what lies
+// outside the mask.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "BitmapTestPictures.h"
+#include "player/Player.h"
+#include "swf/writer/SwfWriter.h"
+
+using namespace kelmora;
+using namespace kelmora::swf;
+
+namespace {
+
+std::filesystem::path freshFolder(const std::string& name) {
+    auto dir = std::filesystem::temp_directory_path() / ("kelmora-loading-" + name);
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
+void writeFile(const std::filesystem::path& path, const Bytes& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+ActionBuilder& callMethod(ActionBuilder& a, const std::string& object, const std::string& method,
+                          std::initializer_list<PushValue> reversedArgs) {
+    a.push(reversedArgs).push(static_cast<int>(reversedArgs.size())).push(object).getVariable().push(method).callMethod();
+    return a;
+}
+
+std::vector<std::string> play(const std::filesystem::path& movie, int frames) {
+    player::Player p;
+    std::vector<std::string> lines;
+    p.setTraceSink([&](const std::string& l) { lines.push_back(l); });
+    EXPECT_TRUE(p.load(movie.string()).ok());
+    for (int i = 0; i < frames; ++i) p.advance();
+    return lines;
+}
+
+}  // namespace
+
+TEST(ScriptLoadingTest, LoaderReportsPicturesBrokenFilesAndRefusedPathsInThePlayersOrder) {
+    auto dir = freshFolder("mcl");
+    auto outside = dir / "outside";
+    std::filesystem::create_directories(outside / "movie");
+    std::vector<uint8_t> rgba(3 * 2 * 4, 0);
+    for (size_t i = 0; i < rgba.size(); i += 4) rgba[i] = rgba[i + 3] = 255;  // opaque red
+    writeFile(outside / "movie" / "pic.png", player::testing::makePng(3, 2, rgba));
+    writeFile(outside / "secret.png", player::testing::makePng(3, 2, rgba));
+    // A PNG signature over garbage, and a GIF that claims a huge screen and ends early.
+    writeFile(outside / "movie" / "bad.png", Bytes{0x89, 'P', 'N', 'G', 13, 10, 26, 10, 1, 2, 3});
+    writeFile(outside / "movie" / "bad.gif", Bytes{'G', 'I', 'F', '8', '9', 'a', 0xFF, 0xFF, 0xFF, 0xFF, 0, 0});
+
+    ActionBuilder body;
+    body.push("e").getVariable().push(" ").add2().push("mc").getVariable().add2().trace();
+    ActionBuilder a;
+    a.push("l").push(0).push("MovieClipLoader").newObject().setVariable();
+    a.push("l").getVariable().push("broadcastMessage").defineFunction("", {"e", "mc"}, body).setMember();
+    const char* names[] = {"a", "b", "c", "d", "e"};
+    for (int i = 0; i < 5; ++i) callMethod(a, "this", "createEmptyMovieClip", {i + 1, names[i]}).pop();
+    callMethod(a, "l", "loadClip", {"a", "pic.png"}).pop();
+    callMethod(a, "l", "loadClip", {"b", "bad.png"}).pop();
+    callMethod(a, "l", "loadClip", {"c", "../secret.png"}).pop();
+    callMethod(a, "l", "loadClip", {"d", "/etc/passwd"}).pop();
+    callMethod(a, "l", "loadClip", {"e", "bad.gif"}).pop();
+    ActionBuilder size;
+    size.push("a").getVariable().push("_width").getMember().push("x").add2();
+    size.push("a").getVariable().push("_height").getMember().add2().trace().stop();
+    SwfWriter movie(8);
+    movie.doAction(a.end()).showFrame().doAction(size.end()).showFrame();
+    ASSERT_TRUE(movie.writeFile((outside / "movie" / "main.swf").string()).ok());
+
+    // Files that are not there (or may not be read) are known at once, at the end of the frame.
+    const std::vector<std::string> expected = {
+        "onLoadError _level0.c",    "onLoadError _level0.d",
+        "onLoadStart _level0.a",    "onLoadProgress _level0.a", "onLoadComplete _level0.a",
+        "onLoadStart _level0.b",    "onLoadProgress _level0.b", "onLoadComplete _level0.b", "onLoadStart _level0.e",
+        "onLoadProgress _level0.e", "onLoadComplete _level0.e", "onLoadInit _level0.e",
+        "onLoadInit _level0.b",     "onLoadInit _level0.a",     "3x2"};
+    EXPECT_EQ(play(outside / "movie" / "main.swf", 2), expected);
+}
+
+TEST(ScriptLoadingTest, LoadVarsReadsTextBesideTheMovieAndFailsOutsideIt) {
+    auto dir = freshFolder("loadvars");
+    std::filesystem::create_directories(dir / "movie");
+    const std::string text = "\xEF\xBB\xBFname=Ann%20Lee&n=3&empty=&=skipped";
+    writeFile(dir / "movie" / "vars.txt", Bytes(text.begin(), text.end()));
+    writeFile(dir / "vars.txt", Bytes(text.begin(), text.end()));
+
+    // onLoad traces success and the variables; two loaders, one reaching outside the folder.
+    ActionBuilder onLoad;
+    onLoad.push("ok").getVariable().push(" ").add2().push("this").getVariable().push("name").getMember().add2();
+    onLoad.push(" ").add2().push("this").getVariable().push("n").getMember().add2().trace();
+    ActionBuilder a;
+    for (const char* v : {"inside", "outside"}) {
+        a.push(v).push(0).push("LoadVars").newObject().setVariable();
+        a.push(v).getVariable().push("onLoad").defineFunction("", {"ok"}, onLoad).setMember();
+    }
+    callMethod(a, "inside", "load", {"vars.txt"}).trace();
+    callMethod(a, "outside", "load", {"../vars.txt"}).trace();
+    callMethod(a, "inside", "load", {}).trace();
+    SwfWriter movie(8);
+    movie.doAction(a.end()).showFrame().showFrame();
+    ASSERT_TRUE(movie.writeFile((dir / "movie" / "main.swf").string()).ok());
+
+    const std::vector<std::string> expected = {"true", "true", "false", "true Ann Lee 3", "false undefined undefined"};
+    EXPECT_EQ(play(dir / "movie" / "main.swf", 1), expected);
+}
