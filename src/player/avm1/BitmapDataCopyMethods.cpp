@@ -211,7 +211,7 @@ Value threshold(Interpreter& in, const Value& self, std::span<const Value> args)
         // Tested as stored (premultiplied), as the player does.
         uint32_t stored = src[size_t(sy) * srcW + sx], s = unpremultiply(stored);
         if (test(stored & mask, limit & mask)) {
-            c.dest->set32(dx, dy, color);
+            c.dest->at(dx, dy) = premultiply(color);  // alpha kept even in an opaque bitmap, as the player
             ++count;
         } else if (copySource) {
             // Copied as stored, even into an opaque bitmap, as the player does.

@@ -48,7 +48,8 @@ Rect drawnBounds(const DisplayObject& object, const Matrix& m) {
     case CharacterKind::Button:
         return listBounds(static_cast<const ButtonObject&>(object).children(), m);
     case CharacterKind::Bitmap:
-        return static_cast<const BitmapObject&>(object).bounds().transformed(m);
+        if (const auto* bitmap = dynamic_cast<const BitmapObject*>(&object)) return bitmap->bounds().transformed(m);
+        return {};
     default:
         return {};
     }

@@ -194,10 +194,12 @@ void FrameRenderer::drawContent(const DisplayObject& object, const Matrix& m, co
         break;
     }
     case CharacterKind::Bitmap: {
-        const auto& bitmap = static_cast<const BitmapObject&>(object);
-        const PixelBuffer& picture = bitmap.picture();
+        // Only bitmaps scripts attached; a bitmap character placed by a timeline shows nothing.
+        const auto* bitmap = dynamic_cast<const BitmapObject*>(&object);
+        if (!bitmap) break;
+        const PixelBuffer& picture = bitmap->picture();
         if (!picture.empty())
-            drawImage(picture, m * Matrix::scale(kTwipsPerPixel, kTwipsPerPixel), cx, bitmap.bitmap().smoothing, target);
+            drawImage(picture, m * Matrix::scale(kTwipsPerPixel, kTwipsPerPixel), cx, bitmap->bitmap().smoothing, target);
         break;
     }
     case CharacterKind::Button:
