@@ -71,6 +71,25 @@ TEST(TextScript, HostileIndexesStayInsideTheText) {
     EXPECT_EQ(lines, want);
 }
 
+TEST(TextScript, SingleLineHtmlFieldKeepsNoBreaks) {
+    // Appending to htmlText writes the paragraph back; only a multiline field shows it as a break.
+    ActionBuilder a;
+    for (const char* name : {"s", "m"}) {
+        callOn(a, "_root", "createTextField", {name, std::string(name) == "s" ? 1 : 2, 0, 0, 100, 20});
+        a.pop();
+        a.push(name).getVariable().push("html").push(true).setMember();
+        if (std::string(name) == "m") a.push(name).getVariable().push("multiline").push(true).setMember();
+        a.push(name).getVariable().push("htmlText").push("ab").setMember();
+        a.push(name).getVariable().push("htmlText");
+        a.push(name).getVariable().push("htmlText").getMember().push("cd").add2();
+        a.setMember();
+        traceMember(a, name, "length");
+    }
+    const std::vector<std::string> lines = run(a);
+    const std::vector<std::string> want = {"4", "5"};
+    EXPECT_EQ(lines, want);
+}
+
 TEST(TextScript, SnapshotOfAClipWithoutStaticText) {
     ActionBuilder a;
     callOn(a, "_root", "getTextSnapshot", {});
