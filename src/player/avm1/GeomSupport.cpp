@@ -1,22 +1,14 @@
 #include "player/avm1/GeomSupport.h"
 
+#include "player/avm1/Builtins.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace kelmora::player::avm1 {
 
 Object* flashPackage(Interpreter& in, std::string_view name) {
-    Object* g = in.global();
-    Object* flash = g->findOwn("flash") ? g->findOwn("flash")->value.object() : nullptr;
-    if (!flash) {
-        flash = in.newObject();
-        g->setOwn("flash", flash, 0).flags = kDontEnum | kOnlySwf8Up;
-    }
-    Property* p = flash->findOwn(name);
-    if (p && p->value.object()) return p->value.object();
-    Object* pkg = in.newObject();
-    flash->define(name, pkg, 0);
-    return pkg;
+    return packageObject(in, "flash." + std::string(name));
 }
 
 void defineAccessor(Interpreter& in, Object* on, std::string_view name, NativeFunction get, NativeFunction set,
