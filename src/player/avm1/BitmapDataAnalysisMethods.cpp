@@ -154,10 +154,10 @@ Value pixelDissolve(Interpreter& in, const Value& self, std::span<const Value> a
     for (int64_t i = 0; i < count; ++i) {
         int64_t k = rng.next() % std::max<int64_t>(total, 1);
         int sx = c.x + int(k % c.width), sy = c.y + int(k / c.width);
-        int dx = at.x + (sx - r->x), dy = at.y + (sy - r->y);
-        if (!s->inside(dx, dy)) continue;
-        if (src == s) s->set32(dx, dy, fill);
-        else s->at(dx, dy) = srcPixels[size_t(sy) * src->width + sx];
+        const int64_t dx = int64_t(at.x) + (int64_t(sx) - r->x), dy = int64_t(at.y) + (int64_t(sy) - r->y);
+        if (dx < 0 || dy < 0 || dx >= s->width || dy >= s->height) continue;
+        if (src == s) s->set32(int(dx), int(dy), fill);
+        else s->at(int(dx), int(dy)) = srcPixels[size_t(sy) * src->width + sx];
     }
     s->changed();
     return Value(static_cast<double>((seed + 1) & 0x7FFFFFFF));

@@ -93,8 +93,10 @@ Value copyPixels(Interpreter& in, const Value& self, std::span<const Value> args
     forEachPixel(c, [&](int sx, int sy, int dx, int dy) {
         uint32_t p = src[size_t(sy) * srcW + sx];
         if (alpha) {
-            int ax = alphaPoint.x + (sx - c.rect.x), ay = alphaPoint.y + (sy - c.rect.y);
-            uint32_t a = alpha->inside(ax, ay) ? (alpha->transparent ? alphaPixels[size_t(ay) * alpha->width + ax] >> 24 : 255) : 0;
+            const int64_t ax = int64_t(alphaPoint.x) + (int64_t(sx) - c.rect.x);
+            const int64_t ay = int64_t(alphaPoint.y) + (int64_t(sy) - c.rect.y);
+            const bool inside = ax >= 0 && ay >= 0 && ax < alpha->width && ay < alpha->height;
+            uint32_t a = inside ? (alpha->transparent ? alphaPixels[size_t(ay) * alpha->width + size_t(ax)] >> 24 : 255) : 0;
             uint32_t straight = unpremultiply(p);
             uint32_t combined = a == 255 ? straight >> 24 : ((straight >> 24) * a) >> 8;
             p = premultiply((combined << 24) | (straight & 0xFFFFFF));

@@ -109,12 +109,12 @@ Value applyFilter(Interpreter& in, const Value& self, std::span<const Value> arg
     BitmapSurface before = *s;
     for (int y = 0; y < layer.height(); ++y)
         for (int x = 0; x < layer.width(); ++x) {
-            int dx = at.x + x - left, dy = at.y + y - top;
-            if (!s->inside(dx, dy)) continue;
+            const int64_t dx = int64_t(at.x) + x - left, dy = int64_t(at.y) + y - top;
+            if (dx < 0 || dy < 0 || dx >= s->width || dy >= s->height) continue;
             bool inRect = x >= left && y >= top && x < left + c.width && y < top + c.height;
             if (!inRect && layer.pixel(x, y) == 0) continue;
             uint32_t p = layer.pixel(x, y);
-            s->at(dx, dy) = s->transparent ? p : premultiply(unpremultiply(p) | 0xFF000000u);
+            s->at(int(dx), int(dy)) = s->transparent ? p : premultiply(unpremultiply(p) | 0xFF000000u);
         }
     s->changed();
     return Value(0);

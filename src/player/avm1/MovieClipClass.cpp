@@ -58,7 +58,15 @@ KELMORA_CLIP(getInstanceAtDepth, {
 KELMORA_CLIP(getNextHighestDepth, return Value(static_cast<double>(in.host().nextHighestDepth(c)));)
 KELMORA_CLIP(removeMovieClip, in.host().removeClip(c); return Value();)
 KELMORA_CLIP(unloadMovie, in.host().unloadMovie(c); return Value();)
-KELMORA_CLIP(getBytes, return Value(static_cast<double>(in.host().getProperty(c, ClipProperty::TotalFrames).number() > 0 ? 1000 : 0));)
+// Everything is loaded at once: loaded and total are the movie's declared length.
+KELMORA_CLIP(getBytes, {
+    if (const uint32_t bytes = in.host().movieBytes(c)) return Value(static_cast<double>(bytes));
+    return Value(static_cast<double>(in.host().getProperty(c, ClipProperty::TotalFrames).number() > 0 ? 1000 : 0));
+})
+KELMORA_CLIP(getSWFVersion, {
+    const int v = in.host().movieVersion(c);
+    return v < 0 ? Value() : Value(static_cast<double>(v));
+})
 
 Value made(Interpreter& in, ClipId made, const Value& init) {
     if (!made) return Value();
@@ -281,7 +289,7 @@ void installMovieClipClass(Interpreter& in) {
     for (Fn f : {Fn{"play", play}, {"stop", stop}, {"nextFrame", nextFrame}, {"prevFrame", prevFrame},
                  {"gotoAndPlay", gotoAndPlay}, {"gotoAndStop", gotoAndStop}, {"getDepth", getDepth},
                  {"getNextHighestDepth", getNextHighestDepth}, {"getInstanceAtDepth", getInstanceAtDepth}, {"removeMovieClip", removeMovieClip},
-                 {"unloadMovie", unloadMovie}, {"getBytesLoaded", getBytes}, {"getBytesTotal", getBytes},
+                 {"unloadMovie", unloadMovie}, {"getBytesLoaded", getBytes}, {"getBytesTotal", getBytes}, {"getSWFVersion", getSWFVersion},
                  {"attachMovie", attachMovie}, {"duplicateMovieClip", duplicateMovieClip},
                  {"createEmptyMovieClip", createEmptyMovieClip}, {"createTextField", createTextField},
                  {"swapDepths", swapDepths}, {"getBounds", getBounds}, {"getRect", getBounds}, {"hitTest", hitTest},

@@ -108,6 +108,16 @@ MovieClip* ScriptEngine::movieClip(ClipId clip) const {
 
 int ScriptEngine::versionOf(const DisplayObject& o) const { return o.context().movie().header().version; }
 
+int ScriptEngine::movieVersion(ClipId clip) {
+    DisplayObject* o = object(clip);
+    return o ? versionOf(*o) : -1;
+}
+
+uint32_t ScriptEngine::movieBytes(ClipId clip) {
+    DisplayObject* o = object(clip);
+    return o ? o->context().movie().header().fileLength : 0;
+}
+
 void ScriptEngine::runCode(ClipId clip, std::span<const uint8_t> code, int version) {
     if (code.empty()) return;
     auto& cached = codes_[code.data()];

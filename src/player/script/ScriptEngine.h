@@ -87,6 +87,8 @@ public:
     int depth(ClipId clip) override;
     int nextHighestDepth(ClipId clip) override;
     ClipId instanceAtDepth(ClipId clip, int depth) override;
+    int movieVersion(ClipId clip) override;
+    uint32_t movieBytes(ClipId clip) override;
     void swapDepths(ClipId clip, int depth) override;
     void swapWith(ClipId clip, ClipId other) override;
     Rect bounds(ClipId clip, ClipId space) override;
