@@ -27,6 +27,9 @@ void installBitmapDataClass(Interpreter& in);   // flash.display.BitmapData
 void installFilterClasses(Interpreter& in);     // flash.filters
 void installExternalInterfaceClass(Interpreter& in);  // flash.external.ExternalInterface
 
+// escape(): letters and digits stay, every other byte becomes %XX.
+void urlEncode(std::string_view s, std::string& out);
+
 // The object of a dotted package ("flash.external") under _global, made on first use.
 Object* packageObject(Interpreter& in, std::string_view path);
 

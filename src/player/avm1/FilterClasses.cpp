@@ -20,22 +20,22 @@ namespace {
 enum class Kind : uint8_t { ColorMatrix, Number, Quality, Color, Alpha, Boolean, Angle, Type, Numbers, Colors, Alphas, Ratios,
                             MapPoint, Bitmap, Mode, ConvolutionAlpha };
 
-struct PropertySpec {
+struct FilterPropertyInfo {
     const char* name;
     Kind kind;
     double fallback;
     double min = -1e300, max = 1e300;
 };
 
-struct ClassSpec {
+struct FilterClassInfo {
     const char* name;
     int filterKind;  // Filter::Kind, or -1: not drawn
-    std::vector<PropertySpec> properties;
+    std::vector<FilterPropertyInfo> properties;
     std::vector<const char*> listed;  // the order for..in lists them in
 };
 
-const std::vector<ClassSpec>& classes() {
-    static const std::vector<ClassSpec> specs = {
+const std::vector<FilterClassInfo>& classes() {
+    static const std::vector<FilterClassInfo> specs = {
         {"BlurFilter", 1, {{"blurX", Kind::Number, 4, 0, 255}, {"blurY", Kind::Number, 4, 0, 255}, {"quality", Kind::Quality, 1}},
          {"blurX", "blurY", "quality"}},
         {"DropShadowFilter", 0,
@@ -86,7 +86,7 @@ const std::vector<ClassSpec>& classes() {
 constexpr size_t kMaxFilterArray = 400;  // colour matrix 20, convolution 15 x 15, gradients 16
 
 struct FilterState : NativeState {
-    const ClassSpec* spec = nullptr;
+    const FilterClassInfo* info = nullptr;
     std::vector<Value> values;  // by property
     void mark(const std::function<void(Object*)>& mark) const override {
         for (const Value& v : values)
@@ -131,7 +131,7 @@ Value identityMatrix(Interpreter& in) {
 }
 
 // A value as the property keeps it.
-Value coerce(Interpreter& in, const PropertySpec& p, const Value& v) {
+Value coerce(Interpreter& in, const FilterPropertyInfo& p, const Value& v) {
     switch (p.kind) {
     case Kind::Number: {
         double d = in.toNumber(v);
@@ -186,7 +186,7 @@ Value coerce(Interpreter& in, const PropertySpec& p, const Value& v) {
     return v;
 }
 
-Value defaultValue(Interpreter& in, const PropertySpec& p) {
+Value defaultValue(Interpreter& in, const FilterPropertyInfo& p) {
     switch (p.kind) {
     case Kind::Type: return Value("inner");
     case Kind::Mode: return Value("wrap");
@@ -206,11 +206,11 @@ template <size_t ClassIndex>
 Value construct(Interpreter& in, const Value& self, std::span<const Value> args) {
     Object* o = self.object();
     if (!o) return Value();
-    const ClassSpec& spec = classes()[ClassIndex];
+    const FilterClassInfo& info = classes()[ClassIndex];
     auto state = std::make_unique<FilterState>();
-    state->spec = &spec;
-    for (size_t i = 0; i < spec.properties.size(); ++i) {
-        const PropertySpec& p = spec.properties[i];
+    state->info = &info;
+    for (size_t i = 0; i < info.properties.size(); ++i) {
+        const FilterPropertyInfo& p = info.properties[i];
         Value v = i < args.size() ? coerce(in, p, args[i]) : defaultValue(in, p);
         // A convolution given a colour but no alpha shows the colour fully.
         if (p.kind == Kind::ConvolutionAlpha && i >= args.size() && args.size() > i - 1) v = Value(1);
@@ -223,9 +223,9 @@ Value construct(Interpreter& in, const Value& self, std::span<const Value> args)
 template <size_t ClassIndex, size_t PropertyIndex>
 Value getProperty(Interpreter& in, const Value& self, std::span<const Value>) {
     FilterState* s = filterState(self);
-    if (!s || s->spec != &classes()[ClassIndex]) return Value();
+    if (!s || s->info != &classes()[ClassIndex]) return Value();
     const Value& v = s->values[PropertyIndex];
-    Kind kind = s->spec->properties[PropertyIndex].kind;
+    Kind kind = s->info->properties[PropertyIndex].kind;
     // Arrays and points are handed out as copies.
     if (kind == Kind::Numbers || kind == Kind::Colors || kind == Kind::Alphas || kind == Kind::Ratios ||
         kind == Kind::ColorMatrix)
@@ -237,19 +237,19 @@ Value getProperty(Interpreter& in, const Value& self, std::span<const Value>) {
 template <size_t ClassIndex, size_t PropertyIndex>
 Value setProperty(Interpreter& in, const Value& self, std::span<const Value> args) {
     FilterState* s = filterState(self);
-    if (!s || s->spec != &classes()[ClassIndex]) return Value();
-    s->values[PropertyIndex] = coerce(in, s->spec->properties[PropertyIndex], arg(args, 0));
+    if (!s || s->info != &classes()[ClassIndex]) return Value();
+    s->values[PropertyIndex] = coerce(in, s->info->properties[PropertyIndex], arg(args, 0));
     return Value();
 }
 
 Object* cloneOf(Interpreter& in, const FilterState& s) {
-    Object* ctor = in.getMember(flashPackage(in, "filters"), s.spec->name).object();
+    Object* ctor = in.getMember(flashPackage(in, "filters"), s.info->name).object();
     Object* proto = ctor ? in.getMember(ctor, "prototype").object() : nullptr;
     Object* o = in.newObject(proto);
     auto copy = std::make_unique<FilterState>();
-    copy->spec = s.spec;
+    copy->info = s.info;
     for (size_t i = 0; i < s.values.size(); ++i) {
-        Kind k = s.spec->properties[i].kind;
+        Kind k = s.info->properties[i].kind;
         bool array = k == Kind::Numbers || k == Kind::Colors || k == Kind::Alphas || k == Kind::Ratios ||
                      k == Kind::ColorMatrix;
         copy->values.push_back(array ? numberArray(in, s.values[i], Kind::Numbers) : s.values[i]);
@@ -270,35 +270,35 @@ std::array<std::pair<NativeFunction, NativeFunction>, sizeof...(P)> accessorsOf(
 
 template <size_t ClassIndex, size_t PropertyCount>
 void installClass(Interpreter& in, Object* package, Object* base) {
-    const ClassSpec& spec = classes()[ClassIndex];
+    const FilterClassInfo& info = classes()[ClassIndex];
     Object* proto = in.newObject(base);
-    in.makeClass(package, spec.name, construct<ClassIndex>, proto);
-    package->findOwn(spec.name)->flags = 0;
+    in.makeClass(package, info.name, construct<ClassIndex>, proto);
+    package->findOwn(info.name)->flags = 0;
     auto accessors = accessorsOf<ClassIndex>(std::make_index_sequence<PropertyCount>{});
     // Defined last-listed first: for..in hands them out in reverse.
     in.method(proto, "clone", clone);
     proto->findOwn("clone")->flags = 0;
-    for (auto it = spec.listed.rbegin(); it != spec.listed.rend(); ++it)
+    for (auto it = info.listed.rbegin(); it != info.listed.rend(); ++it)
         for (size_t i = 0; i < PropertyCount; ++i)
-            if (std::string_view(spec.properties[i].name) == *it)
+            if (std::string_view(info.properties[i].name) == *it)
                 defineAccessor(in, proto, *it, accessors[i].first, accessors[i].second, 0);
 }
 
 Value bitmapFilterCtor(Interpreter&, const Value&, std::span<const Value>) { return Value(); }
 
 double number(const FilterState& s, const char* name) {
-    for (size_t i = 0; i < s.spec->properties.size(); ++i)
-        if (std::string_view(s.spec->properties[i].name) == name) return s.values[i].number();
+    for (size_t i = 0; i < s.info->properties.size(); ++i)
+        if (std::string_view(s.info->properties[i].name) == name) return s.values[i].number();
     return 0;
 }
 bool flag(const FilterState& s, const char* name) {
-    for (size_t i = 0; i < s.spec->properties.size(); ++i)
-        if (std::string_view(s.spec->properties[i].name) == name) return s.values[i].boolean();
+    for (size_t i = 0; i < s.info->properties.size(); ++i)
+        if (std::string_view(s.info->properties[i].name) == name) return s.values[i].boolean();
     return false;
 }
 const Value* value(const FilterState& s, const char* name) {
-    for (size_t i = 0; i < s.spec->properties.size(); ++i)
-        if (std::string_view(s.spec->properties[i].name) == name) return &s.values[i];
+    for (size_t i = 0; i < s.info->properties.size(); ++i)
+        if (std::string_view(s.info->properties[i].name) == name) return &s.values[i];
     return nullptr;
 }
 Rgba rgba(double color, double alpha) {
@@ -319,9 +319,9 @@ std::vector<double> numbers(Interpreter& in, const Value* v) {
 
 std::optional<Filter> filterOf(Interpreter& in, const Value& v) {
     FilterState* s = filterState(v);
-    if (!s || s->spec->filterKind < 0) return std::nullopt;
+    if (!s || s->info->filterKind < 0) return std::nullopt;
     Filter f;
-    f.kind = static_cast<Filter::Kind>(s->spec->filterKind);
+    f.kind = static_cast<Filter::Kind>(s->info->filterKind);
     double angle = number(*s, "angle") * std::numbers::pi / 180;
     switch (f.kind) {
     case Filter::Kind::Convolution: {
@@ -381,18 +381,18 @@ std::optional<Filter> filterOf(Interpreter& in, const Value& v) {
 }
 
 Object* newFilterObject(Interpreter& in, const Filter& f) {
-    const std::vector<ClassSpec>& specs = classes();
-    const ClassSpec* spec = nullptr;
-    for (const ClassSpec& c : specs)
-        if (c.filterKind == static_cast<int>(f.kind)) spec = &c;
-    if (!spec) return in.newObject();
-    Object* ctor = in.getMember(flashPackage(in, "filters"), spec->name).object();
+    const std::vector<FilterClassInfo>& specs = classes();
+    const FilterClassInfo* info = nullptr;
+    for (const FilterClassInfo& c : specs)
+        if (c.filterKind == static_cast<int>(f.kind)) info = &c;
+    if (!info) return in.newObject();
+    Object* ctor = in.getMember(flashPackage(in, "filters"), info->name).object();
     Object* o = in.construct(Value(ctor), {}).object();
     FilterState* s = filterState(Value(o));
     if (!s) return o ? o : in.newObject();
     auto set = [&](const char* name, const Value& v) {
-        for (size_t i = 0; i < spec->properties.size(); ++i)
-            if (std::string_view(spec->properties[i].name) == name) s->values[i] = coerce(in, spec->properties[i], v);
+        for (size_t i = 0; i < info->properties.size(); ++i)
+            if (std::string_view(info->properties[i].name) == name) s->values[i] = coerce(in, info->properties[i], v);
     };
     auto color = [](Rgba c) { return Value(double((uint32_t(c.r) << 16) | (uint32_t(c.g) << 8) | c.b)); };
     auto alpha = [](Rgba c) { return Value(c.a / 255.0); };

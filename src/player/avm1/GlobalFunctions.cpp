@@ -101,17 +101,8 @@ Value isFiniteFn(Interpreter& in, const Value&, std::span<const Value> args) {
 }
 
 Value escapeFn(Interpreter& in, const Value&, std::span<const Value> args) {
-    std::string s = in.toString(arg(args, 0)), out;
-    static const char* hex = "0123456789ABCDEF";
-    for (unsigned char c : s) {
-        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) {
-            out.push_back(static_cast<char>(c));
-        } else {
-            out.push_back('%');
-            out.push_back(hex[c >> 4]);
-            out.push_back(hex[c & 15]);
-        }
-    }
+    std::string out;
+    urlEncode(in.toString(arg(args, 0)), out);
     return Value(out);
 }
 

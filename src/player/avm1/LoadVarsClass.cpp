@@ -27,19 +27,6 @@ std::string urlDecode(std::string_view s) {
     return out;
 }
 
-void urlEncode(std::string_view s, std::string& out) {
-    static const char* hex = "0123456789ABCDEF";
-    for (unsigned char c : s) {
-        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) {
-            out.push_back(static_cast<char>(c));
-        } else {
-            out.push_back('%');
-            out.push_back(hex[c >> 4]);
-            out.push_back(hex[c & 15]);
-        }
-    }
-}
-
 // Starts loading `url` into `into`; false when there is nothing to load.
 bool startLoad(Interpreter& in, Object* into, const Value& url) {
     if (!into || url.isUndefined()) return false;
@@ -110,6 +97,19 @@ Value bytesTotal(Interpreter& in, const Value& self, std::span<const Value>) {
 Value noop(Interpreter&, const Value&, std::span<const Value>) { return Value(); }
 
 }  // namespace
+
+void urlEncode(std::string_view s, std::string& out) {
+    static const char* hex = "0123456789ABCDEF";
+    for (unsigned char c : s) {
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) {
+            out.push_back(static_cast<char>(c));
+        } else {
+            out.push_back('%');
+            out.push_back(hex[c >> 4]);
+            out.push_back(hex[c & 15]);
+        }
+    }
+}
 
 void decodeVariables(Interpreter& in, Object* into, std::string_view text) {
     size_t start = 0;

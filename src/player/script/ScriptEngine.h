@@ -29,6 +29,9 @@ namespace kelmora::player::script {
 
 using avm1::ClipId;
 
+// The one-frame timeline of clips that scripts create.
+const TimelineDef& emptyTimeline();
+
 class ScriptEngine final : public avm1::Host, public avm1::BitmapHost, public TimelineListener {
 public:
     struct Sinks {

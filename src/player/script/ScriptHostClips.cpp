@@ -19,6 +19,7 @@ namespace {
 constexpr int kDepthOffset = 16384;
 constexpr int kMaxScriptDepth = 2130690044;
 constexpr int kMaxRemovableDepth = 2130690031;
+}  // namespace
 
 const TimelineDef& emptyTimeline() {
     static const TimelineDef timeline = [] {
@@ -28,7 +29,6 @@ const TimelineDef& emptyTimeline() {
     }();
     return timeline;
 }
-}  // namespace
 
 ClipId ScriptEngine::adopt(MovieClip& parent, std::unique_ptr<DisplayObject> o, std::string_view name, int depth) {
     o->name = name;

@@ -17,15 +17,6 @@ namespace kelmora::player::script {
 namespace {
 constexpr std::streamoff kMaxLoadedFile = 64 << 20;
 
-const TimelineDef& emptyTimeline() {
-    static const TimelineDef timeline = [] {
-        TimelineDef t;
-        t.frames.emplace_back();
-        return t;
-    }();
-    return timeline;
-}
-
 // False when the file is missing or can't be read; a file past the cap reads as empty.
 bool readLoadedFile(const std::string& path, std::vector<uint8_t>& bytes) {
     std::ifstream in(path, std::ios::binary | std::ios::ate);
