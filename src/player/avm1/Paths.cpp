@@ -28,7 +28,19 @@ ClipId Interpreter::resolveTarget(ClipId base, std::string_view path) {
         cur = base ? host_.rootOf(base) : host_.level(0);
         path.remove_prefix(1);
     }
-    for (std::string_view seg : split(path, slashes ? '/' : '.')) {
+    // "/" and ":" both separate clips in a slash path, and a part of it may itself be dotted
+    // ("_level0:_root.mask"); ".." stays the parent.
+    std::vector<std::string_view> segs;
+    if (slashes) {
+        for (std::string_view part : split(path, '/'))
+            for (std::string_view piece : split(part, ':')) {
+                if (piece == ".." || piece.find('.') == std::string_view::npos) segs.push_back(piece);
+                else for (std::string_view dotted : split(piece, '.')) segs.push_back(dotted);
+            }
+    } else {
+        segs = split(path, '.');
+    }
+    for (std::string_view seg : segs) {
         if (seg.empty()) continue;
         if (cur == kNoClip && !(seg.size() > 6 && eq(seg.substr(0, 6), "_level")) && !eq(seg, "_root")) return kNoClip;
         if (seg == ".." || eq(seg, "_parent")) {

@@ -20,6 +20,9 @@ void ScriptEngine::setMask(ClipId clip, ClipId mask) {
     if (!m || m == o) return;
     o->scriptMask = m;
     ++m->maskUsers;
+    // Neither clip masks the layers above it on its timeline any more.
+    o->clipDepth = 0;
+    m->clipDepth = 0;
     masks_[clip] = mask;
 }
 
