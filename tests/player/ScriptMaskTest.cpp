@@ -1,8 +1,9 @@
-// Masks set by script: the mask found by any form of target path, and timeline masks taken over
-// by setMask stop masking the layers above them.
+// Masks and windows set by script: the mask found by any form of target path, timeline masks
+// taken over by setMask stop masking the layers above them, scrollRect moves and cuts a clip.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "player/Player.h"
 #include "swf/writer/ShapeBuilder.h"
@@ -24,8 +25,9 @@ void setMask(ActionBuilder& a, const std::string& target, const std::string& mas
     a.push(1).push(target).getVariable().push("setMask").callMethod().pop();
 }
 
-player::PixelBuffer play(const Bytes& bytes) {
+player::PixelBuffer play(const Bytes& bytes, std::vector<std::string>* traces = nullptr) {
     player::Player p;
+    if (traces) p.setTraceSink([traces](const std::string& line) { traces->push_back(line); });
     EXPECT_TRUE(p.load(std::span<const uint8_t>(bytes.data(), bytes.size())).ok());
     player::PixelBuffer picture;
     p.render(picture);
@@ -86,6 +88,48 @@ TEST(ScriptMaskTest, TimelineMasksTakenOverByScriptNoLongerMaskTheirLayers) {
         EXPECT_EQ(picture.pixel(10, 10), c.inside);
         EXPECT_EQ(picture.pixel(30, 30), c.outside);
         EXPECT_EQ(picture.pixel(50, 50), kRed);  // the third layer, unmasked now
+    }
+}
+
+TEST(ScriptMaskTest, ScrollRectShowsAWindowOnTheClipAtItsOriginAndMasksUncut) {
+    // Sprite 5: the red 40x40 square with the blue 20x20 one over it at (20,20); placed at (10,10),
+    // then win.scrollRect = Rectangle(10, 10, 20, 20).
+    for (bool asMask : {false, true}) {
+        SCOPED_TRACE(asMask ? "as a mask" : "drawn");
+        SwfWriter movie(8);
+        movie.frameSizePixels(80, 80);
+        defineSquares(movie);
+        movie.defineSprite(5, [](Timeline& t) {
+            t.place(Place::add(1, 1)).place(Place::add(3, 2).matrix(Matrix::translatePixels(20, 20))).showFrame();
+        });
+        movie.place(Place::add(5, 1).name("win").matrix(Matrix::translatePixels(10, 10)));
+        if (asMask) {
+            movie.defineShape(6, ShapeBuilder::filledRectPx(0, 0, 80, 80, Rgba::fromRgb(0x00FF00)));
+            movie.defineSprite(7, [](Timeline& t) { t.place(Place::add(6, 1)).showFrame(); });
+            movie.place(Place::add(7, 2).name("field"));
+        }
+        ActionBuilder a;
+        a.push("win").getVariable().push("scrollRect");
+        a.push({20, 20, 10, 10, 4}).push("flash").getVariable().push("geom").getMember().push("Rectangle").newMethod();
+        a.setMember();
+        a.push("win").getVariable().push("_width").getMember().trace();
+        a.push("win").getVariable().push("scrollRect").getMember().push("x").getMember().trace();
+        if (asMask) setMask(a, "field", "win", false);
+        movie.doAction(a.end()).showFrame();
+        std::vector<std::string> traces;
+        player::PixelBuffer picture = play(movie.bytes(), &traces);
+        if (!asMask) {
+            EXPECT_EQ(picture.pixel(15, 15), kRed);    // the window's corner shows the clip's (10,10)
+            EXPECT_EQ(picture.pixel(25, 25), kBlue);   // and (25,25) the clip's (25,25), under the blue square
+            EXPECT_EQ(picture.pixel(35, 35), kWhite);  // past the window's edge at 30
+            EXPECT_EQ(traces, (std::vector<std::string>{"20", "10"}));
+        } else {
+            // The mask's drawing is moved by the window but not cut by it.
+            const uint32_t green = player::packArgb(255, 0, 255, 0);
+            EXPECT_EQ(picture.pixel(5, 5), green);
+            EXPECT_EQ(picture.pixel(35, 35), green);
+            EXPECT_EQ(picture.pixel(45, 45), kWhite);
+        }
     }
 }
 

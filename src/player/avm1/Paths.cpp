@@ -1,4 +1,5 @@
 // Target paths: "/a/b", "../c", "_root.a.b", "_level1", and the path of a clip back as text.
+#include <algorithm>
 #include <vector>
 
 #include "player/avm1/Interpreter.h"
@@ -29,13 +30,16 @@ ClipId Interpreter::resolveTarget(ClipId base, std::string_view path) {
         path.remove_prefix(1);
     }
     // "/" and ":" both separate clips in a slash path, and a part of it may itself be dotted
-    // ("_level0:_root.mask"); ".." stays the parent.
+    // ("_level0:_root.mask").
     std::vector<std::string_view> segs;
     if (slashes) {
         for (std::string_view part : split(path, '/'))
             for (std::string_view piece : split(part, ':')) {
-                if (piece == ".." || piece.find('.') == std::string_view::npos) segs.push_back(piece);
-                else for (std::string_view dotted : split(piece, '.')) segs.push_back(dotted);
+                std::vector<std::string_view> dotted = split(piece, '.');
+                // Only names joined by single dots; "..." and the like name nothing.
+                const bool names = std::none_of(dotted.begin(), dotted.end(), [](auto d) { return d.empty(); });
+                if (names) segs.insert(segs.end(), dotted.begin(), dotted.end());
+                else segs.push_back(piece);
             }
     } else {
         segs = split(path, '.');

@@ -36,6 +36,7 @@ Rect drawnBounds(const DisplayObject& object, const Matrix& m) {
         return static_cast<const EditTextObject&>(object).field().bounds().transformed(m);
     case CharacterKind::Sprite:
         if (const MovieClip* clip = object.asMovieClip()) {
+            if (const auto& s = object.scrollRect) return Rect{0, 0, s->width(), s->height()}.transformed(m);
             Rect r = listBounds(clip->children(), m);
             if (clip->drawing) r = r.united(clip->drawing->bounds.transformed(m));
             return r;

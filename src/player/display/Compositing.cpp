@@ -30,6 +30,18 @@ void compositeOver(PixelBuffer& dst, const PixelBuffer& src, int ox, int oy) {
     }
 }
 
+void compositeOverInBox(PixelBuffer& dst, const PixelBuffer& src, int x0, int y0, int x1, int y1) {
+    x0 = std::max(x0, 0);
+    y0 = std::max(y0, 0);
+    x1 = std::min({x1, dst.width(), src.width()});
+    y1 = std::min({y1, dst.height(), src.height()});
+    for (int y = y0; y < y1; ++y) {
+        uint32_t* d = dst.row(y);
+        const uint32_t* s = src.row(y);
+        for (int x = x0; x < x1; ++x) d[x] = over(s[x], d[x]);
+    }
+}
+
 void compositeMasked(PixelBuffer& dst, const PixelBuffer& content, const PixelBuffer& coverage) {
     int w = std::min({dst.width(), content.width(), coverage.width()});
     int h = std::min({dst.height(), content.height(), coverage.height()});

@@ -36,6 +36,7 @@ void DisplayObject::resetProperties() {
     cacheAsBitmap = false;
     visible = true;
     backgroundColor.reset();
+    scrollRect.reset();
     clipActions = {};
 }
 
@@ -51,6 +52,7 @@ void DisplayObject::copyPropertiesFrom(const DisplayObject& o) {
     cacheAsBitmap = o.cacheAsBitmap;
     visible = o.visible;
     backgroundColor = o.backgroundColor;
+    scrollRect = o.scrollRect;
     clipActions = o.clipActions;
     placedByTimeline = o.placedByTimeline;
 }

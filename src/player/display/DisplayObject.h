@@ -53,6 +53,9 @@ public:
     bool cacheAsBitmap = false;
     bool visible = true;
     std::optional<Rgba> backgroundColor;
+    // MovieClip.scrollRect, in twips of the clip's own space: the clip shows this part of its
+    // drawing, moved to its origin, and nothing outside it.
+    std::optional<Rect> scrollRect;
     std::span<const uint8_t> clipActions;
     bool placedByTimeline = true;  // false for objects scripts create; timelines leave those alone
     // MovieClip.setMask: only what lies under `scriptMask` shows of this object. An object that

@@ -152,6 +152,31 @@ void FrameRenderer::renderObject(const DisplayObject& object, const Matrix& pare
     releaseLayer();
 }
 
+void FrameRenderer::drawScrolled(const MovieClip& clip, const Matrix& m, const ColorTransform& cx,
+                                 PixelBuffer& target, bool maskMode, int level) {
+    const Rect& scroll = *clip.scrollRect;
+    const Matrix inner = m * Matrix::translate(-scroll.xMin, -scroll.yMin);
+    if (maskMode) {
+        // As a mask the clip's drawing moves with the window but is not cut by it.
+        if (clip.drawing) shapes_.draw(*clip.drawing, inner, cx, target, &clip.context());
+        renderList(clip.children(), inner, cx, target, maskMode, level + 1);
+        return;
+    }
+    // The window is cut at whole pixels.
+    const Rect box = drawnBounds(clip, m);
+    auto px = [](double v) { return static_cast<int>(std::lround(std::clamp(v, -1e6, 1e6))); };
+    const int x0 = px(box.xMin), y0 = px(box.yMin), x1 = px(box.xMax), y1 = px(box.yMax);
+    if (x1 <= x0 || y1 <= y0) return;
+    if (clip.backgroundColor) {
+        fillBackground(target, Rect{double(x0), double(y0), double(x1), double(y1)}, cx.apply(*clip.backgroundColor));
+    }
+    PixelBuffer& layer = acquireLayer(target.width(), target.height());
+    if (clip.drawing) shapes_.draw(*clip.drawing, inner, cx, layer, &clip.context());
+    renderList(clip.children(), inner, cx, layer, maskMode, level + 1);
+    compositeOverInBox(target, layer, x0, y0, x1, y1);
+    releaseLayer();
+}
+
 void FrameRenderer::drawContent(const DisplayObject& object, const Matrix& m, const ColorTransform& cx,
                                 PixelBuffer& target, bool maskMode, int level) {
     const Character* character = object.character();
@@ -174,6 +199,10 @@ void FrameRenderer::drawContent(const DisplayObject& object, const Matrix& m, co
         break;
     case CharacterKind::Sprite:
         if (const MovieClip* clip = object.asMovieClip()) {
+            if (object.scrollRect && (maskMode || layersInUse_ < kMaxLayers)) {
+                drawScrolled(*clip, m, cx, target, maskMode, level);
+                break;
+            }
             if (object.backgroundColor && !maskMode) {
                 const Rect box = drawnBounds(object, m);
                 if (!box.empty()) fillBackground(target, box, cx.apply(*object.backgroundColor));

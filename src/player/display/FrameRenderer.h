@@ -35,6 +35,9 @@ private:
                       PixelBuffer& target, bool maskMode, int level);
     void drawContent(const DisplayObject& object, const Matrix& m, const ColorTransform& cx, PixelBuffer& target,
                      bool maskMode, int level);
+    // A clip with a scrollRect: its drawing moved by the rect and cut to it.
+    void drawScrolled(const MovieClip& clip, const Matrix& m, const ColorTransform& cx, PixelBuffer& target,
+                      bool maskMode, int level);
     PixelBuffer& acquireLayer(int width, int height);
     void releaseLayer();
 

@@ -1,7 +1,9 @@
 // How clips cover each other: MovieClip.setMask (a clip shows only under another clip, which is
-// then not drawn itself) and opaqueBackground (a box of one colour behind the clip's drawing).
+// then not drawn itself), opaqueBackground (a box of one colour behind the clip's drawing) and
+// scrollRect (a window on the clip's drawing).
 #include <cmath>
 
+#include "player/avm1/GeomSupport.h"
 #include "player/avm1/Object.h"
 #include "player/display/DisplayObject.h"
 #include "player/script/ScriptEngine.h"
@@ -43,7 +45,14 @@ void ScriptEngine::forgetMasks(ClipId clip) {
 
 std::optional<avm1::Value> ScriptEngine::layerProperty(ClipId clip, std::string_view name) {
     DisplayObject* o = object(clip);
-    if (!o || !o->asMovieClip() || !avm1::NameEqual{false}(name, "opaqueBackground")) return std::nullopt;
+    if (!o || !o->asMovieClip()) return std::nullopt;
+    if (avm1::NameEqual{false}(name, "scrollRect")) {
+        if (!o->scrollRect) return avm1::Value();
+        const Rect& r = *o->scrollRect;
+        return avm1::Value(avm1::newRectangle(*interpreter_, r.xMin / kTwipsPerPixel, r.yMin / kTwipsPerPixel,
+                                              r.width() / kTwipsPerPixel, r.height() / kTwipsPerPixel));
+    }
+    if (!avm1::NameEqual{false}(name, "opaqueBackground")) return std::nullopt;
     if (!o->backgroundColor) return avm1::Value();
     const Rgba c = *o->backgroundColor;
     return avm1::Value(static_cast<double>((uint32_t(c.r) << 16) | (uint32_t(c.g) << 8) | c.b));
@@ -51,7 +60,21 @@ std::optional<avm1::Value> ScriptEngine::layerProperty(ClipId clip, std::string_
 
 bool ScriptEngine::setLayerProperty(ClipId clip, std::string_view name, const avm1::Value& value) {
     DisplayObject* o = object(clip);
-    if (!o || !o->asMovieClip() || !avm1::NameEqual{false}(name, "opaqueBackground")) return false;
+    if (!o || !o->asMovieClip()) return false;
+    if (avm1::NameEqual{false}(name, "scrollRect")) {
+        // Anything but a rectangle with a size takes the window away.
+        std::optional<Rect> r = avm1::rectangleOf(*interpreter_, value);
+        auto finite = [](double v) { return std::isfinite(v) && std::abs(v) < 1e7; };
+        if (r && finite(r->xMin) && finite(r->yMin) && finite(r->xMax) && finite(r->yMax) && r->xMax >= r->xMin &&
+            r->yMax >= r->yMin) {
+            o->scrollRect = Rect{r->xMin * kTwipsPerPixel, r->yMin * kTwipsPerPixel, r->xMax * kTwipsPerPixel,
+                                 r->yMax * kTwipsPerPixel};
+        } else {
+            o->scrollRect.reset();
+        }
+        return true;
+    }
+    if (!avm1::NameEqual{false}(name, "opaqueBackground")) return false;
     if (value.isNullish()) {
         o->backgroundColor.reset();
         return true;
