@@ -183,19 +183,27 @@ KELMORA_CLIP(beginFill, {
 })
 // beginGradientFill(type, colors, alphas, ratios, matrix, spread, interpolation, focalPointRatio)
 // and lineGradientStyle with the same arguments.
+// A call with another type, more arguments, arrays of different lengths or a ratio outside 0 to
+// 255 (after dropping its fraction) changes nothing.
 bool gradientCommand(Interpreter& in, std::span<const Value> args, DrawCommand& d) {
-    d.radial = in.toString(arg(args, 0)) == "radial";
+    if (args.size() > 8) return false;
+    const std::string type = in.toString(arg(args, 0));
+    if (type != "linear" && type != "radial") return false;
+    d.radial = type == "radial";
     Object* colors = arg(args, 1).object();
     Object* alphas = arg(args, 2).object();
     Object* ratios = arg(args, 3).object();
     Object* m = arg(args, 4).object();
     if (!colors || !alphas || !ratios || !m) return false;
-    int n = std::min(in.toInt(in.getMember(colors, "length")), 15);
-    for (int i = 0; i < n; ++i) {
+    const int n = in.toInt(in.getMember(colors, "length"));
+    if (n != in.toInt(in.getMember(alphas, "length")) || n != in.toInt(in.getMember(ratios, "length"))) return false;
+    for (int i = 0; i < std::min(n, 15); ++i) {
         std::string k = std::to_string(i);
+        const double ratio = std::trunc(in.toNumber(in.getMember(ratios, k)));
+        if (ratio < 0 || ratio > 255) return false;
         d.colors.push_back(rgbArg(in, in.getMember(colors, k)));
         d.alphas.push_back(alphaArg(in, in.getMember(alphas, k)));
-        d.ratios.push_back(std::clamp(in.toNumber(in.getMember(ratios, k)), 0.0, 255.0));
+        d.ratios.push_back(std::isnan(ratio) ? 0 : ratio);
     }
     if (in.toString(in.getMember(m, "matrixType")) == "box") {
         double w = in.toNumber(in.getMember(m, "w")), h = in.toNumber(in.getMember(m, "h"));

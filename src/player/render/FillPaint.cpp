@@ -9,6 +9,9 @@ namespace kelmora::player {
 
 namespace {
 
+// The farthest a focal point goes towards the circle.
+constexpr double kMaxFocal = 0.98;
+
 constexpr double kGradientHalf = 16384.0;
 
 inline agg::rgba8 fromArgb(uint32_t p) {
@@ -78,7 +81,8 @@ void gradientSpan(const FillPaint& p, agg::rgba8* span, int x, int y, unsigned l
     default: {
         // The ray from the focal point through the pixel meets the unit circle at distance s;
         // the pixel's position along that ray is its gradient ratio.
-        double f = std::clamp(p.focal, -0.998, 0.998);
+        // Flash stops the focal point a little short of the edge.
+        double f = std::clamp(p.focal, -kMaxFocal, kMaxFocal);
         for (unsigned i = 0; i < len; ++i, gx += m.a, gy += m.b) {
             double dx = gx / kGradientHalf - f, dy = gy / kGradientHalf;
             double dist = std::sqrt(dx * dx + dy * dy);

@@ -32,7 +32,8 @@ FillStyle gradientFill(const avm1::DrawCommand& c) {
     f.matrix = {c.matrix.a, c.matrix.b, c.matrix.c, c.matrix.d, twips(c.matrix.tx), twips(c.matrix.ty)};
     f.gradient.spread = c.spread == 1 ? SpreadMode::Reflect : c.spread == 2 ? SpreadMode::Repeat : SpreadMode::Pad;
     f.gradient.interpolation = c.linearRgb ? InterpolationMode::LinearRgb : InterpolationMode::Normal;
-    if (focal) f.gradient.focalPoint = c.focalPoint;
+    // Kept in 8.8 fixed point, like the focal point of a shape in a file.
+    if (focal) f.gradient.focalPoint = std::trunc(c.focalPoint * 256) / 256;
     for (size_t i = 0; i < c.colors.size() && i < 15; ++i) {
         const double ratio = i < c.ratios.size() ? c.ratios[i] : 255;
         f.gradient.stops.push_back({static_cast<uint8_t>(std::lround(std::clamp(ratio, 0.0, 255.0))),
