@@ -131,7 +131,13 @@ struct VideoDecoder::Impl {
         const bool alpha = desc && (desc->flags & AV_PIX_FMT_FLAG_ALPHA);
         for (size_t i = 0, n = size_t(w) * h; i < n; ++i) {
             uint32_t p = picture.data()[i];
-            picture.data()[i] = alpha ? premultipliedPixel(alphaOf(p), redOf(p), greenOf(p), blueOf(p)) : p | 0xFF000000u;
+            if (!alpha) {
+                picture.data()[i] = p | 0xFF000000u;
+                continue;
+            }
+            // Colours with alpha come out of the decoder already multiplied by it.
+            const uint8_t a = alphaOf(p);
+            picture.data()[i] = packArgb(a, std::min(redOf(p), a), std::min(greenOf(p), a), std::min(blueOf(p), a));
         }
         hasPicture = true;
     }
