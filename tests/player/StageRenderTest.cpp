@@ -169,3 +169,32 @@ TEST(StageRenderTest, WritesFuzzSeeds) {
             .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
 }
+
+TEST(StageRenderTest, OpaqueBackgroundsFillTheBoxOfClipsAndButtons) {
+    // Two bars with a gap: the box behind them shows the background colour, for a button inside a
+    // clip as for a clip; the inner background lies above the outer one.
+    for (bool button : {false, true}) {
+        SCOPED_TRACE(button ? "button in a clip" : "clip in a clip");
+        swf::SwfWriter w(10);
+        w.frameSizePixels(40, 40);
+        swf::ShapeBuilder b;
+        const uint32_t blue = b.addFill(swf::FillStyle::solid(swf::Rgba::fromRgb(0x0000ff)));
+        b.fillOnly(blue).rectPx(10, 10, 20, 2).rectPx(10, 28, 20, 2);
+        w.defineShape(1, b.build());
+        if (button) {
+            swf::ButtonRecord up;
+            up.characterId = 1;
+            w.defineButton(2, {up}, swf::ActionBuilder{});
+        } else {
+            w.defineSprite(2, [](swf::Timeline& s) { s.place(swf::Place::add(1, 1)).showFrame(); });
+        }
+        w.defineSprite(3, [](swf::Timeline& s) {
+            s.place(swf::Place::add(2, 1).opaqueBackground(swf::Rgba::fromRgb(0x00ff00))).showFrame();
+        });
+        w.place(swf::Place::add(3, 1).opaqueBackground(swf::Rgba::fromRgb(0xff0000)).cacheAsBitmap(true)).showFrame();
+        PixelBuffer p = renderOf(w);
+        EXPECT_EQ(rgbAt(p, 20, 11), 0x0000ffu);  // the drawing
+        EXPECT_EQ(rgbAt(p, 20, 20), 0x00ff00u);  // the gap: the inner background
+        EXPECT_EQ(rgbAt(p, 5, 5), 0xffffffu);    // outside both boxes
+    }
+}

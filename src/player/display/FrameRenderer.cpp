@@ -182,6 +182,11 @@ void FrameRenderer::drawContent(const DisplayObject& object, const Matrix& m, co
     const Character* character = object.character();
     // Bitmaps and fonts come from the dictionary of the object's own movie (loaded movies, pictures).
     const PlayContext* context = &object.context();
+    // opaqueBackground, under whatever the object draws; a scrolled clip fills only its window.
+    if (object.backgroundColor && !maskMode && !object.scrollRect) {
+        const Rect box = drawnBounds(object, m);
+        if (!box.empty()) fillBackground(target, box, cx.apply(*object.backgroundColor));
+    }
     switch (object.kind()) {
     case CharacterKind::Shape:
         shapes_.draw(*static_cast<const ShapeCharacter*>(character)->shape, m, cx, target, context);
@@ -202,10 +207,6 @@ void FrameRenderer::drawContent(const DisplayObject& object, const Matrix& m, co
             if (object.scrollRect && (maskMode || layersInUse_ < kMaxLayers)) {
                 drawScrolled(*clip, m, cx, target, maskMode, level);
                 break;
-            }
-            if (object.backgroundColor && !maskMode) {
-                const Rect box = drawnBounds(object, m);
-                if (!box.empty()) fillBackground(target, box, cx.apply(*object.backgroundColor));
             }
             if (clip->drawing) shapes_.draw(*clip->drawing, m, cx, target, context);
             renderList(clip->children(), m, cx, target, maskMode, level + 1);
