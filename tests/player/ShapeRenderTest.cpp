@@ -425,7 +425,7 @@ TEST(ShapeRender, GradientRampsFollowFlashsRulesForOddRatios) {
     GradientRamp ramp;
     buildGradientRamp(g, ramp);
     EXPECT_EQ(ramp[0], 0xFFFF0000u);
-    EXPECT_EQ(ramp[1], 0xFF00FF00u);  // the second stop at 0 moved to 1
+    EXPECT_EQ(ramp[1], 0xFF00FD02u);  // the last stop at 0 blends towards blue from 0
     // Up to 128 the first stop at or past the entry is the blue one at 128: green to blue; the
     // black stop at 100 only starts the blend that follows it.
     EXPECT_EQ(ramp[100], 0xFF0038C7u);
@@ -443,6 +443,15 @@ TEST(ShapeRender, GradientRampsFollowFlashsRulesForOddRatios) {
     buildGradientRamp(g, ramp);
     EXPECT_EQ(ramp[200], 0xFF0000FFu);
     EXPECT_EQ(ramp[201], 0xFFFFFF00u);
+
+    // Three stops at 60: the first two are one-entry bands, the third starts the next blend at 60.
+    g.stops = {{0, {0, 0, 0, 255}}, {60, {255, 0, 0, 255}}, {60, {0, 255, 0, 255}}, {60, {0, 0, 255, 255}},
+               {255, {0, 0, 0, 255}}};
+    buildGradientRamp(g, ramp);
+    EXPECT_EQ(ramp[59], 0xFFFB0000u);
+    EXPECT_EQ(ramp[60], 0xFFFF0000u);
+    EXPECT_EQ(ramp[61], 0xFF00FF00u);
+    EXPECT_EQ(ramp[62], 0xFF0000FCu);
 }
 
 TEST(ShapeRender, StretchedStrokesStretchAndNoScaleStrokesKeepTheirLeastWidth) {

@@ -30,16 +30,11 @@ void buildRamp(const GradientStop* given, size_t count, InterpolationMode mode, 
         ramp.fill(0);
         return;
     }
-    // Stops sharing the previous stop's ratio move one step past it, so they show as one-entry
-    // bands. A ratio below the previous one stays: each entry takes the first stop (in file
-    // order) at or past it and blends from the stop before that one.
+    // A ratio below the previous one stays: each entry takes the first stop (in file order) at or
+    // past it and blends from the stop before that one.
     GradientStop stops[16];
     count = std::min<size_t>(count, 16);
-    for (size_t i = 0; i < count; ++i) {
-        stops[i] = given[i];
-        if (i > 0 && given[i].ratio == given[i - 1].ratio)
-            stops[i].ratio = static_cast<uint8_t>(std::min(255, stops[i - 1].ratio + 1));
-    }
+    std::copy(given, given + count, stops);
     static const LinearTable linear;
     bool lin = mode == InterpolationMode::LinearRgb;
     for (int i = 0; i < 256; ++i) {
@@ -66,6 +61,17 @@ void buildRamp(const GradientStop* given, size_t count, InterpolationMode mode, 
             ramp[i] = premultiplied(mix(s0.color.r, s1.color.r), mix(s0.color.g, s1.color.g),
                                     mix(s0.color.b, s1.color.b), a);
         }
+    }
+    // Stops sharing a ratio show as one-entry bands from that ratio on, all but the last, which
+    // starts the blend towards the next stop from the shared ratio.
+    for (size_t i = 0; i + 1 < count; ++i) {
+        size_t j = i;
+        while (j + 1 < count && stops[j + 1].ratio == stops[i].ratio) ++j;
+        for (size_t b = i; b < j && stops[i].ratio + (b - i) <= 255; ++b) {
+            const Rgba& c = stops[b].color;
+            ramp[stops[i].ratio + (b - i)] = premultiplied(c.r, c.g, c.b, c.a);
+        }
+        i = j;
     }
 }
 
