@@ -128,6 +128,8 @@ public:
     bool exportedBitmap(ClipId clip, std::string_view name, BitmapSurface& out) override;
     std::vector<Filter> clipFilters(ClipId clip) override;
     void setClipFilters(ClipId clip, std::vector<Filter> filters) override;
+    Matrix clipMatrix(ClipId clip) override;  // ScriptHostTransform.cpp
+    void setClipMatrix(ClipId clip, const Matrix& m) override;
 
 private:
     struct Queued {
