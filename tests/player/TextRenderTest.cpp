@@ -239,6 +239,30 @@ TEST(EditText, LayoutWrapsAlignsAndAutoSizes) {
     EXPECT_EQ(pass.layout().glyphs[0].glyph, fonts.fonts[1]->glyphIndex(u'*'));
 }
 
+TEST(EditText, LinesMeasureWholePixelsAndLeadingCountsBetweenThem) {
+    Fonts fonts;
+    fonts.fonts[1] = boxFont(1, "Box");
+    struct Case {
+        const char* text;
+        int fontHeight, leading;
+        double textHeight;  // twips
+    } cases[] = {
+        {"A", 400, 0, 400},            // 300 + 100
+        {"A", 430, 0, 420},            // ascent 16.1 px -> 16, descent 5.4 -> 5
+        {"A", 400, 80, 480},           // one line keeps its leading
+        {"A\rB", 400, 80, 880},        // between lines only
+        {"A\rB\rC", 400, 80, 1360},
+    };
+    for (const Case& c : cases) {
+        auto d = fieldDef(false, c.text);
+        d->fontHeight = c.fontHeight;
+        d->hasLayout = true;
+        d->leading = c.leading;
+        EditTextInstance field(d, fonts);
+        EXPECT_DOUBLE_EQ(field.layout().textHeight, c.textHeight) << c.text << " " << c.fontHeight;
+    }
+}
+
 TEST(EditText, DrawsBorderBackgroundAndDeviceText) {
     Fonts fonts;
     auto d = fieldDef(false, "Hello", 2000);
@@ -307,7 +331,7 @@ TEST(EditText, ScriptedBoxSitsOnWholePixels) {
 TEST(DeviceFonts, FirstBaselineSitsWhereFlashPutsIt) {
     const GlyphSource* sans = deviceFont("_sans", false, false);
     if (!sans) GTEST_SKIP() << "Liberation fonts not installed";
-    // 29 px text: the gutter, then the Windows ascent (0.905 EM) and 0.15 EM more.
+    // 29 px text: the gutter, then the Windows ascent (0.905 EM) and 0.15 EM more, in whole pixels.
     StyledText text;
     TextFormat f;
     f.font = "_sans";
@@ -315,7 +339,7 @@ TEST(DeviceFonts, FirstBaselineSitsWhereFlashPutsIt) {
     text.append(U"Hx", f);
     TextLayoutResult r = layoutText(text, {4000, false, false}, [&](const TextFormat&) { return sans; });
     ASSERT_FALSE(r.glyphs.empty());
-    EXPECT_NEAR(r.glyphs[0].y / kTwipsPerPixel, 2 + 1.055 * 29, 0.1);
+    EXPECT_DOUBLE_EQ(r.glyphs[0].y / kTwipsPerPixel, 2 + std::round(1.055 * 29));
 }
 
 TEST(DeviceFonts, NamesMapToLiberationFamilies) {

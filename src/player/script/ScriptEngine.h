@@ -165,8 +165,10 @@ private:
     EditTextInstance* textField(ClipId clip) const;
     // Text fields bound to a variable show its value; a field's own text seeds an unset variable.
     void syncTextVariables();
-    void syncTextVariable(ClipId field);
+    // everyFrame: the frame's pass (and a new field), which also follows plain objects.
+    void syncTextVariable(ClipId field, bool everyFrame = false);
     void setBoundVariable(ClipId field, const std::string& text);
+    avm1::Object* variableHolder(ClipId field, std::string_view path, bool& isClip);
     int versionOf(const DisplayObject& object) const;
     void runCode(ClipId clip, std::span<const uint8_t> code, int version);
     void runEvent(ClipId clip, uint32_t event);
