@@ -71,6 +71,45 @@ TEST(TextScript, HostileIndexesStayInsideTheText) {
     EXPECT_EQ(lines, want);
 }
 
+TEST(TextScript, SelectionFollowsTheFocusedFieldAndItsText) {
+    ActionBuilder a;
+    callOn(a, "_root", "createTextField", {"t", 1, 0, 0, 100, 20});
+    a.pop();
+    a.push("t").getVariable().push("text").push("abcdefgh").setMember();
+    callOn(a, "_root", "createEmptyMovieClip", {"c", 2});
+    a.pop();
+    auto indexes = [&] {
+        for (const char* m : {"getBeginIndex", "getEndIndex", "getCaretIndex"}) {
+            callOn(a, "Selection", m, {});
+            a.trace();
+        }
+    };
+    callOn(a, "Selection", "setFocus", {"t"});
+    a.trace();
+    callOn(a, "Selection", "setSelection", {6, 2});  // drawn backwards: the caret stays at 2
+    a.pop();
+    indexes();
+    callOn(a, "Selection", "setSelection", {1});  // one index changes nothing
+    a.pop();
+    callOn(a, "Selection", "setSelection", {0.0 / 0.0, 1e300});
+    a.pop();
+    indexes();
+    a.push("t").getVariable().push("text").push("abc").setMember();  // a shorter text cuts it
+    indexes();
+    // A clip needs focusEnabled; it has no selection.
+    callOn(a, "Selection", "setFocus", {"c"});
+    a.trace();
+    a.push("c").getVariable().push("focusEnabled").push(true).setMember();
+    callOn(a, "Selection", "setFocus", {"c"});
+    a.trace();
+    indexes();
+    callOn(a, "Selection", "setFocus", {});
+    a.trace();
+    const std::vector<std::string> want = {"true", "2", "6", "2", "0", "8", "8", "0", "3", "3",
+                                           "false", "true", "-1", "-1", "-1", "false"};
+    EXPECT_EQ(run(a), want);
+}
+
 TEST(TextScript, SingleLineHtmlFieldKeepsNoBreaks) {
     // Appending to htmlText writes the paragraph back; only a multiline field shows it as a break.
     ActionBuilder a;
