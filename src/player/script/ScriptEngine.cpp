@@ -184,6 +184,7 @@ void ScriptEngine::objectDestroyed(DisplayObject& o) {
     forgetMasks(o.scriptId);
     objects_.erase(o.scriptId);
     transforms_.erase(o.scriptId);
+    boundObjects_.erase(o.scriptId);
 }
 
 void ScriptEngine::placed(DisplayObject& o) {

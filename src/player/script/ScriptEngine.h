@@ -222,6 +222,8 @@ private:
     std::unordered_map<ClipId, ClipId> masks_;  // masked clip -> its setMask mask
     bool unloading_ = false;  // an unload handler runs: removed clips still answer
     std::set<ClipId> seededVariables_;
+    // The object a field's variable held when the field last showed it: shown again unconverted.
+    std::unordered_map<ClipId, const avm1::Object*> boundObjects_;
 };
 
 }  // namespace kelmora::player::script

@@ -230,8 +230,16 @@ void ScriptEngine::syncTextVariable(ClipId id, bool everyFrame) {
         return;
     }
     seededVariables_.insert(id);
-    // Converting an object runs its toString: only while a script runs.
-    if (v.object() && !interpreter_->currentFrame()) return;
+    if (v.object()) {
+        // Converting an object runs its toString: only while a script runs, and only for an
+        // object the field has not shown yet.
+        if (!interpreter_->currentFrame()) return;
+        auto [it, added] = boundObjects_.emplace(id, v.object());
+        if (!added && it->second == v.object()) return;
+        it->second = v.object();
+    } else {
+        boundObjects_.erase(id);
+    }
     const std::string text = interpreter_->toString(v);
     if (text == field->text()) return;
     if (field->settings().html) field->setHtmlText(text);
@@ -389,6 +397,7 @@ bool ScriptEngine::setNamed(ClipId clip, std::string_view name, const Value& val
     if (n == "variable") {
         d.variableName = value.isNullish() ? std::string() : bounded(in.toString(value));
         seededVariables_.erase(clip);
+        boundObjects_.erase(clip);
         syncTextVariable(clip);
         return true;
     }
