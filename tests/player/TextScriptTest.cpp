@@ -110,6 +110,28 @@ TEST(TextScript, SelectionFollowsTheFocusedFieldAndItsText) {
     EXPECT_EQ(run(a), want);
 }
 
+TEST(TextScript, HScrollStaysWithinTheTextThatSticksOut) {
+    ActionBuilder a;
+    callOn(a, "_root", "createTextField", {"t", 1, 0, 0, 10, 20});
+    a.pop();
+    a.push("t").getVariable().push("text").push("1").setMember();
+    traceMember(a, "t", "maxhscroll");  // fits: nothing to scroll
+    a.push("t").getVariable().push("text").push("12345678").setMember();
+    for (PushValue v : std::vector<PushValue>{-10, 3.7, 1e9, 2147483648.0, PushValue::null()}) {
+        a.push("t").getVariable().push("hscroll").push(v).setMember();
+        traceMember(a, "t", "hscroll");
+    }
+    std::vector<std::string> lines = run(a);
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[0], "0");
+    EXPECT_EQ(lines[1], "0");
+    EXPECT_EQ(lines[2], "3");
+    EXPECT_GT(std::stoi(lines[3]), 30);  // clamped to maxhscroll
+    EXPECT_LT(std::stoi(lines[3]), 100);
+    EXPECT_EQ(lines[4], "0");  // wraps below zero as a 32-bit integer
+    EXPECT_EQ(lines[5], "0");
+}
+
 TEST(TextScript, SingleLineHtmlFieldKeepsNoBreaks) {
     // Appending to htmlText writes the paragraph back; only a multiline field shows it as a break.
     ActionBuilder a;

@@ -135,6 +135,13 @@ void compactFormats(StyledText& t, const TextFormat& fallback) {
     t = std::move(out);
 }
 
+// How far the text may scroll left: what it sticks out past the field and its gutters, in pixels.
+int maxHScroll(EditTextInstance& field) {
+    const Rect b = field.bounds();
+    const double over = field.layout().textWidth + 2 * kTextGutter - (b.xMax - b.xMin);
+    return over > 0 ? static_cast<int>(std::min(std::round(over / kTwipsPerPixel), 1e6)) : 0;
+}
+
 std::string autoSizeName(const EditTextDef& d, const TextFormat& base) {
     if (!d.autoSize) return "none";
     switch (d.autoSizeMode) {
@@ -302,7 +309,8 @@ std::optional<Value> ScriptEngine::getNamed(ClipId clip, std::string_view name) 
     if (n == "textheight") return px(std::round(layout.textHeight));
     if (n == "scroll" || n == "maxscroll") return Value(1);
     if (n == "bottomscroll") return Value(std::max(1, layout.lines));
-    if (n == "hscroll" || n == "maxhscroll") return Value(0);
+    if (n == "maxhscroll") return Value(maxHScroll(*field));
+    if (n == "hscroll") return Value(std::min(d.hscroll, maxHScroll(*field)));
     if (n == "mousewheelenabled") return Value(true);
     if (versionOf(*object(clip)) >= 8) {
         if (n == "antialiastype") return Value("normal");
@@ -404,6 +412,11 @@ bool ScriptEngine::setNamed(ClipId clip, std::string_view name, const Value& val
     if (n == "restrict") {
         d.hasRestrict = !value.isNullish();
         d.restrict = d.hasRestrict ? bounded(in.toString(value)) : std::string();
+        return true;
+    }
+    if (n == "hscroll") {
+        // As a 32-bit integer: past 2^31 it wraps below zero.
+        d.hscroll = std::clamp(avm1::toInt32(in.toNumber(value)), 0, maxHScroll(*field));
         return true;
     }
     // Read-only properties ignore assignments.
