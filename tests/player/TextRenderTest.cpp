@@ -149,16 +149,18 @@ TEST(EditText, HtmlSubsetToTextAndBack) {
         const char* html;
         const char* plain;
     } cases[] = {
-        {"<p>one</p><p>two</p>", "one\rtwo"},
+        {"<p>one</p><p>two</p>", "one\rtwo\r"},  // a multiline field keeps the closing break
+        {"<p>one</p>\n<p>two", "one\r\rtwo"},
         {"a<br>b<br/>c", "a\rb\rc"},
         {"&lt;x&gt; &amp; &quot;q&quot; &apos;&#65;&#x42;&bogus;", "<x> & \"q\" 'AB&bogus;"},
         {"a&nbsp;b", "a\xC2\xA0" "b"},
         {"<font face='Box' size='30' color='#FF0000'>big</font> small", "big small"},
         {"<b><i><u>x</u></i></b><unknown>y</unknown>", "xy"},
-        {"<li>item</li><li>next</li>", "item\rnext"},
-        {"<textformat leftmargin='5' indent='3' leading='2'><p align='right'>r</p></textformat>", "r"},
+        {"<li>item</li><li>next</li>", "item\rnext\r"},
+        {"<textformat leftmargin='5' indent='3' leading='2'><p align='right'>r</p></textformat>", "r\r"},
         {"caf\xC3\xA9 <a href='http://x'>link</a>", "caf\xC3\xA9 link"},
         {"unclosed <b", "unclosed "},
+        {"a<font color=#00FF00>green</font>b", "a"},  // an unquoted value ends the text
     };
     for (const Case& c : cases) {
         EditTextInstance field(fieldDef(true, c.html), fonts);
@@ -169,7 +171,25 @@ TEST(EditText, HtmlSubsetToTextAndBack) {
     EXPECT_NE(html.find("ALIGN=\"CENTER\""), std::string::npos) << html;
     EXPECT_NE(html.find("COLOR=\"#00FF00\""), std::string::npos) << html;
     EditTextInstance again(fieldDef(true, html), fonts);
-    EXPECT_EQ(again.text(), "AB");
+    EXPECT_EQ(again.text(), "AB\r");
+    EditTextInstance thrice(fieldDef(true, again.htmlText()), fonts);
+    EXPECT_EQ(thrice.text(), "AB\r");  // the closing break writes no empty paragraph
+
+    // Colours need "#"; hex digits run to the first other character and the last six count.
+    struct Colour {
+        const char* value;
+        Rgba rgb;
+    } colours[] = {{"#00ff00", {0, 255, 0, 255}}, {"ff00ff", {0, 0, 0, 255}},   {"#ff00ffffee", {255, 255, 238, 255}},
+                   {"#ff00gp", {0, 255, 0, 255}}, {"", {0, 0, 0, 255}},         {"#", {0, 0, 0, 255}}};
+    for (const Colour& c : colours) {
+        EditTextInstance coloured(fieldDef(true, std::string("<font color='") + c.value + "'>A</font>"), fonts);
+        EXPECT_EQ(coloured.layout().glyphs.at(0).color, c.rgb) << c.value;
+    }
+
+    // A single-line field keeps only the breaks written in the text.
+    auto single = fieldDef(true, "<p>a</p><p>b<br>c</p>\nd");
+    single->multiline = false;
+    EXPECT_EQ(EditTextInstance(single, fonts).text(), "abc\rd");
 
     // A plain field takes markup literally; newlines become Flash's "\r".
     EditTextInstance plain(fieldDef(false, "<b>x</b>\r\ny\nz"), fonts);
@@ -237,6 +257,30 @@ TEST(EditText, LayoutWrapsAlignsAndAutoSizes) {
     EXPECT_EQ(pass.text(), "ABCD");
     ASSERT_EQ(pass.layout().glyphs.size(), 4u);
     EXPECT_EQ(pass.layout().glyphs[0].glyph, fonts.fonts[1]->glyphIndex(u'*'));
+}
+
+TEST(EditText, LinesMeasureWholePixelsAndLeadingCountsBetweenThem) {
+    Fonts fonts;
+    fonts.fonts[1] = boxFont(1, "Box");
+    struct Case {
+        const char* text;
+        int fontHeight, leading;
+        double textHeight;  // twips
+    } cases[] = {
+        {"A", 400, 0, 400},            // 300 + 100
+        {"A", 430, 0, 420},            // ascent 16.1 px -> 16, descent 5.4 -> 5
+        {"A", 400, 80, 480},           // one line keeps its leading
+        {"A\rB", 400, 80, 880},        // between lines only
+        {"A\rB\rC", 400, 80, 1360},
+    };
+    for (const Case& c : cases) {
+        auto d = fieldDef(false, c.text);
+        d->fontHeight = c.fontHeight;
+        d->hasLayout = true;
+        d->leading = c.leading;
+        EditTextInstance field(d, fonts);
+        EXPECT_DOUBLE_EQ(field.layout().textHeight, c.textHeight) << c.text << " " << c.fontHeight;
+    }
 }
 
 TEST(EditText, DrawsBorderBackgroundAndDeviceText) {
@@ -307,7 +351,7 @@ TEST(EditText, ScriptedBoxSitsOnWholePixels) {
 TEST(DeviceFonts, FirstBaselineSitsWhereFlashPutsIt) {
     const GlyphSource* sans = deviceFont("_sans", false, false);
     if (!sans) GTEST_SKIP() << "Liberation fonts not installed";
-    // 29 px text: the gutter, then the Windows ascent (0.905 EM) and 0.15 EM more.
+    // 29 px text: the gutter, then the Windows ascent (0.905 EM) and 0.15 EM more, in whole pixels.
     StyledText text;
     TextFormat f;
     f.font = "_sans";
@@ -315,7 +359,7 @@ TEST(DeviceFonts, FirstBaselineSitsWhereFlashPutsIt) {
     text.append(U"Hx", f);
     TextLayoutResult r = layoutText(text, {4000, false, false}, [&](const TextFormat&) { return sans; });
     ASSERT_FALSE(r.glyphs.empty());
-    EXPECT_NEAR(r.glyphs[0].y / kTwipsPerPixel, 2 + 1.055 * 29, 0.1);
+    EXPECT_DOUBLE_EQ(r.glyphs[0].y / kTwipsPerPixel, 2 + std::round(1.055 * 29));
 }
 
 TEST(DeviceFonts, NamesMapToLiberationFamilies) {

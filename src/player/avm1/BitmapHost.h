@@ -30,6 +30,9 @@ public:
     // MovieClip.filters.
     virtual std::vector<Filter> clipFilters(ClipId clip) = 0;
     virtual void setClipFilters(ClipId clip, std::vector<Filter> filters) = 0;
+    // MovieClip.transform.matrix: the clip's matrix in its parent's space (tx, ty in twips).
+    virtual Matrix clipMatrix(ClipId clip) = 0;
+    virtual void setClipMatrix(ClipId clip, const Matrix& m) = 0;
 };
 
 BitmapHost* bitmapHost(Interpreter& in);

@@ -381,8 +381,10 @@ Object* Interpreter::toObject(const Value& v) {
 std::string Interpreter::typeOf(const Value& v) {
     if (Object* o = v.object()) {
         if (o->kind() == ObjectKind::Clip) {
-            // Text fields and buttons are plain objects to typeof.
-            if (host_.exists(o->clip) && host_.kind(o->clip) != ClipKind::MovieClip) return "object";
+            // Text fields and buttons are plain objects to typeof; SWF 5 calls its text fields clips.
+            if (host_.exists(o->clip) && host_.kind(o->clip) != ClipKind::MovieClip &&
+                !(swfVersion_ < 6 && host_.kind(o->clip) == ClipKind::TextField))
+                return "object";
             return "movieclip";
         }
         if (o->callable()) return "function";

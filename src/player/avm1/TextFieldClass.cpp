@@ -81,7 +81,8 @@ Value replaceText(Interpreter& in, const Value& self, std::span<const Value> arg
 struct FocusState : NativeState {
     ClipId focus = kNoClip;
     std::string focusPath;  // for the news of its removal
-    int begin = 0, end = 0;
+    bool shown = false;     // seen visible since it took the focus: hiding it then drops the focus
+    int begin = 0, end = 0, caret = 0;
 };
 
 FocusState* focusState(Interpreter& in) {
@@ -103,8 +104,14 @@ Value clipValue(Interpreter& in, ClipId c) {
 // asks (no input arrives between, so the order of traces is the same).
 void dropRemovedFocus(Interpreter& in, FocusState& s) {
     if (!s.focus) return;
-    // So does one that was hidden.
-    if (in.host().exists(s.focus) && in.toBoolean(in.host().getProperty(s.focus, ClipProperty::Visible))) return;
+    // So does one that was hidden after it had the focus (a hidden one may still take it).
+    if (in.host().exists(s.focus)) {
+        const bool visible = in.toBoolean(in.host().getProperty(s.focus, ClipProperty::Visible));
+        if (visible || !s.shown) {
+            s.shown = s.shown || visible;
+            return;
+        }
+    }
     s.focus = kNoClip;
     Value sel = in.getMember(Value(in.global()), "Selection");
     Value b[] = {Value("onSetFocus"), Value(s.focusPath), Value::null()};
@@ -121,20 +128,26 @@ Value getFocus(Interpreter& in, const Value&, std::span<const Value>) {
 
 Value setFocus(Interpreter& in, const Value&, std::span<const Value> args) {
     FocusState* s = focusState(in);
-    if (!s) return Value(false);
+    if (!s || args.empty()) return Value(false);
     const Value& v = arg(args, 0);
     ClipId next = kNoClip;
     if (Object* o = v.object(); o && o->kind() == ObjectKind::Clip) next = in.host().exists(o->clip) ? o->clip : kNoClip;
     else if (v.isString()) next = in.resolveTarget(in.currentTarget(), v.string());
     else if (!v.isNullish()) return Value(false);
     if (!next && !v.isNullish()) return Value(false);
+    // A movie clip takes the focus only when focusEnabled; clearing the focus takes one argument.
+    if (next && in.host().kind(next) == ClipKind::MovieClip &&
+        !in.toBoolean(in.getMember(Value(in.clipObject(next)), "focusEnabled")))
+        return Value(false);
+    if (!next && args.size() > 1) return Value(false);
     dropRemovedFocus(in, *s);
     ClipId old = s->focus;
     // A field that takes the focus has all its text selected, even when it had the focus already.
     s->begin = 0;
-    s->end = next && in.host().kind(next) == ClipKind::TextField ? textLength(in, next) : 0;
+    s->end = s->caret = next && in.host().kind(next) == ClipKind::TextField ? textLength(in, next) : 0;
     if (old == next) return Value(true);
     s->focus = next;
+    s->shown = next && in.toBoolean(in.host().getProperty(next, ClipProperty::Visible));
     s->focusPath = next ? in.targetPath(next, false) : std::string();
     Value oldV = clipValue(in, old), nextV = clipValue(in, next);
     if (old) {
@@ -151,25 +164,43 @@ Value setFocus(Interpreter& in, const Value&, std::span<const Value> args) {
     return Value(true);
 }
 
+// Only a text field has a selection; a shorter text since cuts it.
+bool focusedField(Interpreter& in, FocusState* s) {
+    if (!s || !s->focus || !in.host().exists(s->focus) || in.host().kind(s->focus) != ClipKind::TextField) return false;
+    const int n = textLength(in, s->focus);
+    s->begin = std::min(s->begin, n);
+    s->end = std::min(s->end, n);
+    s->caret = std::min(s->caret, n);
+    return true;
+}
+
 Value getBeginIndex(Interpreter& in, const Value&, std::span<const Value>) {
     FocusState* s = focusState(in);
-    if (!s || !s->focus || !in.host().exists(s->focus)) return Value(-1);
+    if (!focusedField(in, s)) return Value(-1);
     return Value(s->begin);
 }
 
 Value getEndIndex(Interpreter& in, const Value&, std::span<const Value>) {
     FocusState* s = focusState(in);
-    if (!s || !s->focus || !in.host().exists(s->focus)) return Value(-1);
+    if (!focusedField(in, s)) return Value(-1);
     return Value(s->end);
+}
+
+Value getCaretIndex(Interpreter& in, const Value&, std::span<const Value>) {
+    FocusState* s = focusState(in);
+    if (!focusedField(in, s)) return Value(-1);
+    return Value(s->caret);
 }
 
 Value setSelection(Interpreter& in, const Value&, std::span<const Value> args) {
     FocusState* s = focusState(in);
     if (!s || !s->focus || !in.host().exists(s->focus) || in.host().kind(s->focus) != ClipKind::TextField)
         return Value();
+    if (args.size() != 2) return Value();  // the player ignores other counts
     const int n = textLength(in, s->focus);
     int b = std::clamp(index(in, arg(args, 0)), 0, n);
     int e = std::clamp(index(in, arg(args, 1)), 0, n);
+    s->caret = e;  // the caret sits where the selection was drawn to
     if (e < b) std::swap(b, e);
     s->begin = b;
     s->end = e;
@@ -195,7 +226,7 @@ Value replaceSel(Interpreter& in, const Value& self, std::span<const Value> args
     // The caret ends after the inserted text (counted in characters).
     int inserted = 0;
     for (unsigned char ch : text) inserted += (ch & 0xC0) != 0x80;
-    s->begin = s->end = std::min(len, s->begin + inserted);
+    s->begin = s->end = s->caret = std::min(len, s->begin + inserted);
     return Value();
 }
 
@@ -234,7 +265,7 @@ void installSelection(Interpreter& in) {
     in.method(sel, "setFocus", setFocus);
     in.method(sel, "getBeginIndex", getBeginIndex);
     in.method(sel, "getEndIndex", getEndIndex);
-    in.method(sel, "getCaretIndex", getEndIndex);
+    in.method(sel, "getCaretIndex", getCaretIndex);
     in.method(sel, "setSelection", setSelection);
 }
 

@@ -184,13 +184,14 @@ void ScriptEngine::objectDestroyed(DisplayObject& o) {
     forgetMasks(o.scriptId);
     objects_.erase(o.scriptId);
     transforms_.erase(o.scriptId);
+    boundObjects_.erase(o.scriptId);
 }
 
 void ScriptEngine::placed(DisplayObject& o) {
     const CharacterKind k = o.kind();
     if (o.name.empty() && (k == CharacterKind::Sprite || k == CharacterKind::Button || k == CharacterKind::EditText))
         o.name = "instance" + std::to_string(++instanceNames_);
-    if (k == CharacterKind::EditText) syncTextVariable(o.scriptId);
+    if (k == CharacterKind::EditText) syncTextVariable(o.scriptId, true);
     if (o.kind() == CharacterKind::Button && o.character()) {
         // The button's sprites come after it, named and constructed in their depth order.
         for (auto& [d, child] : static_cast<ButtonObject&>(o).children()) {

@@ -128,6 +128,8 @@ public:
     bool exportedBitmap(ClipId clip, std::string_view name, BitmapSurface& out) override;
     std::vector<Filter> clipFilters(ClipId clip) override;
     void setClipFilters(ClipId clip, std::vector<Filter> filters) override;
+    Matrix clipMatrix(ClipId clip) override;  // ScriptHostTransform.cpp
+    void setClipMatrix(ClipId clip, const Matrix& m) override;
 
 private:
     struct Queued {
@@ -163,8 +165,10 @@ private:
     EditTextInstance* textField(ClipId clip) const;
     // Text fields bound to a variable show its value; a field's own text seeds an unset variable.
     void syncTextVariables();
-    void syncTextVariable(ClipId field);
+    // everyFrame: the frame's pass (and a new field), which also follows plain objects.
+    void syncTextVariable(ClipId field, bool everyFrame = false);
     void setBoundVariable(ClipId field, const std::string& text);
+    avm1::Object* variableHolder(ClipId field, std::string_view path, bool& isClip);
     int versionOf(const DisplayObject& object) const;
     void runCode(ClipId clip, std::span<const uint8_t> code, int version);
     void runEvent(ClipId clip, uint32_t event);
@@ -218,6 +222,8 @@ private:
     std::unordered_map<ClipId, ClipId> masks_;  // masked clip -> its setMask mask
     bool unloading_ = false;  // an unload handler runs: removed clips still answer
     std::set<ClipId> seededVariables_;
+    // The object a field's variable held when the field last showed it: shown again unconverted.
+    std::unordered_map<ClipId, const avm1::Object*> boundObjects_;
 };
 
 }  // namespace kelmora::player::script

@@ -135,6 +135,13 @@ void compactFormats(StyledText& t, const TextFormat& fallback) {
     t = std::move(out);
 }
 
+// How far the text may scroll left: what it sticks out past the field and its gutters, in pixels.
+int maxHScroll(EditTextInstance& field) {
+    const Rect b = field.bounds();
+    const double over = field.layout().textWidth + 2 * kTextGutter - (b.xMax - b.xMin);
+    return over > 0 ? static_cast<int>(std::min(std::round(over / kTwipsPerPixel), 1e6)) : 0;
+}
+
 std::string autoSizeName(const EditTextDef& d, const TextFormat& base) {
     if (!d.autoSize) return "none";
     switch (d.autoSizeMode) {
@@ -160,7 +167,7 @@ void ScriptEngine::syncTextVariables() {
             !static_cast<EditTextObject*>(o)->field().settings().variableName.empty())
             fields.push_back(id);
     std::sort(fields.begin(), fields.end());
-    for (ClipId id : fields) syncTextVariable(id);
+    for (ClipId id : fields) syncTextVariable(id, true);
 }
 
 namespace {
@@ -172,18 +179,48 @@ void splitVariable(std::string_view var, std::string_view& path, std::string_vie
 }
 }  // namespace
 
-void ScriptEngine::syncTextVariable(ClipId id) {
-    EditTextInstance* field = textField(id);
+// The clip or object a field's variable path names, starting at the field's parent; a plain
+// object may hold the variable too.
+avm1::Object* ScriptEngine::variableHolder(ClipId id, std::string_view path, bool& isClip) {
     DisplayObject* o = object(id);
-    if (!field || !o || !o->parent || !interpreter_) return;
+    isClip = false;
+    if (!o || !o->parent || !interpreter_) return nullptr;
+    const ClipId base = o->parent->scriptId;
+    if (path.empty() || path.find_first_of("/:") != std::string_view::npos) {
+        const ClipId target = path.empty() ? base : interpreter_->resolveTarget(base, path);
+        isClip = target != avm1::kNoClip;
+        return isClip ? interpreter_->clipObject(target) : nullptr;
+    }
+    avm1::Object* holder = interpreter_->clipObject(base);
+    for (size_t begin = 0; holder && begin <= path.size();) {
+        size_t end = std::min(path.find('.', begin), path.size());
+        const std::string_view seg = path.substr(begin, end - begin);
+        begin = end + 1;
+        if (seg.empty()) continue;
+        if (holder->kind() == avm1::ObjectKind::Clip) {
+            const ClipId next = interpreter_->resolveTarget(holder->clip, seg);
+            if (next) {
+                holder = interpreter_->clipObject(next);
+                continue;
+            }
+        }
+        holder = interpreter_->getMember(holder, seg).object();
+    }
+    isClip = holder && holder->kind() == avm1::ObjectKind::Clip;
+    return holder;
+}
+
+void ScriptEngine::syncTextVariable(ClipId id, bool everyFrame) {
+    EditTextInstance* field = textField(id);
+    if (!field || !interpreter_) return;
     const std::string var = field->settings().variableName;
     std::string_view path, member;
     splitVariable(var, path, member);
     if (member.empty()) return;
-    const ClipId base = o->parent->scriptId;
-    const ClipId target = path.empty() ? base : interpreter_->resolveTarget(base, path);
-    if (!target) return;
-    avm1::Object* holder = interpreter_->clipObject(target);
+    bool isClip = false;
+    avm1::Object* holder = variableHolder(id, path, isClip);
+    // A plain object's variable is only looked at once a frame.
+    if (!holder || (!isClip && !everyFrame)) return;
     const Value v = interpreter_->getMember(holder, member);
     if (v.isUndefined()) {
         // The field's text as the movie defined it seeds the variable once; an empty field
@@ -200,8 +237,16 @@ void ScriptEngine::syncTextVariable(ClipId id) {
         return;
     }
     seededVariables_.insert(id);
-    // Converting an object runs its toString: only while a script runs.
-    if (v.object() && !interpreter_->currentFrame()) return;
+    if (v.object()) {
+        // Converting an object runs its toString: only while a script runs, and only for an
+        // object the field has not shown yet.
+        if (!interpreter_->currentFrame()) return;
+        auto [it, added] = boundObjects_.emplace(id, v.object());
+        if (!added && it->second == v.object()) return;
+        it->second = v.object();
+    } else {
+        boundObjects_.erase(id);
+    }
     const std::string text = interpreter_->toString(v);
     if (text == field->text()) return;
     if (field->settings().html) field->setHtmlText(text);
@@ -215,10 +260,11 @@ void ScriptEngine::setBoundVariable(ClipId id, const std::string& text) {
     const std::string var = field->settings().variableName;
     std::string_view path, member;
     splitVariable(var, path, member);
-    const ClipId target = path.empty() ? o->parent->scriptId : interpreter_->resolveTarget(o->parent->scriptId, path);
-    if (!target || member.empty()) return;
+    bool isClip = false;
+    avm1::Object* holder = variableHolder(id, path, isClip);
+    if (!holder || member.empty()) return;
     seededVariables_.insert(id);
-    interpreter_->setMember(interpreter_->clipObject(target), member, Value(text));
+    interpreter_->setMember(holder, member, Value(text));
 }
 
 std::optional<Value> ScriptEngine::getNamed(ClipId clip, std::string_view name) {
@@ -263,7 +309,8 @@ std::optional<Value> ScriptEngine::getNamed(ClipId clip, std::string_view name) 
     if (n == "textheight") return px(std::round(layout.textHeight));
     if (n == "scroll" || n == "maxscroll") return Value(1);
     if (n == "bottomscroll") return Value(std::max(1, layout.lines));
-    if (n == "hscroll" || n == "maxhscroll") return Value(0);
+    if (n == "maxhscroll") return Value(maxHScroll(*field));
+    if (n == "hscroll") return Value(std::min(d.hscroll, maxHScroll(*field)));
     if (n == "mousewheelenabled") return Value(true);
     if (versionOf(*object(clip)) >= 8) {
         if (n == "antialiastype") return Value("normal");
@@ -358,12 +405,18 @@ bool ScriptEngine::setNamed(ClipId clip, std::string_view name, const Value& val
     if (n == "variable") {
         d.variableName = value.isNullish() ? std::string() : bounded(in.toString(value));
         seededVariables_.erase(clip);
+        boundObjects_.erase(clip);
         syncTextVariable(clip);
         return true;
     }
     if (n == "restrict") {
         d.hasRestrict = !value.isNullish();
         d.restrict = d.hasRestrict ? bounded(in.toString(value)) : std::string();
+        return true;
+    }
+    if (n == "hscroll") {
+        // As a 32-bit integer: past 2^31 it wraps below zero.
+        d.hscroll = std::clamp(avm1::toInt32(in.toNumber(value)), 0, maxHScroll(*field));
         return true;
     }
     // Read-only properties ignore assignments.

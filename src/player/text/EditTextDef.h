@@ -32,6 +32,7 @@ struct EditTextDef : Character {
     bool background = false, condenseWhite = false, hasRestrict = false;
     Rgba backgroundColor{255, 255, 255, 255}, borderColor{0, 0, 0, 255};
     std::string restrict;
+    int hscroll = 0;  // pixels the text is scrolled left by (TextField.hscroll)
 };
 
 }  // namespace kelmora::player

@@ -58,19 +58,8 @@ void EditTextInstance::setText(const std::string& plain) {
 
 void EditTextInstance::setHtmlText(const std::string& html) {
     if (!impl_->def->html) return setText(html);  // a plain field shows markup as it is
-    impl_->content = parseHtmlText(html, impl_->base);
-    if (!impl_->def->multiline) {
-        // A single-line field keeps no paragraph or line breaks from its markup.
-        StyledText& c = impl_->content;
-        size_t kept = 0;
-        for (size_t i = 0; i < c.chars.size(); ++i) {
-            if (c.chars[i] == U'\r' || c.chars[i] == U'\n') continue;
-            c.chars[kept] = c.chars[i];
-            c.formatOf[kept++] = c.formatOf[i];
-        }
-        c.chars.resize(kept);
-        c.formatOf.resize(kept);
-    }
+    // A single-line field keeps no paragraph or line breaks from its markup.
+    impl_->content = parseHtmlText(html, impl_->base, impl_->def->multiline);
     if (impl_->content.formats.empty()) impl_->content.formats.push_back(impl_->base);
     impl_->dirty = true;
 }

@@ -14,6 +14,7 @@ namespace {
 struct Tag {
     std::string name;  // lower case
     bool closing = false, selfClosing = false;
+    bool malformed = false;  // an unquoted attribute value: the player reads no further
     std::vector<std::pair<std::string, std::string>> attributes;  // names lower case
 
     std::string attribute(const char* key) const {
@@ -57,6 +58,7 @@ Tag parseTag(std::string_view s) {
                 value = std::string(s.substr(vs, i - vs));
                 if (i < s.size()) ++i;
             } else {
+                tag.malformed = true;
                 size_t vs = i;
                 while (i < s.size() && !isSpace(s[i])) ++i;
                 value = std::string(s.substr(vs, i - vs));
@@ -98,15 +100,15 @@ char32_t entity(std::string_view html, size_t& pos) {
 }
 
 bool parseColor(std::string v, Rgba& out) {
+    // "#" and hex digits up to the first other character; only the last six count.
     v = trim(v);
-    if (!v.empty() && v[0] == '#') v.erase(0, 1);
-    else if (v.size() > 2 && v[0] == '0' && (v[1] == 'x' || v[1] == 'X')) v.erase(0, 2);
-    if (v.empty() || v.size() > 6) return false;
-    unsigned long rgb = 0;
-    for (char d : v) {
+    if (v.empty() || v[0] != '#') return false;
+    uint32_t rgb = 0;
+    for (size_t i = 1; i < v.size(); ++i) {
+        const char d = v[i];
         int dv = d >= '0' && d <= '9' ? d - '0' : d >= 'a' && d <= 'f' ? d - 'a' + 10 : d >= 'A' && d <= 'F' ? d - 'A' + 10 : -1;
-        if (dv < 0) return false;
-        rgb = rgb * 16 + unsigned(dv);
+        if (dv < 0) break;
+        rgb = ((rgb << 4) | uint32_t(dv)) & 0xFFFFFF;
     }
     out = {uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb), 255};
     return true;
@@ -123,7 +125,7 @@ bool pixelsAttr(const Tag& tag, const char* key, double& twips) {
 
 class HtmlReader {
 public:
-    explicit HtmlReader(const TextFormat& base) { stack_.push_back({"", base}); }
+    HtmlReader(const TextFormat& base, bool markupBreaks) : markupBreaks_(markupBreaks) { stack_.push_back({"", base}); }
 
     void text(std::u32string_view s) {
         if (s.empty()) return;
@@ -131,15 +133,19 @@ public:
         out_.append(s, top());
     }
     void lineBreak() {
+        if (pendingBreak_) out_.append(U"\r", top());  // a closed paragraph before it
         pendingBreak_ = false;
         out_.append(U"\r", top());
     }
     void open(const Tag& tag) {
         TextFormat f = top();
         const std::string& n = tag.name;
-        if (n == "br" || n == "sbr") { lineBreak(); return; }
+        if (n == "br" || n == "sbr") {
+            if (markupBreaks_) lineBreak();
+            return;
+        }
         if (n == "p" || n == "li") {
-            if (!out_.chars.empty() && out_.chars.back() != U'\r') pendingBreak_ = true;
+            if (markupBreaks_ && !out_.chars.empty() && out_.chars.back() != U'\r') pendingBreak_ = true;
             if (n == "li") f.bullet = true;
             std::string align = toLower(tag.attribute("align"));
             if (align == "left") f.align = TextAlign::Left;
@@ -198,17 +204,25 @@ public:
         for (size_t i = stack_.size(); i-- > 1;) {
             if (stack_[i].first != name) continue;
             stack_.resize(i);
-            if (name == "p" || name == "li") pendingBreak_ = true;
+            if (markupBreaks_ && (name == "p" || name == "li")) pendingBreak_ = true;
             return;
         }
     }
-    StyledText take() { return std::move(out_); }
+    StyledText take() {
+        // A multiline field's last paragraph keeps its closing break.
+        if (pendingBreak_ && markupBreaks_) {
+            const TextFormat last = out_.chars.empty() ? top() : out_.formatAt(out_.chars.size() - 1);
+            out_.append(U"\r", last);
+        }
+        return std::move(out_);
+    }
 
 private:
     const TextFormat& top() const { return stack_.back().second; }
     std::vector<std::pair<std::string, TextFormat>> stack_;
     StyledText out_;
     bool pendingBreak_ = false;
+    bool markupBreaks_ = true;  // <p>, <li> and <br> break lines (multiline fields)
 };
 
 std::string escape(std::u32string_view s) {
@@ -242,8 +256,8 @@ std::string number(double v) {
 
 }  // namespace
 
-StyledText parseHtmlText(std::string_view html, const TextFormat& base) {
-    HtmlReader reader(base);
+StyledText parseHtmlText(std::string_view html, const TextFormat& base, bool markupBreaks) {
+    HtmlReader reader(base, markupBreaks);
     std::u32string run;
     size_t i = 0;
     auto flush = [&] {
@@ -257,6 +271,7 @@ StyledText parseHtmlText(std::string_view html, const TextFormat& base) {
             if (end == std::string_view::npos) break;  // an unclosed tag ends the text
             flush();
             Tag tag = parseTag(html.substr(i + 1, end - i - 1));
+            if (tag.malformed) break;
             if (tag.closing) reader.close(tag.name);
             else reader.open(tag);
             i = end + 1;

@@ -8,8 +8,9 @@
 
 namespace kelmora::player {
 
-// Unknown tags are ignored, their text kept; unclosed tags end with the text.
-StyledText parseHtmlText(std::string_view html, const TextFormat& base);
+// Unknown tags are ignored, their text kept; unclosed tags end with the text. Without
+// markupBreaks (a single-line field) only line breaks written in the text itself break lines.
+StyledText parseHtmlText(std::string_view html, const TextFormat& base, bool markupBreaks = true);
 // Flash's form: one <P ALIGN=..><FONT FACE=.. SIZE=.. COLOR=..>..</FONT></P> per paragraph.
 std::string toHtmlText(const StyledText& text);
 

@@ -31,7 +31,8 @@ public:
             if (end >= n) break;
             i = end + 1;
         }
-        out_.textHeight = std::max(0.0, top_ - kTextGutter - lastLeading_);
+        // The leading after the last line counts only when the text is a single line.
+        out_.textHeight = std::max(0.0, top_ - kTextGutter - (out_.lines > 1 ? lastLeading_ : 0));
         return std::move(out_);
     }
 
@@ -105,6 +106,9 @@ private:
             ascent = probe.ascent;
             descent = probe.descent;
         }
+        // The player measures lines in whole pixels.
+        ascent = std::round(ascent / kTwipsPerPixel) * kTwipsPerPixel;
+        descent = std::round(descent / kTwipsPerPixel) * kTwipsPerPixel;
         double width = 0;
         size_t visible = line.size();
         while (visible > 0 && isBreakSpace(line[visible - 1].c)) --visible;
