@@ -9,8 +9,7 @@ namespace {
 
 ClipId clipOf(Interpreter& in, const Value& self) {
     Object* o = self.object();
-    if (!o || o->kind() != ObjectKind::Clip || !in.host().exists(o->clip)) return kNoClip;
-    return o->clip;
+    return in.liveClip(o);
 }
 
 #define KELMORA_CLIP(NAME, ...)                                                     \

@@ -28,7 +28,11 @@ ClipId Interpreter::resolveTarget(ClipId base, std::string_view path) {
         cur = base ? host_.rootOf(base) : host_.level(0);
         path.remove_prefix(1);
     }
-    for (std::string_view seg : split(path, slashes ? '/' : '.')) {
+    const std::vector<std::string_view> segments = split(path, slashes ? '/' : '.');
+    for (size_t i = 0; i < segments.size(); ++i) {
+        std::string_view seg = segments[i];
+        // "a//b" names nothing; one slash at the end is allowed.
+        if (seg.empty() && slashes && i + 1 < segments.size()) return kNoClip;
         if (seg.empty()) continue;
         if (cur == kNoClip && !(seg.size() > 6 && eq(seg.substr(0, 6), "_level")) && !eq(seg, "_root")) return kNoClip;
         if (seg == ".." || eq(seg, "_parent")) {

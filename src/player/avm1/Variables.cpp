@@ -106,7 +106,7 @@ Value getVariable(Interpreter& in, Frame& f, std::string_view name, Value* thisO
         }
     }
     if (eq(name, "_root") || eq(name, "_parent") || (name.size() > 6 && eq(name.substr(0, 6), "_level"))) {
-        if (f.target != kNoClip) return in.getMember(in.clipObject(f.target), name);
+        if (f.target != kNoClip && in.host().exists(f.target)) return in.getMember(in.clipObject(f.target), name);
         if (eq(name, "_root") || eq(name, "_level0")) {
             ClipId l = in.host().level(0);
             return l ? Value(in.clipObject(l)) : Value();
