@@ -89,8 +89,12 @@ TEST(ClipScriptTest, SlashPathsAndTheOrderOfAClipsNames) {
         const char* path;
         const char* expected;
     };
-    const Case cases[] = {{"/a/b:v", "deep"},     {"a/b/:v", "deep"},          {"/a/../a/b:v", "deep"},
-                          {"/a//b:v", "undefined"}, {"/nothing/b:v", "undefined"}};
+    // A slash path may end in a variable holding a plain object.
+    a.push("obj").push(0).initObject().setVariable();
+    a.push("/obj:k").push("plain").setVariable();
+    const Case cases[] = {{"/a/b:v", "deep"},          {"a/b/:v", "deep"},         {"/a/../a/b:v", "deep"},
+                          {"/a/b.v", "deep"},          {"/a//b:v", "undefined"},   {"/nothing/b:v", "undefined"},
+                          {"obj.k", "plain"},          {"/obj:k", "plain"}};
     for (const Case& c : cases) traceVar(a, c.path);
     // for (k in _root): the root's own variable comes before its clip.
     a.push("_root").getVariable().push("own").push(1).setMember();
@@ -101,9 +105,27 @@ TEST(ClipScriptTest, SlashPathsAndTheOrderOfAClipsNames) {
     movie.doAction(a.end()).showFrame();
     std::vector<std::string> expected;
     for (const Case& c : cases) expected.push_back(c.expected);
-    expected.push_back("own");
-    expected.push_back("a");
+    for (const char* name : {"own", "obj", "a"}) expected.push_back(name);
     EXPECT_EQ(play(movie, 1), expected);
+}
+
+TEST(ClipScriptTest, GoingBackRemovesClipsScriptsMadeAmongTheTimelinesDepths) {
+    SwfWriter movie(8);
+    movie.defineSprite(1, [](Timeline& t) { t.showFrame(); });
+    ActionBuilder make;
+    make.push("t").push("low").push(16384 - 5).cloneSprite();
+    make.push("t").push("high").push(16384 + 5).cloneSprite();
+    call(make, "s", "swapDepths", {-100}).pop();  // moved, not made: the timeline leaves it
+    movie.place(Place::add(1, 1).name("t")).place(Place::add(1, 2).name("s")).doAction(make.end()).showFrame();
+    ActionBuilder look;
+    for (const char* name : {"low", "high", "s"}) traceVar(look, name);
+    look.push("again").getVariable().ifTrue("stop");
+    look.push("again").push(1).setVariable().jump("on");
+    look.label("stop").stop().label("on");
+    movie.doAction(look.end()).showFrame();
+    movie.doAction(ActionBuilder().gotoFrame(1).play().end()).showFrame();
+    EXPECT_EQ(play(movie, 4), (std::vector<std::string>{"_level0.low", "_level0.high", "_level0.s", "undefined",
+                                                        "_level0.high", "_level0.s"}));
 }
 
 TEST(ClipScriptTest, SizesOfDegenerateAndDuplicatedDrawings) {

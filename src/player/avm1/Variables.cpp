@@ -31,7 +31,15 @@ Value resolvePathObject(Interpreter& in, Frame& f, std::string_view path, std::s
     if (path.empty()) return Value(baseClip(in, f));
     if (path.find('/') != std::string_view::npos || path[0] == '.') {
         ClipId c = in.resolveTarget(f.target, path);
-        return c ? Value(in.clipObject(c)) : Value();
+        if (c) return Value(in.clipObject(c));
+        // The last name may be a variable of the clip before it that holds any object.
+        const size_t slash = path.rfind('/');
+        const std::string_view last = slash == std::string_view::npos ? std::string_view() : path.substr(slash + 1);
+        if (last.empty() || last == "." || last == ".." || (slash > 0 && path[slash - 1] == '/')) return Value();
+        ClipId holder = slash == 0 ? in.resolveTarget(f.target, "/") : in.resolveTarget(f.target, path.substr(0, slash));
+        if (!holder) return Value();
+        Value v = in.getMember(in.clipObject(holder), last);
+        return v.isObject() ? v : Value();
     }
     std::vector<std::string_view> segs;
     for (size_t start = 0;;) {
@@ -82,7 +90,11 @@ Object* superObject(Interpreter& in, Frame& f) {
 
 Value getVariable(Interpreter& in, Frame& f, std::string_view name, Value* thisOut) {
     if (!isPlainName(name)) {
-        if (name.find('/') != std::string_view::npos && name.find(':') == std::string_view::npos) {
+        // "a/b" names a clip; "a/b.c" is member c of clip a/b.
+        const size_t slash = name.rfind('/');
+        const std::string_view last = slash == std::string_view::npos ? name : name.substr(slash + 1);
+        const bool endsInMember = last.find('.') != std::string_view::npos && last != "." && last != "..";
+        if (slash != std::string_view::npos && name.find(':') == std::string_view::npos && !endsInMember) {
             ClipId c = in.resolveTarget(f.target, name);
             return c ? Value(in.clipObject(c)) : Value();
         }

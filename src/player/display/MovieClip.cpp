@@ -8,6 +8,11 @@
 
 namespace kelmora::player {
 
+namespace {
+// Depth 0 as scripts count depths; the timeline's depths lie below it.
+constexpr int kFirstScriptDepth = 16384;
+}  // namespace
+
 MovieClip::MovieClip(PlayContext& context, std::shared_ptr<const Character> character, const TimelineDef& timeline,
                      int nesting, bool constructNow)
     : DisplayObject(context, std::move(character)), timeline_(timeline), nesting_(nesting) {
@@ -202,7 +207,12 @@ void MovieClip::gotoFrame(uint32_t target) {
     // Reconcile the display list with the goals.
     for (auto it = children_.begin(); it != children_.end();) {
         DisplayObject& child = *it->second;
-        if (!child.placedByTimeline) { ++it; continue; }
+        if (!child.placedByTimeline) {
+            // Scripts' objects among the timeline's depths go when the playhead goes back.
+            if (rewinding && child.madeByScript && it->first >= 0 && it->first < kFirstScriptDepth) it = drop(it);
+            else ++it;
+            continue;
+        }
         auto g = goals.find(it->first);
         if (g == goals.end()) {
             it = drop(it);

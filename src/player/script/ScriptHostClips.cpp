@@ -33,6 +33,7 @@ const TimelineDef& emptyTimeline() {
 ClipId ScriptEngine::adopt(MovieClip& parent, std::unique_ptr<DisplayObject> o, std::string_view name, int depth) {
     o->name = name;
     o->placedByTimeline = false;
+    o->madeByScript = true;
     DisplayObject& added = parent.addChild(depth + kDepthOffset, std::move(o));
     if (added.kind() == CharacterKind::Button) placed(added);  // its sprites come to life
     if (MovieClip* c = added.asMovieClip()) {
