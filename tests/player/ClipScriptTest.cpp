@@ -75,8 +75,17 @@ TEST(ClipScriptTest, ReferencesToARemovedClipFollowItsPath) {
     traceVar(a, "ref");
     traceMember(a, "clip", "gone");
     call(a, "ref", "getDepth", {}).trace();
+    // The path kept is the one the clip had when the script first saw it, not a later name.
+    call(a, "_root", "createEmptyMovieClip", {"first", 3}).pop();
+    a.push("ref2").push("first").getVariable().setVariable();
+    a.push("ref2").getVariable().push("_name").push("renamed").setMember();
+    traceVar(a, "ref2");
+    call(a, "ref2", "removeMovieClip", {}).pop();
+    call(a, "_root", "createEmptyMovieClip", {"first", 4}).pop();
+    traceVar(a, "ref2");
     movie.doAction(a.stop().end()).showFrame();
-    EXPECT_EQ(play(movie, 1), (std::vector<std::string>{"|", "undefined", "30", "_level0.clip", "undefined", "2"}));
+    EXPECT_EQ(play(movie, 1), (std::vector<std::string>{"|", "undefined", "30", "_level0.clip", "undefined", "2",
+                                                        "_level0.renamed", "_level0.first"}));
 }
 
 TEST(ClipScriptTest, SlashPathsAndTheOrderOfAClipsNames) {

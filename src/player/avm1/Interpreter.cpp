@@ -283,6 +283,9 @@ Object* Interpreter::clipObject(ClipId clip) {
     }
     Object* o = heap_.make(ObjectKind::Clip, proto);
     o->clip = clip;
+    // The path the object keeps for when its clip is gone is the one the clip had when the
+    // object was made: a later rename does not change it.
+    if (host_.exists(clip)) o->primitive = Value(targetPath(clip, false));
     clipObjects_.emplace(clip, o);
     return o;
 }
