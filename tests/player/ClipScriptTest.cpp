@@ -103,7 +103,7 @@ TEST(ClipScriptTest, SlashPathsAndTheOrderOfAClipsNames) {
     a.push("/obj:k").push("plain").setVariable();
     const Case cases[] = {{"/a/b:v", "deep"},          {"a/b/:v", "deep"},         {"/a/../a/b:v", "deep"},
                           {"/a/b.v", "deep"},          {"/a//b:v", "undefined"},   {"/nothing/b:v", "undefined"},
-                          {"obj.k", "plain"},          {"/obj:k", "plain"}};
+                          {"obj.k", "plain"},          {"/obj:k", "plain"},        {"_root:a:b:v", "deep"}};
     for (const Case& c : cases) traceVar(a, c.path);
     // for (k in _root): the root's own variable comes before its clip.
     a.push("_root").getVariable().push("own").push(1).setMember();
@@ -135,6 +135,20 @@ TEST(ClipScriptTest, GoingBackRemovesClipsScriptsMadeAmongTheTimelinesDepths) {
     movie.doAction(ActionBuilder().gotoFrame(1).play().end()).showFrame();
     EXPECT_EQ(play(movie, 4), (std::vector<std::string>{"_level0.low", "_level0.high", "_level0.s", "undefined",
                                                         "_level0.high", "_level0.s"}));
+}
+
+TEST(ClipScriptTest, RemoveTagTakesAScriptClipMovedToItsDepthButNotAMovedTimelineClip) {
+    SwfWriter movie(8);
+    movie.defineSprite(1, [](Timeline& t) { t.showFrame(); });
+    ActionBuilder make;
+    make.push("m").push("d").push(16384 + 7).cloneSprite();
+    // d.swapDepths(m): the copy takes depth 3, the original depth 7.
+    make.push("m").getVariable().push(1).push("d").getVariable().push("swapDepths").callMethod().pop();
+    movie.place(Place::add(1, 3).name("m")).doAction(make.end()).showFrame();
+    ActionBuilder look;
+    for (const char* name : {"d", "m"}) look.push(name).getVariable().typeOf().trace();
+    movie.removeObject2(3).doAction(look.stop().end()).showFrame();
+    EXPECT_EQ(play(movie, 2), (std::vector<std::string>{"undefined", "movieclip"}));
 }
 
 TEST(ClipScriptTest, SizesOfDegenerateAndDuplicatedDrawings) {

@@ -1,4 +1,6 @@
 // Variable lookup along the scope chain, and the slash/dot path forms of SWF 4 and 5.
+#include <algorithm>
+
 #include "player/avm1/Frame.h"
 
 namespace kelmora::player::avm1 {
@@ -29,6 +31,12 @@ Object* baseClip(Interpreter& in, Frame& f) {
 // The object a path names: a slash path is a clip path; a dot path starts at a variable.
 Value resolvePathObject(Interpreter& in, Frame& f, std::string_view path, std::string_view member = {}) {
     if (path.empty()) return Value(baseClip(in, f));
+    if (path.find(':') != std::string_view::npos) {
+        // "a:b:m": the colons before the last one separate clips as slashes do.
+        std::string slashed(path);
+        std::replace(slashed.begin(), slashed.end(), ':', '/');
+        return resolvePathObject(in, f, slashed, member);
+    }
     if (path.find('/') != std::string_view::npos || path[0] == '.') {
         ClipId c = in.resolveTarget(f.target, path);
         if (c) return Value(in.clipObject(c));

@@ -148,7 +148,8 @@ void MovieClip::applyFrame(uint32_t frame) {
         const DisplayOp& op = def.ops[i];
         if (op.kind == DisplayOp::Kind::Remove) {
             auto it = children_.find(op.place.depth);
-            if (it != children_.end() && it->second->placedByTimeline) drop(it);
+            // A clip a script made and moved to this depth goes too; a moved timeline clip stays.
+            if (it != children_.end() && (it->second->placedByTimeline || it->second->madeByScript)) drop(it);
         } else {
             placeAt(op.place);
         }
