@@ -105,6 +105,13 @@ TEST(ClipScriptTest, SlashPathsAndTheOrderOfAClipsNames) {
                           {"/a/b.v", "deep"},          {"/a//b:v", "undefined"},   {"/nothing/b:v", "undefined"},
                           {"obj.k", "plain"},          {"/obj:k", "plain"},        {"_root:a:b:v", "deep"}};
     for (const Case& c : cases) traceVar(a, c.path);
+    // tellTarget with colons: "_level0:_root.a" is clip a; "...:a" names nothing.
+    a.push("/a:mark").push("in a").setVariable();
+    a.setTarget("_level0:_root.a");
+    traceVar(a, "mark");
+    a.setTarget("").setTarget("...:a");
+    traceVar(a, "mark");
+    a.setTarget("");
     // for (k in _root): the root's own variable comes before its clip.
     a.push("_root").getVariable().push("own").push(1).setMember();
     a.push("_root").getVariable().enumerate2();
@@ -114,6 +121,7 @@ TEST(ClipScriptTest, SlashPathsAndTheOrderOfAClipsNames) {
     movie.doAction(a.end()).showFrame();
     std::vector<std::string> expected;
     for (const Case& c : cases) expected.push_back(c.expected);
+    for (const char* line : {"in a", "undefined"}) expected.push_back(line);
     for (const char* name : {"own", "obj", "a"}) expected.push_back(name);
     EXPECT_EQ(play(movie, 1), expected);
 }

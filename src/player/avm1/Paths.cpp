@@ -1,4 +1,5 @@
 // Target paths: "/a/b", "../c", "_root.a.b", "_level1", and the path of a clip back as text.
+#include <algorithm>
 #include <vector>
 
 #include "player/avm1/Interpreter.h"
@@ -28,7 +29,22 @@ ClipId Interpreter::resolveTarget(ClipId base, std::string_view path) {
         cur = base ? host_.rootOf(base) : host_.level(0);
         path.remove_prefix(1);
     }
-    const std::vector<std::string_view> segments = split(path, slashes ? '/' : '.');
+    // Colons separate clips too ("_level0:a"), and then a part may be a dot path ("_level0:_root.a").
+    // A path ending in a colon names a variable, not a clip.
+    const bool colons = path.find(':') != std::string_view::npos && path.back() != ':';
+    std::string slashed(path);
+    if (colons) std::replace(slashed.begin(), slashed.end(), ':', '/');
+    std::vector<std::string_view> segments;
+    for (std::string_view part : split(slashed, slashes ? '/' : '.')) {
+        if (colons && part.find('.') != std::string_view::npos && part != "." && part != "..") {
+            for (std::string_view sub : split(part, '.')) {
+                if (sub.empty()) return kNoClip;  // "...:a" names nothing
+                segments.push_back(sub);
+            }
+        } else {
+            segments.push_back(part);
+        }
+    }
     for (size_t i = 0; i < segments.size(); ++i) {
         std::string_view seg = segments[i];
         // "a//b" names nothing; one slash at the end is allowed.
