@@ -20,7 +20,7 @@ bool startsWithNoCase(std::string_view s, std::string_view prefix) {
 // The clip a stack value names: a clip object, or a path relative to the current target.
 ClipId clipOf(Interpreter& in, Frame& f, const Value& v) {
     if (Object* o = v.object()) {
-        if (o->kind() == ObjectKind::Clip) return in.host().exists(o->clip) ? o->clip : kNoClip;
+        if (o->kind() == ObjectKind::Clip) return in.liveClip(o);
     }
     std::string path = in.toString(v);
     if (path.empty()) return f.target;
@@ -31,6 +31,17 @@ ClipId clipOf(Interpreter& in, Frame& f, const Value& v) {
 // brings the frame's own chain back.
 void setTarget(Interpreter& in, Frame& f, ClipId clip, bool found) {
     f.targetLost = false;
+    if (f.originalTarget != kNoClip && !in.host().exists(f.originalTarget)) {
+        // A script whose own clip was removed can't tell any clip anything any more; its names
+        // are looked up on the root.
+        f.target = f.originalTarget;
+        ClipId root = in.host().rootOf(f.originalTarget);
+        if (!in.host().exists(root)) root = in.host().level(0);
+        if (!f.inTellTarget) f.savedScope = f.scope;
+        f.inTellTarget = true;
+        if (Object* r = in.clipObject(root)) f.scope.assign(1, r);
+        return;
+    }
     if (!found) {
         // A target that names no clip leaves the script acting on its movie's root.
         ClipId root = f.originalTarget != kNoClip ? in.host().rootOf(f.originalTarget) : in.host().level(0);
@@ -273,7 +284,7 @@ bool executeTimelineAction(Interpreter& in, Frame& f, uint8_t code, std::span<co
     case 0x45: {  // TargetPath
         Value v = pop(in, f);
         Object* o = v.object();
-        if (o && o->kind() == ObjectKind::Clip && host.exists(o->clip)) push(in, Value(in.targetPath(o->clip, false)));
+        if (ClipId c = in.liveClip(o)) push(in, Value(in.targetPath(c, false)));
         else push(in, Value());
         return true;
     }

@@ -127,8 +127,8 @@ Value Interpreter::runFrame(Frame& f) {
         }
         f.pc = next;
         // A method asked of something that is not an object calls nothing.
-        const bool call = code == 0x3d || code == 0x40 || code == 0x53 ||
-                          (code == 0x52 && stack.size() >= 2 && stack[stack.size() - 2].object());
+        const bool call = code == 0x3d || code == 0x40 ||
+                          ((code == 0x52 || code == 0x53) && stack.size() >= 2 && stack[stack.size() - 2].object());
         executeAction(*this, f, code, payload);
         if (aborted_ || heap_.exhausted()) {
             if (!aborted_) abort("A script made too many objects and was stopped.");

@@ -283,8 +283,25 @@ Object* Interpreter::clipObject(ClipId clip) {
     }
     Object* o = heap_.make(ObjectKind::Clip, proto);
     o->clip = clip;
+    // The path the object keeps for when its clip is gone is the one the clip had when the
+    // object was made: a later rename does not change it.
+    if (host_.exists(clip)) o->primitive = Value(targetPath(clip, false));
     clipObjects_.emplace(clip, o);
     return o;
+}
+
+void Interpreter::clipRemoved(ClipId clip) {
+    auto it = clipObjects_.find(clip);
+    // Clip objects have no primitive value of their own: it holds the path.
+    if (it != clipObjects_.end() && !it->second->primitive.isString()) it->second->primitive = Value(targetPath(clip, false));
+}
+
+ClipId Interpreter::liveClip(const Object* o) {
+    if (!o || o->kind() != ObjectKind::Clip) return kNoClip;
+    if (host_.exists(o->clip)) return o->clip;
+    if (!o->primitive.isString()) return kNoClip;
+    ClipId c = resolveTarget(kNoClip, o->primitive.string());
+    return c != o->clip && host_.exists(c) ? c : kNoClip;
 }
 
 ClipId Interpreter::currentTarget() const { return frames_.empty() ? kNoClip : frames_.back()->target; }
@@ -317,6 +334,10 @@ std::string Interpreter::toString(const Value& v) {
     case ValueType::String: return v.string();
     case ValueType::Object: {
         Object* o = v.object();
+        if (o->kind() == ObjectKind::Clip && !host_.exists(o->clip) && o->primitive.isString()) {
+            ClipId now = liveClip(o);
+            return now ? toString(Value(clipObject(now))) : std::string();
+        }
         if (o->kind() == ObjectKind::Clip && host_.exists(o->clip)) {
             Value s = getMember(o, "toString");
             // Clips print as their path unless a script replaced toString.
@@ -351,6 +372,7 @@ bool Interpreter::toBoolean(const Value& v) const {
 // valueOf's result, which may still be an object (the default valueOf returns `this`).
 Value Interpreter::toPrimitive(const Value& v) {
     if (!v.isObject()) return v;
+    if (deadClip(v.object())) return Value(std::string());  // a removed clip's object reads as empty text
     return callMethodOf(v, "valueOf", {});
 }
 

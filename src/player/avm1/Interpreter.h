@@ -96,6 +96,13 @@ public:
     // A native class: constructor function with a fresh prototype object, set on `on` as `name`.
     Object* makeClass(Object* on, std::string_view name, NativeFunction ctor, Object* prototype);
     Object* clipObject(ClipId clip);  // the script object of a clip (made on first use)
+    // A clip leaves the stage: its object keeps the path it had, and from then on stands for
+    // whichever clip has that path (none: the object reads as undefined).
+    void clipRemoved(ClipId clip);
+    // The live clip a clip object stands for: its own clip, or the one now at its old path.
+    ClipId liveClip(const Object* o);
+    // An object of a removed clip that no clip stands in for any more.
+    bool deadClip(const Object* o) { return o && o->kind() == ObjectKind::Clip && o->primitive.isString() && !liveClip(o); }
 
     // Conversions of the running movie's version.
     double toNumber(const Value& v);

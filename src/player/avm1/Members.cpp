@@ -94,6 +94,10 @@ Value Interpreter::getMember(Object* o, std::string_view name) {
             if (const Property* raw = o->findOwn(name)) return raw->value;  // a primitive set as __proto__
         return p ? Value(p) : Value();
     }
+    if (o->kind() == ObjectKind::Clip && !host_.exists(o->clip) && o->primitive.isString()) {
+        ClipId now = liveClip(o);
+        return now ? getMember(clipObject(now), name) : Value();
+    }
     if (o->kind() == ObjectKind::Clip && host_.exists(o->clip)) {
         if (Property* p = o->findOwn(name)) return p->getter ? runGetter(*this, o, name, Value(o)) : p->value;
         int idx = clipPropertyIndex(name);
@@ -137,6 +141,10 @@ void Interpreter::setMember(Object* o, std::string_view name, const Value& value
         // A primitive __proto__ links nothing but reads back as set.
         if (value.isObject()) o->removeOwn(name);
         else o->setOwn(name, value, kDontEnum).value = value;
+        return;
+    }
+    if (o->kind() == ObjectKind::Clip && !host_.exists(o->clip) && o->primitive.isString()) {
+        if (ClipId now = liveClip(o)) setMember(clipObject(now), name, value);
         return;
     }
     if (o->kind() == ObjectKind::Clip && host_.exists(o->clip) && !o->findOwn(name)) {
@@ -212,6 +220,10 @@ void Interpreter::setMember(Object* o, std::string_view name, const Value& value
 
 bool Interpreter::hasProperty(Object* o, std::string_view name) {
     if (o && o->kind() == ObjectKind::String && name == "length") return true;
+    if (o && o->kind() == ObjectKind::Clip && !host_.exists(o->clip) && o->primitive.isString()) {
+        ClipId now = liveClip(o);
+        return now && hasProperty(clipObject(now), name);
+    }
     Object* p = o;
     for (int d = 0; p && d < kMaxProtoDepth; ++d, p = p->proto())
         if (p->findOwn(name)) return true;
@@ -234,18 +246,19 @@ std::vector<std::string> Interpreter::enumerate(Object* o) {
     std::unordered_set<std::string, NameHash, NameEqual> seen(16, NameHash{heap_.caseSensitive()},
                                                               NameEqual{heap_.caseSensitive()});
     Object* p = o;
+    // A clip's named children come before its own properties, and so are handed out after them.
+    if (o && o->kind() == ObjectKind::Clip && host_.exists(o->clip)) {
+        for (ClipId c : host_.children(o->clip)) {
+            std::string n = host_.name(c);
+            if (!n.empty() && !o->findOwn(n) && seen.insert(n).second) names.push_back(n);
+        }
+    }
     for (int d = 0; p && d < kMaxProtoDepth; ++d, p = p->proto()) {
         for (const Property& prop : p->rawProperties()) {
             if (prop.deleted || p->hidden(prop)) continue;
             if (!seen.insert(prop.name).second) continue;
             if (prop.flags & kDontEnum) continue;
             names.push_back(prop.name);
-        }
-        if (d == 0 && o->kind() == ObjectKind::Clip && host_.exists(o->clip)) {
-            for (ClipId c : host_.children(o->clip)) {
-                std::string n = host_.name(c);
-                if (!n.empty() && seen.insert(n).second) names.push_back(n);
-            }
         }
     }
     std::reverse(names.begin(), names.end());
@@ -275,7 +288,11 @@ Value Interpreter::call(const Value& fnValue, const Value& self, std::span<const
     return callScript(fn, self, args, home);
 }
 
-Value Interpreter::callMethodOf(const Value& object, std::string_view name, std::span<const Value> args) {
+Value Interpreter::callMethodOf(const Value& given, std::string_view name, std::span<const Value> args) {
+    // A removed clip's object calls on the clip now at its path.
+    Value object = given;
+    if (Object* o = given.object(); o && o->kind() == ObjectKind::Clip && !host_.exists(o->clip) && o->primitive.isString())
+        if (ClipId now = liveClip(o)) object = Value(clipObject(now));
     Value fn = getMember(object, name);
     if (!fn.object() || !fn.object()->callable()) return Value();
     if (aborted_) return Value();

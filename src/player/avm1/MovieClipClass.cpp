@@ -9,8 +9,7 @@ namespace {
 
 ClipId clipOf(Interpreter& in, const Value& self) {
     Object* o = self.object();
-    if (!o || o->kind() != ObjectKind::Clip || !in.host().exists(o->clip)) return kNoClip;
-    return o->clip;
+    return in.liveClip(o);
 }
 
 #define KELMORA_CLIP(NAME, ...)                                                     \
@@ -80,7 +79,10 @@ KELMORA_CLIP(attachMovie, {
 })
 KELMORA_CLIP(duplicateMovieClip, {
     std::string name = in.toString(arg(args, 0));
-    return made(in, in.host().duplicateClip(c, name, in.toInt(arg(args, 1))), arg(args, 2));
+    ClipId copy = in.host().duplicateClip(c, name, in.toInt(arg(args, 1)));
+    // Only movie clips take an init object.
+    const bool takesInit = copy && in.host().kind(copy) == ClipKind::MovieClip;
+    return made(in, copy, takesInit ? arg(args, 2) : Value());
 })
 KELMORA_CLIP(createEmptyMovieClip, {
     std::string name = in.toString(arg(args, 0));

@@ -1,4 +1,6 @@
 // Variable lookup along the scope chain, and the slash/dot path forms of SWF 4 and 5.
+#include <algorithm>
+
 #include "player/avm1/Frame.h"
 
 namespace kelmora::player::avm1 {
@@ -29,9 +31,23 @@ Object* baseClip(Interpreter& in, Frame& f) {
 // The object a path names: a slash path is a clip path; a dot path starts at a variable.
 Value resolvePathObject(Interpreter& in, Frame& f, std::string_view path, std::string_view member = {}) {
     if (path.empty()) return Value(baseClip(in, f));
+    if (path.find(':') != std::string_view::npos) {
+        // "a:b:m": the colons before the last one separate clips as slashes do.
+        std::string slashed(path);
+        std::replace(slashed.begin(), slashed.end(), ':', '/');
+        return resolvePathObject(in, f, slashed, member);
+    }
     if (path.find('/') != std::string_view::npos || path[0] == '.') {
         ClipId c = in.resolveTarget(f.target, path);
-        return c ? Value(in.clipObject(c)) : Value();
+        if (c) return Value(in.clipObject(c));
+        // The last name may be a variable of the clip before it that holds any object.
+        const size_t slash = path.rfind('/');
+        const std::string_view last = slash == std::string_view::npos ? std::string_view() : path.substr(slash + 1);
+        if (last.empty() || last == "." || last == ".." || (slash > 0 && path[slash - 1] == '/')) return Value();
+        ClipId holder = slash == 0 ? in.resolveTarget(f.target, "/") : in.resolveTarget(f.target, path.substr(0, slash));
+        if (!holder) return Value();
+        Value v = in.getMember(in.clipObject(holder), last);
+        return v.isObject() ? v : Value();
     }
     std::vector<std::string_view> segs;
     for (size_t start = 0;;) {
@@ -82,7 +98,11 @@ Object* superObject(Interpreter& in, Frame& f) {
 
 Value getVariable(Interpreter& in, Frame& f, std::string_view name, Value* thisOut) {
     if (!isPlainName(name)) {
-        if (name.find('/') != std::string_view::npos && name.find(':') == std::string_view::npos) {
+        // "a/b" names a clip; "a/b.c" is member c of clip a/b.
+        const size_t slash = name.rfind('/');
+        const std::string_view last = slash == std::string_view::npos ? name : name.substr(slash + 1);
+        const bool endsInMember = last.find('.') != std::string_view::npos && last != "." && last != "..";
+        if (slash != std::string_view::npos && name.find(':') == std::string_view::npos && !endsInMember) {
             ClipId c = in.resolveTarget(f.target, name);
             return c ? Value(in.clipObject(c)) : Value();
         }
@@ -106,7 +126,7 @@ Value getVariable(Interpreter& in, Frame& f, std::string_view name, Value* thisO
         }
     }
     if (eq(name, "_root") || eq(name, "_parent") || (name.size() > 6 && eq(name.substr(0, 6), "_level"))) {
-        if (f.target != kNoClip) return in.getMember(in.clipObject(f.target), name);
+        if (f.target != kNoClip && in.host().exists(f.target)) return in.getMember(in.clipObject(f.target), name);
         if (eq(name, "_root") || eq(name, "_level0")) {
             ClipId l = in.host().level(0);
             return l ? Value(in.clipObject(l)) : Value();

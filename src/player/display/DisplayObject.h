@@ -58,6 +58,7 @@ public:
     std::optional<Rect> scrollRect;
     std::span<const uint8_t> clipActions;
     bool placedByTimeline = true;  // false for objects scripts create; timelines leave those alone
+    bool madeByScript = false;  // attached, duplicated or created by a script (not just moved by one)
     // MovieClip.setMask: only what lies under `scriptMask` shows of this object. An object that
     // masks others (maskUsers > 0) is not drawn itself. The script engine clears both when either goes.
     const DisplayObject* scriptMask = nullptr;

@@ -8,6 +8,11 @@
 
 namespace kelmora::player {
 
+namespace {
+// Depth 0 as scripts count depths; the timeline's depths lie below it.
+constexpr int kFirstScriptDepth = 16384;
+}  // namespace
+
 MovieClip::MovieClip(PlayContext& context, std::shared_ptr<const Character> character, const TimelineDef& timeline,
                      int nesting, bool constructNow)
     : DisplayObject(context, std::move(character)), timeline_(timeline), nesting_(nesting) {
@@ -143,7 +148,8 @@ void MovieClip::applyFrame(uint32_t frame) {
         const DisplayOp& op = def.ops[i];
         if (op.kind == DisplayOp::Kind::Remove) {
             auto it = children_.find(op.place.depth);
-            if (it != children_.end() && it->second->placedByTimeline) drop(it);
+            // A clip a script made and moved to this depth goes too; a moved timeline clip stays.
+            if (it != children_.end() && (it->second->placedByTimeline || it->second->madeByScript)) drop(it);
         } else {
             placeAt(op.place);
         }
@@ -202,7 +208,12 @@ void MovieClip::gotoFrame(uint32_t target) {
     // Reconcile the display list with the goals.
     for (auto it = children_.begin(); it != children_.end();) {
         DisplayObject& child = *it->second;
-        if (!child.placedByTimeline) { ++it; continue; }
+        if (!child.placedByTimeline) {
+            // Scripts' objects among the timeline's depths go when the playhead goes back.
+            if (rewinding && child.madeByScript && it->first >= 0 && it->first < kFirstScriptDepth) it = drop(it);
+            else ++it;
+            continue;
+        }
         auto g = goals.find(it->first);
         if (g == goals.end()) {
             it = drop(it);

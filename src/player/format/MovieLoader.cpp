@@ -289,7 +289,11 @@ void MovieLoader::define(const Tag& t) {
     case tag::DefineBitsLossless2: {
         if (movie_.dictionary_.count(id)) { warn("bitmap " + std::to_string(id) + " is defined twice"); break; }
         auto b = decodeBitmap(t.code, t.body, movie_.jpegTables_);
-        if (!b) { failed("bitmap", b.error()); break; }
+        if (!b) {
+            // The character still exists: placing it makes an (empty) object that names resolve.
+            failed("bitmap", b.error());
+            b = std::make_shared<BitmapDef>();
+        }
         b.value()->id = id;
         defineCharacter(id, std::move(b.value()), "bitmap");
         break;

@@ -231,6 +231,7 @@ void ScriptEngine::frameAction(MovieClip& clip, std::span<const uint8_t> actions
 }
 
 void ScriptEngine::markRemoved(DisplayObject& o, std::vector<ClipId>& unloads) {
+    if (interpreter_) interpreter_->clipRemoved(o.scriptId);
     o.removed = true;
     if (DisplayList* list = childList(o))
         for (auto& [d, child] : *list)
@@ -259,7 +260,11 @@ bool ScriptEngine::hasUnloadHandler(DisplayObject& o) {
     if (!o.clipActions.empty())
         for (const ClipEventHandler& h : parseClipActions(o.clipActions, versionOf(o)))
             if (h.events & kEventUnload) return true;
-    return interpreter_->hasProperty(interpreter_->clipObject(o.scriptId), "onUnload");
+    // Looked up on the object itself: the clip is leaving its list, so its path finds nothing yet.
+    int depth = 0;
+    for (avm1::Object* p = interpreter_->clipObject(o.scriptId); p && depth < 256; p = p->proto(), ++depth)
+        if (p->findOwn("onUnload")) return true;
+    return false;
 }
 
 bool ScriptEngine::unloadingInPlace(const DisplayObject& o) const {

@@ -217,13 +217,15 @@ void ScriptEngine::setProperty(ClipId clip, ClipProperty p, double v, std::strin
         break;
     case ClipProperty::Width:
     case ClipProperty::Height: {
+        flushDrawings();
         Rect b = drawnBounds(*o, m);
         const double now = (p == ClipProperty::Width ? b.width() : b.height()) / kTwipsPerPixel;
         if (b.empty() || now <= 0) break;
-        const double f = v / now;
         ScriptTransform t = scriptTransform(*o);
-        if (p == ClipProperty::Width) t.xScale *= f;
-        else t.yScale *= f;
+        double& scale = p == ClipProperty::Width ? t.xScale : t.yScale;
+        const double to = scale * (v / now);
+        if (!std::isfinite(to)) break;  // a degenerate box gives no usable scale
+        scale = to;
         setScriptTransform(*o, t);
         break;
     }
@@ -236,7 +238,7 @@ void ScriptEngine::setProperty(ClipId clip, ClipProperty p, double v, std::strin
 
 void ScriptEngine::gotoFrame(ClipId clip, uint32_t frame, bool play) {
     MovieClip* c = movieClip(clip);
-    if (!c) return;
+    if (!c || !exists(clip)) return;  // a removed clip plays no more frames
     c->gotoFrame(frame);
     if (play) c->play();
     else c->stop();

@@ -33,6 +33,7 @@ const TimelineDef& emptyTimeline() {
 ClipId ScriptEngine::adopt(MovieClip& parent, std::unique_ptr<DisplayObject> o, std::string_view name, int depth) {
     o->name = name;
     o->placedByTimeline = false;
+    o->madeByScript = true;
     DisplayObject& added = parent.addChild(depth + kDepthOffset, std::move(o));
     if (added.kind() == CharacterKind::Button) placed(added);  // its sprites come to life
     if (MovieClip* c = added.asMovieClip()) {
@@ -62,8 +63,15 @@ ClipId ScriptEngine::duplicateClip(ClipId source, std::string_view newName, int 
     if (!copy) return avm1::kNoClip;
     copy->copyPropertiesFrom(*src);
     copy->parent = nullptr;
+    flushDrawings();
     if (MovieClip* c = copy->asMovieClip()) c->drawing = src->asMovieClip() ? src->asMovieClip()->drawing : nullptr;
-    return adopt(*parent, std::move(copy), newName, depth);
+    ClipId made = adopt(*parent, std::move(copy), newName, depth);
+    // The copy goes on drawing from where the original's drawing stands.
+    if (auto it = drawings_.find(source); it != drawings_.end() && made != avm1::kNoClip) {
+        ClipDrawing drawing = it->second;
+        drawings_.insert_or_assign(made, std::move(drawing));
+    }
+    return made;
 }
 
 ClipId ScriptEngine::attachMovie(ClipId parentId, std::string_view exportName, std::string_view newName, int depth) {
