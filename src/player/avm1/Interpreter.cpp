@@ -399,7 +399,8 @@ bool Interpreter::strictEquals(const Value& a, const Value& b) const {
     case ValueType::Undefined:
     case ValueType::Null: return true;
     case ValueType::Boolean: return a.boolean() == b.boolean();
-    case ValueType::Number: return a.number() == b.number();
+    // The player's StrictEquals, like its Equals2, finds NaN equal to NaN.
+    case ValueType::Number: return a.number() == b.number() || (std::isnan(a.number()) && std::isnan(b.number()));
     case ValueType::String: return a.string() == b.string();
     case ValueType::Object: return a.object() == b.object();
     }
@@ -409,7 +410,14 @@ bool Interpreter::strictEquals(const Value& a, const Value& b) const {
 bool Interpreter::equals(const Value& a, const Value& b) {
     // The player's Equals2 finds NaN equal to NaN.
     if (a.isNumber() && b.isNumber() && std::isnan(a.number()) && std::isnan(b.number())) return true;
-    if (a.type() == b.type()) return strictEquals(a, b);
+    if (a.type() == b.type() && !(a.isObject() && swfVersion_ <= 5)) return strictEquals(a, b);
+    if (a.isObject() && b.isObject()) {
+        // SWF 5 compares two objects by their primitives (two wrapped 1s are equal).
+        if (a.object() == b.object()) return true;
+        Value pa = toPrimitive(a), pb = toPrimitive(b);
+        if (pa.isObject() || pb.isObject()) return pa.isObject() && pb.isObject() && pa.object() == pb.object();
+        return equals(pa, pb);
+    }
     if (a.isNullish() && b.isNullish()) return true;
     // An object without valueOf/toString (like _global) has no primitive and equals undefined.
     if (a.isObject() && b.isNullish()) return toPrimitive(a).isNullish();
@@ -443,7 +451,13 @@ Value Interpreter::lessThan(const Value& a, const Value& b) {
     };
     Value pa, pb;
     if (!primitive(a, pa) || !primitive(b, pb)) return Value(false);
-    if (pa.isString() && pb.isString()) return Value(pa.string() < pb.string());
+    if (pa.isString() && pb.isString()) {
+        // Texts order by code point: surrogate pairs written as two 3-byte sequences are joined
+        // first (0xED leads every such sequence).
+        const std::string &x = pa.string(), &y = pb.string();
+        if (x.find('\xED') == std::string::npos && y.find('\xED') == std::string::npos) return Value(x < y);
+        return Value(fromUtf16(toUtf16(x)) < fromUtf16(toUtf16(y)));
+    }
     double x = toNumber(pa), y = toNumber(pb);
     if (std::isnan(x) || std::isnan(y)) return Value();
     return Value(x < y);

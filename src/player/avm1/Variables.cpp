@@ -94,6 +94,13 @@ Value getVariable(Interpreter& in, Frame& f, std::string_view name, Value* thisO
         }
     }
     NameEqual eq{false};
+    if (f.version < 5 && (eq(name, "this") || eq(name, "_root") || eq(name, "_parent") ||
+                          (name.size() > 6 && eq(name.substr(0, 6), "_level")))) {
+        // SWF 4 knows none of these names: they are ordinary variables of the timeline.
+        for (auto it = f.scope.rbegin(); it != f.scope.rend(); ++it)
+            if (const Property* p = (*it)->findOwn(name)) return p->value;
+        return Value();
+    }
     if (eq(name, "this") && !f.selfInRegister) return f.self;
     if (eq(name, "_global") && f.version >= 6) return Value(in.global());
     if (eq(name, "super") && f.home) return Value(superObject(in, f));

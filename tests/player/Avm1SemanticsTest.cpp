@@ -1,0 +1,140 @@
+// Language rules that differ from ECMA-262 or between movie versions, checked through scripts.
+#include <gtest/gtest.h>
+
+#include "Avm1Assembler.h"
+#include "Avm1FakeHost.h"
+
+namespace kelmora::player::avm1 {
+namespace {
+
+using testing::Assembler;
+using testing::FakeHost;
+
+struct ScriptRun {
+    FakeHost host;
+    Interpreter in;
+    int version;
+    explicit ScriptRun(int v) : in(host, v), version(v) { host.in = &in; }
+    std::string operator()(const Assembler& a) {
+        host.lines.clear();
+        in.runScript(1, a.bytes(), version);
+        return host.output();
+    }
+};
+
+TEST(Avm1SemanticsTest, ParseFloatSumsFractionDigitsAndScalesByTheExponent) {
+    ScriptRun run(8);
+    struct Case {
+        const char* text;
+        double value;
+    };
+    auto parse = [&](const char* text) {
+        std::vector<Value> args{Value(text)};
+        return run.in.call(run.in.getMember(Value(run.in.global()), "parseFloat"), Value(), args);
+    };
+    for (const Case& k : {
+             Case{".1499999", 0.14999990000000005},  // digit by digit, not correctly rounded
+             Case{"12.5", 12.5},
+             Case{"-2.5e3", -2500},
+             Case{"1.2.3", 1.23},                      // further points are skipped
+             Case{"1.5.5e3", 1.55},                    // ...and then no exponent is read
+             Case{"0e99999", 0},                       // zero stays zero, never NaN
+             Case{"1e-400", 0},
+             Case{"  7x", 7},
+         }) {
+        Value r = parse(k.text);
+        ASSERT_TRUE(r.isNumber()) << k.text;
+        EXPECT_EQ(r.number(), k.value) << k.text;
+    }
+    EXPECT_TRUE(std::isinf(parse("9e99999").number()));
+}
+
+TEST(Avm1SemanticsTest, EqualityFollowsTheMovieVersion) {
+    // Two wrapped 1s: equal in SWF 5 (compared by value), different objects later.
+    Assembler wrapped;
+    wrapped.push({1, 1, "Object"}).op(0x3D).push({1, 1, "Object"}).op(0x3D).op(0x49).trace();
+    wrapped.push({"Object"}).op(0x1C).op(0x4C).op(0x49).trace();  // an object equals itself
+    wrapped.push({0, "Object"}).op(0x40).push({0, "Object"}).op(0x40).op(0x49).trace();  // plain objects do not
+    ScriptRun v5(5), v6(6);
+    EXPECT_EQ(v5(wrapped), "true\ntrue\nfalse\n");
+    EXPECT_EQ(v6(wrapped), "false\ntrue\nfalse\n");
+
+    // NaN is equal to itself under both equality actions.
+    Assembler nan;
+    nan.push({"NaN"}).op(0x1C).push({"NaN"}).op(0x1C).op(0x66).trace();
+    nan.push({"NaN"}).op(0x1C).push({"NaN"}).op(0x1C).op(0x49).trace();
+    EXPECT_EQ(v6(nan), "true\ntrue\n");
+
+    // SWF 4 frames get the SWF 5 comparisons' results as 1 and 0; function bodies follow SWF 5.
+    ScriptRun v4(4);
+    Assembler body;
+    body.push({1, 1}).op(0x49).trace().push({4, 0}).op(0x0D).trace();
+    Assembler swf4;
+    swf4.push({1, 1}).op(0x49).trace().push({1, 2}).op(0x48).trace().push({4, 0}).op(0x0D).trace();
+    swf4.defineFunction("f", {}, body).push({0, "f"}).op(0x3D).op(0x17);
+    EXPECT_EQ(v4(swf4), "1\n1\n#ERROR#\ntrue\nInfinity\n");
+}
+
+TEST(Avm1SemanticsTest, Swf4KnowsNoThisOrRootButOrdinaryVariablesOfThoseNames) {
+    Assembler a;
+    a.traceVariable("this").traceVariable("_root").traceVariable("_level0");
+    a.setVariable("_root", "mine").traceVariable("_root");
+    ScriptRun v4(4), v6(6);
+    EXPECT_EQ(v4(a), "undefined\nundefined\nundefined\nmine\n");
+    EXPECT_EQ(v6(a).substr(0, 8), "_level0\n");
+
+    // From SWF 7 on, level names are case sensitive like every other name.
+    Assembler level;
+    level.traceVariable("_LeVeL0");
+    ScriptRun v7(7);
+    EXPECT_EQ(v6(level), "_level0\n");
+    EXPECT_EQ(v7(level), "undefined\n");
+}
+
+TEST(Avm1SemanticsTest, TextsOfOldMoviesAreCodePageBytes) {
+    // 0xC5 is Å and 0x80 the euro sign in SWF 5; later movies hold UTF-8.
+    Assembler a;
+    a.push({"\xC5\x80"}).trace().push({"\xC5\x80"}).op(0x14).trace();
+    ScriptRun v5(5);
+    EXPECT_EQ(v5(a), "\xC3\x85\xE2\x82\xAC\n2\n");  // StringLength counts characters
+}
+
+TEST(Avm1SemanticsTest, CaseMappingsAndOrderOfTexts) {
+    ScriptRun run(8);
+    auto mapped = [&](const char* text, const char* method) {
+        return run.in.toString(run.in.callMethodOf(Value(text), method, {}));
+    };
+    struct Case {
+        const char* text;
+        const char* lower;
+        const char* upper;
+    };
+    for (const Case& k : {
+             Case{"Abc\xC3\x9F", "abc\xC3\x9F", "ABC\xC3\x9F"},            // ß has no single capital
+             Case{"\xC7\x85", "\xC7\x86", "\xC7\x84"},                    // Dž: dž / DŽ
+             Case{"\xE1\x82\xA0", "\xE1\x83\x90", "\xE1\x82\xA0"},        // Georgian Ⴀ lowers to ა
+             Case{"\xCF\x90", "\xCF\x90", "\xCE\x92"},                    // ϐ uppers to Β
+             Case{"\xE1\xBE\xB3", "\xE1\xBE\xB3", "\xE1\xBE\xBC"},        // ᾳ uppers to ᾼ
+             Case{"\xCD\xB0", "\xCD\xB0", "\xCD\xB0"},                    // Ͱ is unknown to the player
+             Case{"\xF0\x9F\x98\x8B", "\xF0\x9F\x98\x8B", "\xF0\x9F\x98\x8B"},
+         }) {
+        EXPECT_EQ(mapped(k.text, "toLowerCase"), k.lower) << k.text;
+        EXPECT_EQ(mapped(k.text, "toUpperCase"), k.upper) << k.text;
+    }
+    // Code point order, also for a pair written as two 3-byte sequences.
+    EXPECT_TRUE(run.in.lessThan(Value("\xEF\xBD\xA1"), Value("\xED\xA0\x80\xED\xB0\x82")).boolean());
+    EXPECT_FALSE(run.in.lessThan(Value("b"), Value("a")).boolean());
+}
+
+TEST(Avm1SemanticsTest, ArrayConstructorKeepsANegativeLengthUntilItIsSet) {
+    ScriptRun run(8);
+    Assembler a;
+    a.push({"a", -1, 1, "Array"}).op(0x40).op(0x3C);
+    a.push({"a"}).op(0x1C).trace().push({"a"}).op(0x1C).push({"length"}).op(0x4E).trace();
+    a.push({"a"}).op(0x1C).push({"length", 2}).op(0x4F);
+    a.push({"a"}).op(0x1C).push({"length"}).op(0x4E).trace();
+    EXPECT_EQ(run(a), "\n-1\n2\n");
+}
+
+}  // namespace
+}  // namespace kelmora::player::avm1
