@@ -9,6 +9,8 @@ namespace {
 
 using testing::Assembler;
 using testing::FakeHost;
+using testing::Null;
+using testing::Undefined;
 
 struct ScriptRun {
     FakeHost host;
@@ -134,6 +136,61 @@ TEST(Avm1SemanticsTest, ArrayConstructorKeepsANegativeLengthUntilItIsSet) {
     a.push({"a"}).op(0x1C).push({"length", 2}).op(0x4F);
     a.push({"a"}).op(0x1C).push({"length"}).op(0x4E).trace();
     EXPECT_EQ(run(a), "\n-1\n2\n");
+}
+
+TEST(Avm1SemanticsTest, AsNativeHandsOutTheNumberedBuiltIns) {
+    ScriptRun run(8);
+    Value global(run.in.global());
+    auto native = [&](std::vector<Value> args) {
+        return run.in.call(run.in.getMember(global, "ASnative"), Value(), args);
+    };
+    Value math = run.in.getMember(global, "Math");
+    // The very same function objects, whatever form the numbers come in.
+    EXPECT_TRUE(run.in.strictEquals(native({Value(100), Value(0)}), run.in.getMember(global, "escape")));
+    EXPECT_TRUE(run.in.strictEquals(native({Value("200"), Value(17.5)}), run.in.getMember(math, "pow")));
+    EXPECT_TRUE(run.in.strictEquals(native({Value(100), Value(4294967300.0)}), run.in.getMember(global, "trace")));
+    EXPECT_TRUE(native({Value(100)}).isUndefined());
+    EXPECT_TRUE(native({Value(100), Value(0), Value(0)}).isUndefined());
+    EXPECT_TRUE(native({Value(100), Value(65540)}).isUndefined());
+    // Other numbers of the Math table still read two operands and give NaN.
+    Value unknown = native({Value(200), Value(50)});
+    ASSERT_TRUE(unknown.isObject());
+    std::vector<Value> operands{Value(1), Value(2), Value(3)};
+    EXPECT_TRUE(std::isnan(run.in.call(unknown, Value(), operands).number()));
+}
+
+TEST(Avm1SemanticsTest, PropertiesFlaggedForOtherVersionsAreThereButReadUndefined) {
+    ScriptRun run(8);
+    Value global(run.in.global());
+    Value o(run.in.heap().make(ObjectKind::Plain, run.in.objectPrototype));
+    run.in.setMember(o, "p", Value("v"));
+    std::vector<Value> hide{o, Value("p"), Value(16384), Value(0)};  // for SWF 10 and later only
+    run.in.call(run.in.getMember(global, "ASSetPropFlags"), Value(), hide);
+    EXPECT_TRUE(run.in.getMember(o, "p").isUndefined());
+    std::vector<Value> name{Value("p")};
+    EXPECT_TRUE(run.in.callMethodOf(o, "hasOwnProperty", name).boolean());
+    EXPECT_EQ(run.in.enumerate(o.object()), std::vector<std::string>{"p"});
+    run.in.setMember(o, "p", Value("again"));  // writing makes a plain property of it
+    EXPECT_EQ(run.in.toString(run.in.getMember(o, "p")), "again");
+
+    // A names argument that is neither null nor an array is read as its text.
+    Value q(run.in.heap().make(ObjectKind::Plain, run.in.objectPrototype));
+    for (const char* n : {"a", "b", "undefined"}) run.in.setMember(q, n, Value(1));
+    std::vector<Value> byUndefined{q, Value(), Value(1), Value(0)};
+    run.in.call(run.in.getMember(global, "ASSetPropFlags"), Value(), byUndefined);
+    EXPECT_EQ(run.in.enumerate(q.object()).size(), 2u);  // only "undefined" was hidden
+}
+
+TEST(Avm1SemanticsTest, CallAndApplyWithoutThisRunOnGlobal) {
+    ScriptRun run(8);
+    Assembler body;
+    body.push({"this"}).op(0x1C).push({"_global"}).op(0x1C).op(0x66).trace();
+    Assembler a;
+    a.defineFunction("f", {}, body);
+    a.push({Undefined{}, 1, "f"}).op(0x1C).push({"call"}).op(0x52).op(0x17);
+    a.push({Undefined{}, 1, "f"}).op(0x1C).push({"apply"}).op(0x52).op(0x17);
+    a.push({Null{}, 1, "f"}).op(0x1C).push({"call"}).op(0x52).op(0x17);
+    EXPECT_EQ(run(a), "true\ntrue\nfalse\n");
 }
 
 }  // namespace

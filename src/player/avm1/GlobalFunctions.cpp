@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "player/avm1/AsNative.h"
 #include "player/avm1/Builtins.h"
 
 namespace kelmora::player::avm1 {
@@ -179,8 +180,10 @@ Value asSetPropFlags(Interpreter& in, const Value&, std::span<const Value> args)
     int set = in.toInt(arg(args, 2));
     int clear = in.toInt(arg(args, 3));
     std::vector<std::string> list;
-    bool all = names.isNull() || names.isUndefined();
-    if (Object* a = names.object()) {
+    // undefined names the property "undefined" where it reads so (SWF 7 on); other objects
+    // than arrays stand for their text.
+    bool all = names.isNull() || (names.isUndefined() && in.swfVersion() < 7);
+    if (Object* a = names.object(); a && a->kind() == ObjectKind::Array) {
         double n = in.toNumber(in.getMember(a, "length"));
         for (int i = 0; i < n && i < 100000; ++i) list.push_back(in.toString(in.getMember(a, std::to_string(i))));
     } else if (!all) {
@@ -230,6 +233,7 @@ void installGlobalFunctions(Interpreter& in) {
     in.method(g, "setTimeout", setTimeoutFn);
     in.method(g, "clearTimeout", clearTimerFn);
     in.method(g, "ASSetPropFlags", asSetPropFlags);
+    in.method(g, "ASnative", asNative);
     in.method(g, "updateAfterEvent", noop);
     in.method(g, "getVersion", getVersionFn);
     g->define("NaN", Value(kNaN), kDontEnum);

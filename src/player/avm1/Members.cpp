@@ -237,7 +237,8 @@ std::vector<std::string> Interpreter::enumerate(Object* o) {
     Object* p = o;
     for (int d = 0; p && d < kMaxProtoDepth; ++d, p = p->proto()) {
         for (const Property& prop : p->rawProperties()) {
-            if (prop.deleted || p->hidden(prop)) continue;
+            // Properties flagged for other versions are still listed (their values read undefined).
+            if (prop.deleted) continue;
             if (!seen.insert(prop.name).second) continue;
             if (prop.flags & kDontEnum) continue;
             names.push_back(prop.name);
