@@ -193,5 +193,34 @@ TEST(Avm1SemanticsTest, CallAndApplyWithoutThisRunOnGlobal) {
     EXPECT_EQ(run(a), "true\ntrue\nfalse\n");
 }
 
+TEST(Avm1SemanticsTest, DefineLocalInsideWithSetsAPropertyTheObjectHasItself) {
+    ScriptRun run(8);
+    Assembler a;
+    a.push({"m", "b", 20, 1}).op(0x43).op(0x3C);  // m = {b: 20}
+    Assembler body;
+    body.push({"b", 10}).op(0x3C).push({"c", 10}).op(0x3C);  // var b = 10; var c = 10
+    a.push({"m"}).op(0x1C).with(body);
+    a.push({"m"}).op(0x1C).push({"b"}).op(0x4E).trace();  // the with-object's own b took it
+    a.push({"m"}).op(0x1C).push({"c"}).op(0x4E).trace();  // c went to the timeline
+    a.traceVariable("c");
+    EXPECT_EQ(run(a), "10\nundefined\n10\n");
+}
+
+TEST(Avm1SemanticsTest, BroadcasterGoesThroughTheObjectsOwnMethods) {
+    ScriptRun run(8);
+    Assembler removeBody;
+    removeBody.push({"removed"}).trace();
+    Assembler listener;
+    listener.push({"called"}).trace();
+    Assembler a;
+    a.push({"o", 0}).op(0x43).op(0x3C);
+    a.push({"o"}).op(0x1C).push({1, "AsBroadcaster"}).op(0x1C).push({"initialize"}).op(0x52).op(0x17);
+    a.push({"o"}).op(0x1C).push({"removeListener"}).defineFunction("", {}, removeBody).op(0x4F);
+    a.push({"l"}).defineFunction("", {}, listener).op(0x3C);
+    a.push({"l"}).op(0x1C).push({1, "o"}).op(0x1C).push({"addListener"}).op(0x52).trace();  // via removeListener
+    a.push({"", 1, "o"}).op(0x1C).push({"broadcastMessage"}).op(0x52).trace();  // "" calls the listener
+    EXPECT_EQ(run(a), "removed\ntrue\ncalled\ntrue\n");
+}
+
 }  // namespace
 }  // namespace kelmora::player::avm1

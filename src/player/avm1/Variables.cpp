@@ -147,6 +147,14 @@ void setVariable(Interpreter& in, Frame& f, std::string_view name, const Value& 
 
 void defineLocal(Interpreter& in, Frame& f, std::string_view name, const Value& value) {
     Object* where = f.activation ? f.activation : (f.scope.empty() ? baseClip(in, f) : f.scope.front());
+    if (!f.activation) {
+        // On a timeline, a with-object that has the name itself takes the value.
+        for (auto it = f.scope.rbegin(); it != f.scope.rend() && *it != where; ++it)
+            if ((*it)->findOwn(name)) {
+                in.setMember(*it, name, value);
+                return;
+            }
+    }
     if (f.activation) where->setOwn(name, value);
     else in.setMember(where, name, value);
 }
