@@ -222,5 +222,25 @@ TEST(Avm1SemanticsTest, BroadcasterGoesThroughTheObjectsOwnMethods) {
     EXPECT_EQ(run(a), "removed\ntrue\ncalled\ntrue\n");
 }
 
+TEST(Avm1SemanticsTest, FrameScriptsShareOneStackForTheRestOfTheFrame) {
+    ScriptRun run(8);
+    Assembler leave;
+    leave.push({"left"});
+    Assembler take;
+    take.trace();
+    run(leave);
+    EXPECT_EQ(run(take), "left\n");  // a later script of the same frame takes it
+    EXPECT_EQ(run(take), "undefined\n");
+    run(leave);
+    run.host.now += 40;  // the next frame starts with an empty stack
+    EXPECT_EQ(run(take), "undefined\n");
+    // Functions don't see what their callers left.
+    Assembler body;
+    body.trace();
+    Assembler call;
+    call.push({"caller's"}).defineFunction("f", {}, body).push({0, "f"}).op(0x3D).op(0x17);
+    EXPECT_EQ(run(call), "undefined\n");
+}
+
 }  // namespace
 }  // namespace kelmora::player::avm1

@@ -58,7 +58,8 @@ void Interpreter::beginEntry() {
         textBytesLeft_ = limits_.maxTextBytesPerEntry;
         aborted_ = false;
         thrown_.reset();
-        stack.clear();
+        // Leftovers live for the rest of the frame only.
+        if (!stack.empty() && host_.timeMs() != leftoverTime_) stack.clear();
     }
 }
 
@@ -74,8 +75,12 @@ void Interpreter::endEntry() {
     if (--entryDepth_ == 0) {
         nativeDepth_ = 0;
         thrown_.reset();
+        // What frame scripts leave on the stack stays for the next ones (the player has one
+        // stack); a stopped script leaves nothing, and the leftovers are bounded.
+        constexpr size_t kMaxLeftover = 4096;
+        if (aborted_ || stack.size() > kMaxLeftover) stack.clear();
+        if (!stack.empty()) leftoverTime_ = host_.timeMs();
         aborted_ = false;
-        stack.clear();
     }
 }
 
@@ -96,9 +101,10 @@ void Interpreter::runScript(ClipId target, Code code, int swfVersion) {
         f.self = clip;
         f.target = f.originalTarget = target;
         f.registers.resize(4);
-        f.stackBase = stack.size();
+        // A frame script may take what earlier ones left; scripts run from inside others may not.
+        f.stackBase = entryDepth_ > 1 ? stack.size() : 0;
         runFrame(f);
-        stack.resize(f.stackBase);
+        if (entryDepth_ > 1) stack.resize(f.stackBase);
         if (entryDepth_ > 1) thrown_.reset();  // an uncaught exception ends only this script
     }
     endEntry();
