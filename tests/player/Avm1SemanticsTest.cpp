@@ -242,5 +242,37 @@ TEST(Avm1SemanticsTest, FrameScriptsShareOneStackForTheRestOfTheFrame) {
     EXPECT_EQ(run(call), "undefined\n");
 }
 
+TEST(Avm1SemanticsTest, SuperInARegisterOrSuppressedIsNoVariable) {
+    ScriptRun run(8);
+    struct Case {
+        uint16_t flags;
+        bool readRegister;
+        const char* traced;
+    };
+    Assembler byName;
+    byName.push({"super"}).op(0x1C).op(0x3E);
+    Assembler byRegister;
+    byRegister.push({testing::Reg{1}}).op(0x3E);
+    for (const Case& k : {
+             Case{0x00, false, "[object Object]\n"},
+             Case{0x20, false, "undefined\n"},  // suppressed
+             Case{0x10, false, "undefined\n"},  // preloaded: only the register has it
+             Case{0x10, true, "[object Object]\n"},
+             Case{0x30, true, "undefined\n"},   // suppressing wins
+         }) {
+        Assembler a;
+        a.push({"o", 0}).op(0x43).op(0x3C);
+        a.push({"o"}).op(0x1C).push({"__proto__", 0}).op(0x43).op(0x4F);
+        a.push({"o"}).op(0x1C).push({"m"}).defineFunction2("", 2, k.flags, {}, k.readRegister ? byRegister : byName).op(0x4F);
+        a.push({0, "o"}).op(0x1C).push({"m"}).op(0x52).trace();
+        EXPECT_EQ(run(a), k.traced) << k.flags;
+    }
+    // parseInt reads a String object by its own text, not through toString.
+    Assembler p;
+    p.push({"String"}).op(0x1C).push({"prototype"}).op(0x4E).push({"toString", "x", 1, "String"}).op(0x3D).op(0x4F);
+    p.push({"12", 1, "String"}).op(0x40).push({1, "parseInt"}).op(0x3D).trace();
+    EXPECT_EQ(run(p), "12\n");
+}
+
 }  // namespace
 }  // namespace kelmora::player::avm1

@@ -20,7 +20,11 @@ int digitValue(char c) {
 
 Value parseIntFn(Interpreter& in, const Value&, std::span<const Value> args) {
     if (args.empty()) return Value(kNaN);
-    std::string s = in.toString(args[0]);
+    // A String object is read by its own text, not through toString.
+    Object* wrapper = args[0].object();
+    std::string s = wrapper && wrapper->kind() == ObjectKind::String && wrapper->primitive.isString()
+                        ? wrapper->primitive.string()
+                        : in.toString(args[0]);
     int radix = args.size() > 1 && !args[1].isUndefined() ? in.toInt(args[1]) : 0;
     size_t i = 0;
     while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\n' || s[i] == '\r')) ++i;

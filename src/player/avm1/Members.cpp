@@ -401,7 +401,10 @@ Value Interpreter::callScript(Object* fn, const Value& self, std::span<const Val
         if (fl & 0x01) preload(self);
         if (fl & 0x04) preload(Value(argsObj));
         else if (!(fl & 0x08)) f.activation->setOwn("arguments", argsObj);
-        if (fl & 0x10) preload(home ? Value(makeSuper()) : Value());
+        // Suppressing super wins over preloading it; either way no variable names it.
+        if ((fl & 0x30) == 0x10) preload(home ? Value(makeSuper()) : Value());
+        else if (fl & 0x10) preload(Value());
+        if (fl & 0x30) f.home = nullptr;
         ClipId root = f.target ? host_.rootOf(f.target) : kNoClip;
         if (fl & 0x40) preload(root ? Value(clipObject(root)) : Value());
         if (fl & 0x80) {
