@@ -147,13 +147,17 @@ void Interpreter::clipConstructed(ClipId clip, const Value& init) {
     Object* ctor = nullptr;
     if (!name.empty()) {
         auto it = registeredClasses.find(name);
-        if (it == registeredClasses.end() && swfVersion_ < 7) {
-            // Names compare without case in old movies.
-            NameEqual eq{false};
-            for (it = registeredClasses.begin(); it != registeredClasses.end(); ++it)
-                if (eq(it->first, name)) break;
+        if (it != registeredClasses.end()) {
+            ctor = it->second;
+        } else {
+            // A class registered under another export name of the same symbol (names compare
+            // without case in old movies).
+            for (const auto& [n, c] : registeredClasses)
+                if (host_.exportedAs(clip, n, swfVersion_ >= 7)) {
+                    ctor = c;
+                    break;
+                }
         }
-        if (it != registeredClasses.end()) ctor = it->second;
     }
     Object* props = init.object();
     if (!ctor && !props) return;
