@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "player/avm1/Actions.h"
+#include "player/avm1/Utf16.h"
 #include "player/format/BitReader.h"
 
 namespace kelmora::player::avm1 {
@@ -23,7 +24,7 @@ void actionPush(Interpreter& in, Frame& f, std::span<const uint8_t> payload) {
     while (!r.atEnd()) {
         uint8_t type = r.u8();
         switch (type) {
-        case 0: push(in, Value(r.string())); break;
+        case 0: push(in, Value(f.version <= 5 ? fromCodePage(r.string()) : r.string())); break;
         case 1: push(in, Value(static_cast<double>(r.f32()))); break;
         case 2: push(in, Value::null()); break;
         case 3: push(in, Value()); break;
@@ -157,7 +158,11 @@ void executeAction(Interpreter& in, Frame& f, uint8_t code, std::span<const uint
         pushBool(in, f, code == 0x13 ? a == b : code == 0x29 ? a < b : a > b);
         return;
     }
-    case 0x14: push(in, Value(static_cast<double>(in.toString(pop(in, f)).size()))); return;  // StringLength
+    case 0x14: {  // StringLength: bytes, or characters of an old movie's code page
+        std::string s = in.toString(pop(in, f));
+        push(in, Value(static_cast<double>(f.version <= 5 ? utf16Length(s) : s.size())));
+        return;
+    }
     case 0x31: push(in, Value(static_cast<double>(utf8Length(in.toString(pop(in, f)))))); return;
     case 0x15: case 0x35: {  // StringExtract, MBStringExtract
         double count = in.toNumber(pop(in, f)), index = in.toNumber(pop(in, f));
@@ -205,22 +210,22 @@ void executeAction(Interpreter& in, Frame& f, uint8_t code, std::span<const uint
     }
     case 0x48: {  // Less2
         Value b = pop(in, f), a = pop(in, f);
-        push(in, in.lessThan(a, b));
+        pushCompared(in, f, in.lessThan(a, b));
         return;
     }
     case 0x67: {  // Greater
         Value b = pop(in, f), a = pop(in, f);
-        push(in, in.lessThan(b, a));
+        pushCompared(in, f, in.lessThan(b, a));
         return;
     }
     case 0x49: {  // Equals2
         Value b = pop(in, f), a = pop(in, f);
-        push(in, Value(in.equals(a, b)));
+        pushBool(in, f, in.equals(a, b));
         return;
     }
     case 0x66: {  // StrictEquals
         Value b = pop(in, f), a = pop(in, f);
-        push(in, Value(in.strictEquals(a, b)));
+        pushBool(in, f, in.strictEquals(a, b));
         return;
     }
     case 0x4A: push(in, Value(in.toNumber(pop(in, f)))); return;

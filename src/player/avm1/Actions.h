@@ -33,5 +33,10 @@ inline void pushBool(Interpreter& in, Frame& f, bool b) {
     if (f.version < 5) push(in, Value(b ? 1.0 : 0.0));
     else push(in, Value(b));
 }
+// A comparison's result (true, false or undefined): SWF 4 frames get booleans as 1 and 0.
+inline void pushCompared(Interpreter& in, Frame& f, const Value& v) {
+    if (v.isBoolean()) pushBool(in, f, v.boolean());
+    else push(in, v);
+}
 
 }  // namespace kelmora::player::avm1

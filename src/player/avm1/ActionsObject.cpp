@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "player/avm1/Actions.h"
+#include "player/avm1/Utf16.h"
 #include "player/format/BitReader.h"
 
 namespace kelmora::player::avm1 {
@@ -109,7 +110,8 @@ bool executeObjectAction(Interpreter& in, Frame& f, uint8_t code, std::span<cons
         uint16_t count = r.u16();
         auto pool = std::make_shared<std::vector<std::string>>();
         pool->reserve(std::min<size_t>(count, payload.size()));
-        for (uint16_t i = 0; i < count && !r.failed(); ++i) pool->push_back(r.string());
+        for (uint16_t i = 0; i < count && !r.failed(); ++i)
+            pool->push_back(f.version <= 5 ? fromCodePage(r.string()) : r.string());
         f.constants = std::move(pool);
         return true;
     }

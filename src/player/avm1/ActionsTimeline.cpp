@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdint>
 #include <cmath>
+#include <limits>
 
 #include "player/avm1/Actions.h"
 #include "player/avm1/ClipProperties.h"
@@ -127,8 +128,9 @@ void loadUrl(Interpreter& in, Frame& f, const std::string& url, const std::strin
 void gotoFrameValue(Interpreter& in, Frame& f, const Value& v, bool play, uint16_t bias) {
     ClipId clip = f.target;
     Value frame = v;
-    if (v.isString()) {
-        const std::string& s = v.string();
+    // An object stands for its text (a frame number, a label or "clip:frame").
+    if (v.isString() || v.isObject()) {
+        const std::string s = in.toString(v);
         size_t colon = s.rfind(':');
         std::string part = s;
         if (colon != std::string::npos) {
@@ -222,12 +224,15 @@ bool executeTimelineAction(Interpreter& in, Frame& f, uint8_t code, std::span<co
     }
     case 0x8D: {  // WaitForFrame2
         uint8_t skip = r.u8();
-        double frame = in.toNumber(pop(in, f));
+        Value v = pop(in, f);
+        // An object is read through its toString (whatever that gives back).
+        if (v.isObject()) v = in.callMethodOf(v, "toString", {});
+        double frame = v.isObject() ? std::numeric_limits<double>::quiet_NaN() : in.toNumber(v);
         if (!frameLoaded(in, f.target, frame - 1)) skipActions(f, skip);
         return true;
     }
-    case 0x9E:  // Call: runs another frame's actions; not supported, the operand is dropped
-        pop(in, f);
+    case 0x9E:  // Call: runs another frame's actions; not supported, the operand is only read
+        in.toString(pop(in, f));
         return true;
     case 0x1C: {  // GetVariable
         std::string name = in.toString(pop(in, f));
@@ -254,6 +259,10 @@ bool executeTimelineAction(Interpreter& in, Frame& f, uint8_t code, std::span<co
         double index = in.toNumber(pop(in, f));
         ClipId clip = clipOf(in, f, pop(in, f));
         int i = std::isnan(index) ? -1 : static_cast<int>(index);
+        // The value is converted first, even for read-only properties; the read-only texts
+        // (_target, _droptarget, _url) take none.
+        if (i == 13 || i == 19) v = Value(in.toString(v));
+        else if (i >= 0 && i < kClipPropertyCount && i != 11 && i != 14 && i != 15) v = Value(in.toNumber(v));
         if (clip && i >= 0 && i < kClipPropertyCount) setClipProperty(in, clip, i, v);
         return true;
     }
@@ -273,11 +282,12 @@ bool executeTimelineAction(Interpreter& in, Frame& f, uint8_t code, std::span<co
         if (clip) host.removeClip(clip);
         return true;
     }
-    case 0x27: {  // StartDrag: no pointer moves, only the operands are taken
-        pop(in, f);
-        pop(in, f);
-        if (in.toBoolean(pop(in, f)))
-            for (int i = 0; i < 4; ++i) pop(in, f);
+    case 0x27: {  // StartDrag: no pointer moves, only the operands are taken and converted
+        clipOf(in, f, pop(in, f));
+        in.toNumber(pop(in, f));  // lock center
+        // Only a constrain flag of 1 brings the rectangle (bottom, right, top, left).
+        if (in.toNumber(pop(in, f)) == 1)
+            for (int i = 0; i < 4; ++i) in.toNumber(pop(in, f));
         return true;
     }
     case 0x28: return true;  // EndDrag

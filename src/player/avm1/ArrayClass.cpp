@@ -51,6 +51,9 @@ Value arrayCtor(Interpreter& in, const Value&, std::span<const Value> args) {
         Object* a = in.newArray();
         double n = args[0].number();
         if (n >= 0 && n <= 4294967295.0) a->arrayLength = static_cast<uint32_t>(n);
+        // The player keeps a negative length as given (an empty array that says so); it is
+        // stored beside the elements until a script sets the length again.
+        else if (n < 0 && n >= -2147483648.0) a->define("length", Value(std::trunc(n)), kDontEnum);
         return Value(a);
     }
     return Value(in.newArray(args));

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "player/avm1/AsNative.h"
 #include "player/avm1/Builtins.h"
 
 namespace kelmora::player::avm1 {
@@ -19,7 +20,11 @@ int digitValue(char c) {
 
 Value parseIntFn(Interpreter& in, const Value&, std::span<const Value> args) {
     if (args.empty()) return Value(kNaN);
-    std::string s = in.toString(args[0]);
+    // A String object is read by its own text, not through toString.
+    Object* wrapper = args[0].object();
+    std::string s = wrapper && wrapper->kind() == ObjectKind::String && wrapper->primitive.isString()
+                        ? wrapper->primitive.string()
+                        : in.toString(args[0]);
     int radix = args.size() > 1 && !args[1].isUndefined() ? in.toInt(args[1]) : 0;
     size_t i = 0;
     while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\n' || s[i] == '\r')) ++i;
@@ -60,17 +65,25 @@ Value parseFloatFn(Interpreter& in, const Value&, std::span<const Value> args) {
     size_t i = 0;
     while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\n' || s[i] == '\r')) ++i;
     // The player's reader skips any further points among the digits ("1.2.3" is 1.23) and then
-    // takes no exponent; the exponent wraps as a 32-bit integer.
-    std::string text;
+    // takes no exponent; the exponent wraps as a 32-bit integer. It sums the fraction digit by
+    // digit (so ".1499999" is 0.14999990000000005), then scales by the power of ten.
     size_t j = i;
-    if (j < s.size() && (s[j] == '-' || s[j] == '+')) text.push_back(s[j++]);
+    bool negative = false;
+    if (j < s.size() && (s[j] == '-' || s[j] == '+')) negative = s[j++] == '-';
     size_t digits = 0, points = 0;
+    double value = 0, place = 1;
     for (; j < s.size(); ++j) {
         if (s[j] >= '0' && s[j] <= '9') {
-            text.push_back(s[j]);
+            int d = s[j] - '0';
+            if (points) {
+                place /= 10;
+                value += d * place;
+            } else {
+                value = value * 10 + d;
+            }
             ++digits;
         } else if (s[j] == '.') {
-            if (points++ == 0) text.push_back('.');
+            ++points;
         } else {
             break;
         }
@@ -78,17 +91,18 @@ Value parseFloatFn(Interpreter& in, const Value&, std::span<const Value> args) {
     if (digits == 0) return Value(kNaN);
     if (points < 2 && j < s.size() && (s[j] == 'e' || s[j] == 'E')) {
         size_t k = j + 1;
-        bool negative = false;
-        if (k < s.size() && (s[k] == '-' || s[k] == '+')) negative = s[k++] == '-';
+        bool negativeExp = false;
+        if (k < s.size() && (s[k] == '-' || s[k] == '+')) negativeExp = s[k++] == '-';
         uint32_t e = 0;
         size_t expDigits = 0;
         for (; k < s.size() && s[k] >= '0' && s[k] <= '9'; ++k, ++expDigits) e = e * 10 + static_cast<uint32_t>(s[k] - '0');
-        if (expDigits) {
+        if (expDigits && value != 0) {
             int64_t exp = static_cast<int32_t>(e);
-            text += 'e' + std::to_string(negative ? -exp : exp);
+            if (negativeExp) exp = -exp;
+            value = exp < 0 ? value / std::pow(10.0, static_cast<double>(-exp)) : value * std::pow(10.0, static_cast<double>(exp));
         }
     }
-    return Value(std::strtod(text.c_str(), nullptr));
+    return Value(negative ? -value : value);
 }
 
 Value isNaNFn(Interpreter& in, const Value&, std::span<const Value> args) {
@@ -170,8 +184,10 @@ Value asSetPropFlags(Interpreter& in, const Value&, std::span<const Value> args)
     int set = in.toInt(arg(args, 2));
     int clear = in.toInt(arg(args, 3));
     std::vector<std::string> list;
-    bool all = names.isNull() || names.isUndefined();
-    if (Object* a = names.object()) {
+    // undefined names the property "undefined" where it reads so (SWF 7 on); other objects
+    // than arrays stand for their text.
+    bool all = names.isNull() || (names.isUndefined() && in.swfVersion() < 7);
+    if (Object* a = names.object(); a && a->kind() == ObjectKind::Array) {
         double n = in.toNumber(in.getMember(a, "length"));
         for (int i = 0; i < n && i < 100000; ++i) list.push_back(in.toString(in.getMember(a, std::to_string(i))));
     } else if (!all) {
@@ -221,6 +237,7 @@ void installGlobalFunctions(Interpreter& in) {
     in.method(g, "setTimeout", setTimeoutFn);
     in.method(g, "clearTimeout", clearTimerFn);
     in.method(g, "ASSetPropFlags", asSetPropFlags);
+    in.method(g, "ASnative", asNative);
     in.method(g, "updateAfterEvent", noop);
     in.method(g, "getVersion", getVersionFn);
     g->define("NaN", Value(kNaN), kDontEnum);

@@ -74,6 +74,11 @@ public:
     virtual ClipKind kind(ClipId clip) = 0;
     virtual std::string name(ClipId clip) = 0;
     virtual std::string exportName(ClipId clip) = 0;  // linkage name of its symbol, or empty
+    // Whether the clip's symbol is exported under this name (one symbol may have several).
+    virtual bool exportedAs(ClipId clip, std::string_view name, bool caseSensitive) {
+        (void)caseSensitive;
+        return exportName(clip) == name;
+    }
 
     // Properties 0-21. Getters return numbers, except _name, _target, _droptarget, _url
     // and _quality (strings) and _visible (boolean). Setters get a number, or the text for _name

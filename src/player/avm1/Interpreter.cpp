@@ -58,7 +58,8 @@ void Interpreter::beginEntry() {
         textBytesLeft_ = limits_.maxTextBytesPerEntry;
         aborted_ = false;
         thrown_.reset();
-        stack.clear();
+        // Leftovers live for the rest of the frame only.
+        if (!stack.empty() && host_.timeMs() != leftoverTime_) stack.clear();
     }
 }
 
@@ -74,8 +75,12 @@ void Interpreter::endEntry() {
     if (--entryDepth_ == 0) {
         nativeDepth_ = 0;
         thrown_.reset();
+        // What frame scripts leave on the stack stays for the next ones (the player has one
+        // stack); a stopped script leaves nothing, and the leftovers are bounded.
+        constexpr size_t kMaxLeftover = 4096;
+        if (aborted_ || stack.size() > kMaxLeftover) stack.clear();
+        if (!stack.empty()) leftoverTime_ = host_.timeMs();
         aborted_ = false;
-        stack.clear();
     }
 }
 
@@ -96,9 +101,10 @@ void Interpreter::runScript(ClipId target, Code code, int swfVersion) {
         f.self = clip;
         f.target = f.originalTarget = target;
         f.registers.resize(4);
-        f.stackBase = stack.size();
+        // A frame script may take what earlier ones left; scripts run from inside others may not.
+        f.stackBase = entryDepth_ > 1 ? stack.size() : 0;
         runFrame(f);
-        stack.resize(f.stackBase);
+        if (entryDepth_ > 1) stack.resize(f.stackBase);
         if (entryDepth_ > 1) thrown_.reset();  // an uncaught exception ends only this script
     }
     endEntry();
@@ -141,13 +147,17 @@ void Interpreter::clipConstructed(ClipId clip, const Value& init) {
     Object* ctor = nullptr;
     if (!name.empty()) {
         auto it = registeredClasses.find(name);
-        if (it == registeredClasses.end() && swfVersion_ < 7) {
-            // Names compare without case in old movies.
-            NameEqual eq{false};
-            for (it = registeredClasses.begin(); it != registeredClasses.end(); ++it)
-                if (eq(it->first, name)) break;
+        if (it != registeredClasses.end()) {
+            ctor = it->second;
+        } else {
+            // A class registered under another export name of the same symbol (names compare
+            // without case in old movies).
+            for (const auto& [n, c] : registeredClasses)
+                if (host_.exportedAs(clip, n, swfVersion_ >= 7)) {
+                    ctor = c;
+                    break;
+                }
         }
-        if (it != registeredClasses.end()) ctor = it->second;
     }
     Object* props = init.object();
     if (!ctor && !props) return;
@@ -423,7 +433,8 @@ bool Interpreter::strictEquals(const Value& a, const Value& b) const {
     case ValueType::Undefined:
     case ValueType::Null: return true;
     case ValueType::Boolean: return a.boolean() == b.boolean();
-    case ValueType::Number: return a.number() == b.number();
+    // The player's StrictEquals, like its Equals2, finds NaN equal to NaN.
+    case ValueType::Number: return a.number() == b.number() || (std::isnan(a.number()) && std::isnan(b.number()));
     case ValueType::String: return a.string() == b.string();
     case ValueType::Object: return a.object() == b.object();
     }
@@ -433,7 +444,14 @@ bool Interpreter::strictEquals(const Value& a, const Value& b) const {
 bool Interpreter::equals(const Value& a, const Value& b) {
     // The player's Equals2 finds NaN equal to NaN.
     if (a.isNumber() && b.isNumber() && std::isnan(a.number()) && std::isnan(b.number())) return true;
-    if (a.type() == b.type()) return strictEquals(a, b);
+    if (a.type() == b.type() && !(a.isObject() && swfVersion_ <= 5)) return strictEquals(a, b);
+    if (a.isObject() && b.isObject()) {
+        // SWF 5 compares two objects by their primitives (two wrapped 1s are equal).
+        if (a.object() == b.object()) return true;
+        Value pa = toPrimitive(a), pb = toPrimitive(b);
+        if (pa.isObject() || pb.isObject()) return pa.isObject() && pb.isObject() && pa.object() == pb.object();
+        return equals(pa, pb);
+    }
     if (a.isNullish() && b.isNullish()) return true;
     // An object without valueOf/toString (like _global) has no primitive and equals undefined.
     if (a.isObject() && b.isNullish()) return toPrimitive(a).isNullish();
@@ -467,7 +485,13 @@ Value Interpreter::lessThan(const Value& a, const Value& b) {
     };
     Value pa, pb;
     if (!primitive(a, pa) || !primitive(b, pb)) return Value(false);
-    if (pa.isString() && pb.isString()) return Value(pa.string() < pb.string());
+    if (pa.isString() && pb.isString()) {
+        // Texts order by code point: surrogate pairs written as two 3-byte sequences are joined
+        // first (0xED leads every such sequence).
+        const std::string &x = pa.string(), &y = pb.string();
+        if (x.find('\xED') == std::string::npos && y.find('\xED') == std::string::npos) return Value(x < y);
+        return Value(fromUtf16(toUtf16(x)) < fromUtf16(toUtf16(y)));
+    }
     double x = toNumber(pa), y = toNumber(pb);
     if (std::isnan(x) || std::isnan(y)) return Value();
     return Value(x < y);

@@ -185,6 +185,7 @@ private:
     std::optional<Value> thrown_;
     bool aborted_ = false;
     int entryDepth_ = 0;
+    double leftoverTime_ = -1;  // the frame clock when scripts last left values on the stack
     int nativeDepth_ = 0;
     uint64_t actionsLeft_ = 0;
     size_t textBytesLeft_ = 0;

@@ -15,8 +15,8 @@ namespace {
 // Prototype chains made by scripts may loop; walks stop after this many links.
 constexpr int kMaxProtoDepth = 256;
 
-bool isLevelName(std::string_view name, int& level) {
-    if (name.size() < 7 || !NameEqual{false}(name.substr(0, 6), "_level")) return false;
+bool isLevelName(std::string_view name, int& level, bool caseSensitive) {
+    if (name.size() < 7 || !NameEqual{caseSensitive}(name.substr(0, 6), "_level")) return false;
     int n = 0;
     for (char c : name.substr(6)) {
         if (c < '0' || c > '9' || n > 100000) return false;
@@ -110,7 +110,7 @@ Value Interpreter::getMember(Object* o, std::string_view name) {
         if (eq(name, "_root")) return Value(clipObject(host_.rootOf(o->clip)));
         if (eq(name, "_global")) return Value(global_);
         int level;
-        if (isLevelName(name, level)) {
+        if (isLevelName(name, level, heap_.caseSensitive())) {
             ClipId l = host_.level(level);
             return l ? Value(clipObject(l)) : Value();
         }
@@ -186,6 +186,7 @@ void Interpreter::setMember(Object* o, std::string_view name, const Value& value
         if (name == "length") {
             double n = toNumber(v);
             if (std::isnan(n) || n < 0) return;
+            o->removeOwn("length");
             uint32_t len = static_cast<uint32_t>(std::min(n, 4294967295.0));
             for (uint32_t i = len; i < o->arrayLength && i - len < 1000000; ++i) o->removeOwn(std::to_string(i));
             o->arrayLength = len;
@@ -255,7 +256,8 @@ std::vector<std::string> Interpreter::enumerate(Object* o) {
     }
     for (int d = 0; p && d < kMaxProtoDepth; ++d, p = p->proto()) {
         for (const Property& prop : p->rawProperties()) {
-            if (prop.deleted || p->hidden(prop)) continue;
+            // Properties flagged for other versions are still listed (their values read undefined).
+            if (prop.deleted) continue;
             if (!seen.insert(prop.name).second) continue;
             if (prop.flags & kDontEnum) continue;
             names.push_back(prop.name);
@@ -361,7 +363,8 @@ Value Interpreter::callScript(Object* fn, const Value& self, std::span<const Val
     f.code = sf.code;
     f.pc = sf.start;
     f.end = sf.end;
-    f.version = sf.swfVersion;
+    // Functions are an SWF 5 feature: their bodies follow SWF 5 rules even in SWF 4 movies.
+    f.version = std::max(sf.swfVersion, 5);
     f.scope = sf.scope;
     f.activation = heap_.make(ObjectKind::Plain, nullptr);
     f.scope.push_back(f.activation);
@@ -415,7 +418,10 @@ Value Interpreter::callScript(Object* fn, const Value& self, std::span<const Val
         if (fl & 0x01) preload(self);
         if (fl & 0x04) preload(Value(argsObj));
         else if (!(fl & 0x08)) f.activation->setOwn("arguments", argsObj);
-        if (fl & 0x10) preload(home ? Value(makeSuper()) : Value());
+        // Suppressing super wins over preloading it; either way no variable names it.
+        if ((fl & 0x30) == 0x10) preload(home ? Value(makeSuper()) : Value());
+        else if (fl & 0x10) preload(Value());
+        if (fl & 0x30) f.home = nullptr;
         ClipId root = f.target ? host_.rootOf(f.target) : kNoClip;
         if (fl & 0x40) preload(root ? Value(clipObject(root)) : Value());
         if (fl & 0x80) {

@@ -44,6 +44,11 @@ Property& Object::setOwn(std::string_view name, Value value, uint8_t flagsIfNew)
     if (it != index_.end()) {
         Property& p = props_[it->second];
         p.value = std::move(value);
+        // Writing a property flagged for other movie versions makes a plain one of it.
+        if (hidden(p)) {
+            p.flags = flagsIfNew;
+            p.getter = p.setter = nullptr;
+        }
         return p;
     }
     index_.emplace(key, static_cast<uint32_t>(props_.size()));

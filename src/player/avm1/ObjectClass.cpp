@@ -34,7 +34,12 @@ Value hasOwnProperty(Interpreter& in, const Value& self, std::span<const Value> 
     if (name.empty()) return Value(false);
     if (name == "__proto__") return Value(o->proto() != nullptr);
     if (o->kind() == ObjectKind::Array && name == "length") return Value(true);
-    return Value(o->findOwn(name) != nullptr);
+    if (o->findOwn(name)) return Value(true);
+    // A property flagged for other movie versions reads as undefined but is still there.
+    NameEqual eq{o->caseSensitive()};
+    for (const Property& p : o->rawProperties())
+        if (!p.deleted && eq(p.name, name)) return Value(true);
+    return Value(false);
 }
 
 Value isPropertyEnumerable(Interpreter& in, const Value& self, std::span<const Value> args) {
@@ -116,13 +121,16 @@ Value functionCtor(Interpreter& in, const Value&, std::span<const Value> args) {
     return Value(in.heap().make(ObjectKind::Plain, nullptr));
 }
 
+// call/apply with no `this` run the function on _global.
+Value thisOrGlobal(Interpreter& in, const Value& v) { return v.isUndefined() ? Value(in.global()) : v; }
+
 Value functionCall(Interpreter& in, const Value& self, std::span<const Value> args) {
-    Value thisArg = arg(args, 0);
+    Value thisArg = thisOrGlobal(in, arg(args, 0));
     return in.call(self, thisArg, args.empty() ? args : args.subspan(1));
 }
 
 Value functionApply(Interpreter& in, const Value& self, std::span<const Value> args) {
-    Value thisArg = arg(args, 0);
+    Value thisArg = thisOrGlobal(in, arg(args, 0));
     std::vector<Value> list;
     if (Object* a = arg(args, 1).object()) {
         uint32_t n = static_cast<uint32_t>(std::max(0, in.toInt(in.getMember(a, "length"))));

@@ -25,12 +25,12 @@ bool dropListener(Interpreter& in, Object* list, const Value& l) {
     return false;
 }
 
+// Adding goes through the object's own removeListener and the list's push, whatever they are.
 Value addListener(Interpreter& in, const Value& self, std::span<const Value> args) {
-    Object* list = in.getMember(self, "_listeners").object();
-    if (!list) return Value(true);
     Value l[] = {arg(args, 0)};
-    dropListener(in, list, l[0]);
-    in.callMethodOf(list, "push", l);
+    in.callMethodOf(self, "removeListener", l);
+    Object* list = in.getMember(self, "_listeners").object();
+    if (list) in.callMethodOf(list, "push", l);
     return Value(true);
 }
 
@@ -47,16 +47,25 @@ Value broadcastMessage(Interpreter& in, const Value& self, std::span<const Value
     std::vector<Value> items;
     double n = in.toNumber(in.getMember(list, "length"));
     for (int i = 0; i < n && i < 100000; ++i) items.push_back(in.getMember(list, std::to_string(i)));
-    for (auto& l : items) in.callMethodOf(l, name, args.subspan(1));
-    return Value();
+    // An empty message name calls each listener itself.
+    for (auto& l : items) {
+        if (name.empty()) in.call(l, Value(), args.subspan(1));
+        else in.callMethodOf(l, name, args.subspan(1));
+    }
+    return items.empty() ? Value() : Value(true);
 }
 
 Value initialize(Interpreter& in, const Value&, std::span<const Value> args) {
     Object* o = arg(args, 0).object();
     if (!o) return Value();
     Object* b = in.getMember(Value(in.global()), "AsBroadcaster").object();
+    // SWF 5 scripts don't see AsBroadcaster's methods, but the built-in broadcasters have them.
     for (const char* m : {"broadcastMessage", "addListener", "removeListener"}) {
-        o->define(m, in.getMember(b, m), kDontEnum);
+        Value method;
+        if (b)
+            for (const Property& p : b->rawProperties())
+                if (!p.deleted && p.name == m) method = p.value;
+        o->define(m, method, kDontEnum);
     }
     o->define("_listeners", Value(in.newArray()), kDontEnum);
     return Value();
@@ -90,6 +99,8 @@ void installStageClasses(Interpreter& in) {
     in.method(ab, "addListener", addListener);
     in.method(ab, "removeListener", removeListener);
     in.method(ab, "broadcastMessage", broadcastMessage);
+    for (const char* name : {"initialize", "addListener", "removeListener", "broadcastMessage"})
+        ab->findOwn(name)->flags |= kOnlySwf6Up;
 
     Object* stage = broadcaster(in, g, "Stage");
     Property& w = stage->setOwn("width", Value(), kDontEnum);

@@ -75,43 +75,25 @@ std::string fromUtf16(std::u16string_view u) {
     return out;
 }
 
+std::string fromCodePage(std::string_view bytes) {
+    // 0x80..0x9F of Windows-1252; the rest of the upper half is Latin-1.
+    static constexpr char16_t kHigh[32] = {0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                           0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x8D,   0x017D, 0x8F,
+                                           0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                           0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
+    std::string out;
+    out.reserve(bytes.size());
+    for (char ch : bytes) {
+        auto c = static_cast<unsigned char>(ch);
+        append(out, c >= 0x80 && c < 0xA0 ? kHigh[c - 0x80] : c);
+    }
+    return out;
+}
+
 size_t utf16Length(std::string_view s) {
     size_t n = 0;
     for (size_t i = 0; i < s.size();) n += next(s, i) >= 0x10000 ? 2 : 1;
     return n;
-}
-
-char16_t toLowerUnit(char16_t c) {
-    if (c < 0x80) return c >= 'A' && c <= 'Z' ? static_cast<char16_t>(c + 32) : c;
-    if ((c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x391 && c <= 0x3AB && c != 0x3A2) ||
-        (c >= 0x410 && c <= 0x42F) || (c >= 0xFF21 && c <= 0xFF3A))
-        return static_cast<char16_t>(c + 0x20);
-    if (c >= 0x400 && c <= 0x40F) return static_cast<char16_t>(c + 0x50);
-    if (c >= 0x531 && c <= 0x556) return static_cast<char16_t>(c + 0x30);
-    if (c == 0x130) return u'i';
-    if (c == 0x178) return 0xFF;
-    if ((c >= 0x100 && c <= 0x12F) || (c >= 0x132 && c <= 0x137) || (c >= 0x14A && c <= 0x177) ||
-        (c >= 0x460 && c <= 0x481) || (c >= 0x48A && c <= 0x4BF) || (c >= 0x1E00 && c <= 0x1EFF))
-        return (c & 1) ? c : static_cast<char16_t>(c + 1);
-    if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return (c & 1) ? static_cast<char16_t>(c + 1) : c;
-    return c;
-}
-
-char16_t toUpperUnit(char16_t c) {
-    if (c < 0x80) return c >= 'a' && c <= 'z' ? static_cast<char16_t>(c - 32) : c;
-    if ((c >= 0xE0 && c <= 0xFE && c != 0xF7) || (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2) ||
-        (c >= 0x430 && c <= 0x44F) || (c >= 0xFF41 && c <= 0xFF5A))
-        return static_cast<char16_t>(c - 0x20);
-    if (c == 0x3C2) return 0x3A3;
-    if (c >= 0x450 && c <= 0x45F) return static_cast<char16_t>(c - 0x50);
-    if (c >= 0x561 && c <= 0x586) return static_cast<char16_t>(c - 0x30);
-    if (c == 0xFF) return 0x178;
-    if (c == 0x131) return u'I';
-    if ((c >= 0x100 && c <= 0x12F) || (c >= 0x132 && c <= 0x137) || (c >= 0x14A && c <= 0x177) ||
-        (c >= 0x460 && c <= 0x481) || (c >= 0x48A && c <= 0x4BF) || (c >= 0x1E00 && c <= 0x1EFF))
-        return (c & 1) ? static_cast<char16_t>(c - 1) : c;
-    if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return (c & 1) ? c : static_cast<char16_t>(c - 1);
-    return c;
 }
 
 }  // namespace kelmora::player::avm1

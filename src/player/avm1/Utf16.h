@@ -10,6 +10,8 @@ namespace kelmora::player::avm1 {
 std::u16string toUtf16(std::string_view utf8);
 std::string fromUtf16(std::u16string_view units);
 size_t utf16Length(std::string_view utf8);
+// Texts of SWF 5 and older movies are bytes of the Western Windows code page, not UTF-8.
+std::string fromCodePage(std::string_view bytes);
 // Simple case mappings of the scripts movies use (Latin, Greek, Cyrillic, Armenian, full width).
 char16_t toLowerUnit(char16_t c);
 char16_t toUpperUnit(char16_t c);

@@ -114,6 +114,13 @@ Value getVariable(Interpreter& in, Frame& f, std::string_view name, Value* thisO
         }
     }
     NameEqual eq{false};
+    if (f.version < 5 && (eq(name, "this") || eq(name, "_root") || eq(name, "_parent") ||
+                          (name.size() > 6 && eq(name.substr(0, 6), "_level")))) {
+        // SWF 4 knows none of these names: they are ordinary variables of the timeline.
+        for (auto it = f.scope.rbegin(); it != f.scope.rend(); ++it)
+            if (const Property* p = (*it)->findOwn(name)) return p->value;
+        return Value();
+    }
     if (eq(name, "this") && !f.selfInRegister) return f.self;
     if (eq(name, "_global") && f.version >= 6) return Value(in.global());
     if (eq(name, "super") && f.home) return Value(superObject(in, f));
@@ -160,6 +167,14 @@ void setVariable(Interpreter& in, Frame& f, std::string_view name, const Value& 
 
 void defineLocal(Interpreter& in, Frame& f, std::string_view name, const Value& value) {
     Object* where = f.activation ? f.activation : (f.scope.empty() ? baseClip(in, f) : f.scope.front());
+    if (!f.activation) {
+        // On a timeline, a with-object that has the name itself takes the value.
+        for (auto it = f.scope.rbegin(); it != f.scope.rend() && *it != where; ++it)
+            if ((*it)->findOwn(name)) {
+                in.setMember(*it, name, value);
+                return;
+            }
+    }
     if (f.activation) where->setOwn(name, value);
     else in.setMember(where, name, value);
 }

@@ -72,6 +72,7 @@ public:
     avm1::ClipKind kind(ClipId clip) override;
     std::string name(ClipId clip) override;
     std::string exportName(ClipId clip) override;
+    bool exportedAs(ClipId clip, std::string_view name, bool caseSensitive) override;
     avm1::Value getProperty(ClipId clip, avm1::ClipProperty p) override;
     void setProperty(ClipId clip, avm1::ClipProperty p, double number, std::string_view text) override;
     std::optional<avm1::Value> getNamed(ClipId clip, std::string_view name) override;

@@ -107,6 +107,18 @@ std::string ScriptEngine::exportName(ClipId clip) {
     return it == names.end() ? std::string() : it->second;
 }
 
+bool ScriptEngine::exportedAs(ClipId clip, std::string_view name, bool caseSensitive) {
+    DisplayObject* o = object(clip);
+    if (!o || !o->character()) return false;
+    const auto& exports = o->context().movie().exports();
+    if (auto it = exports.find(std::string(name)); it != exports.end()) return it->second == o->characterId();
+    if (caseSensitive) return false;
+    avm1::NameEqual eq{false};
+    for (const auto& [n, id] : exports)
+        if (id == o->characterId() && eq(n, name)) return true;
+    return false;
+}
+
 // ---------------------------------------------------------------- properties
 
 namespace {
