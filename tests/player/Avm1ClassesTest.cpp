@@ -96,9 +96,27 @@ TEST(Avm1ClassesTest, SoundSettingsBelongToTheClipAndVanishWithIt) {
     EXPECT_EQ(c.text(c.call(global, "getPan")), "-20");
     EXPECT_EQ(c.text(c.call(global, "getDuration")), "undefined");  // nothing attached
 
+    // A Sound made on a clip object follows the clip's path: renamed, the clip is not found.
+    c.host.clips[mc].name = "other";
+    EXPECT_EQ(c.text(c.call(first, "getVolume")), "undefined");
+    c.host.clips[mc].name = "mc";
+    EXPECT_EQ(c.text(c.call(first, "getVolume")), "40");
+
     c.host.removeClip(mc);
     EXPECT_EQ(c.text(c.call(first, "getVolume")), "undefined");
     EXPECT_EQ(c.text(c.call(second, "getTransform")), "undefined");
+}
+
+TEST(Avm1ClassesTest, SoundShowsOlderMoviesOnlyWhatTheirVersionHad) {
+    for (int version : {5, 6}) {
+        FakeHost host;
+        Interpreter in{host, version};
+        host.in = &in;
+        Value s = in.construct(in.getMember(Value(in.global()), "Sound"), {});
+        for (const char* name : {"loadSound", "getDuration", "setPosition", "checkPolicyFile"})
+            EXPECT_EQ(in.getMember(s, name).isUndefined(), version < 6) << name << " in SWF " << version;
+        EXPECT_EQ(in.typeOf(in.getMember(s, "setVolume")), "function");
+    }
 }
 
 TEST(Avm1ClassesTest, BroadcasterListenersCompareLooselyAndMoveToTheEnd) {
