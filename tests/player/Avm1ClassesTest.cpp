@@ -107,6 +107,24 @@ TEST(Avm1ClassesTest, SoundSettingsBelongToTheClipAndVanishWithIt) {
     EXPECT_EQ(c.text(c.call(second, "getTransform")), "undefined");
 }
 
+TEST(Avm1ClassesTest, OlderMoviesHideTheFlashPackagesButKeepThemWhole) {
+    for (int version : {6, 8}) {
+        FakeHost host;
+        Interpreter in{host, version};
+        host.in = &in;
+        EXPECT_EQ(in.getMember(Value(in.global()), "flash").isUndefined(), version < 8);
+        // A script may reveal the package; all of its parts must then be there.
+        Object* flash = nullptr;
+        for (Property& p : in.global()->rawProperties())
+            if (p.name == "flash") flash = p.value.object();
+        ASSERT_NE(flash, nullptr);
+        for (auto [package, cls] : {std::pair{"geom", "Transform"}, {"geom", "Point"}, {"filters", "BlurFilter"},
+                                    {"display", "BitmapData"}, {"external", "ExternalInterface"}})
+            EXPECT_EQ(in.typeOf(in.getMember(in.getMember(Value(flash), package), cls)), "function")
+                << package << "." << cls << " in SWF " << version;
+    }
+}
+
 TEST(Avm1ClassesTest, SoundShowsOlderMoviesOnlyWhatTheirVersionHad) {
     for (int version : {5, 6}) {
         FakeHost host;

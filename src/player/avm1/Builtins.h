@@ -31,6 +31,8 @@ void installFilterClasses(Interpreter& in);     // flash.filters
 void installExternalInterfaceClass(Interpreter& in);  // flash.external.ExternalInterface
 // System's capabilities, security and settings objects, on the System object.
 void installSystemDetails(Interpreter& in, Object* system);
+// Accessibility: an object whose methods say no screen reader is there.
+void installAccessibility(Interpreter& in);
 // The player's version as $version and System.capabilities.version give it.
 const char* playerVersionString();
 // System.security.sandboxType: "localWithFile" or "localWithNetwork", from the root movie's attributes.

@@ -99,7 +99,8 @@ void installColorClass(Interpreter& in) {
                              "NetConnection", "NetStream", "PrintJob", "SharedObject",
                              "TextFormat", "TextSnapshot", "Video", "XMLSocket"})
         in.makeClass(in.global(), name, noop, in.newObject());
-    for (const char* name : {"Accessibility", "Selection"}) in.global()->define(name, in.newObject(), kDontEnum);
+    in.global()->define("Selection", in.newObject(), kDontEnum);
+    installAccessibility(in);
 }
 
 }  // namespace kelmora::player::avm1

@@ -75,6 +75,7 @@ void installGeomClasses(Interpreter& in) {
     installPointRectangleClasses(in);
     installMatrixClass(in);
     installColorTransformClass(in);
+    installTransformClass(in);
 }
 
 }  // namespace kelmora::player::avm1

@@ -40,5 +40,6 @@ Object* newColorTransform(Interpreter& in, const ScriptColorTransform& c);
 void installPointRectangleClasses(Interpreter& in);
 void installMatrixClass(Interpreter& in);
 void installColorTransformClass(Interpreter& in);
+void installTransformClass(Interpreter& in);
 
 }  // namespace kelmora::player::avm1

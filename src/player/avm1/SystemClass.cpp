@@ -77,6 +77,16 @@ void installSystemDetails(Interpreter& in, Object* system) {
     in.method(product, "isRunning", returnFalse);
 }
 
+void installAccessibility(Interpreter& in) {
+    // No screen reader is ever attached.
+    Object* acc = in.newObject();
+    in.global()->define("Accessibility", acc, kDontEnum);
+    in.method(acc, "isActive", returnFalse);
+    in.method(acc, "updateProperties", noop);
+    in.method(acc, "sendEvent", noop);
+    for (const char* name : {"isActive", "updateProperties", "sendEvent"}) acc->findOwn(name)->flags |= kOnlySwf6Up;
+}
+
 void setSandboxType(Interpreter& in, std::string_view type) {
     Object* system = in.getMember(in.global(), "System").object();
     Object* security = system ? in.getMember(system, "security").object() : nullptr;
