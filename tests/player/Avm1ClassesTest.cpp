@@ -107,6 +107,28 @@ TEST(Avm1ClassesTest, SoundSettingsBelongToTheClipAndVanishWithIt) {
     EXPECT_EQ(c.text(c.call(second, "getTransform")), "undefined");
 }
 
+TEST(Avm1ClassesTest, ColorTransformsWrapInSixteenBitsAndReadOnlyOwnFields) {
+    Classes c;
+    ClipId mc = c.host.addChild(1, "mc");
+    Value color = c.make("Color", {Value(c.in.clipObject(mc))});
+    Object* t = c.in.newObject();
+    c.in.setMember(t, "aa", Value(12800));   // 32768 in 8.8 fixed point: wraps to -32768
+    c.in.setMember(t, "rb", Value(-50));
+    c.in.setMember(t, "gb", Value());        // an own undefined field is 0
+    c.in.setMember(t, "bb", Value(25));
+    c.in.newObject()->proto()->setOwn("ab", Value(99));  // inherited fields are ignored
+    c.call(color, "setTransform", {Value(t)});
+    c.in.newObject()->proto()->removeOwn("ab");
+    const ColorTransform& cx = c.host.clips[mc].color;
+    EXPECT_EQ(cx.aMult, -32768);
+    EXPECT_EQ(cx.rAdd, -50);
+    EXPECT_EQ(cx.gAdd, 0);
+    EXPECT_EQ(cx.aAdd, 0);
+    // Signed offsets fill the bits above them.
+    EXPECT_EQ(c.text(c.call(color, "getRGB")), "-3276775");
+    EXPECT_EQ(c.text(c.call(c.make("Color", {Value("")}), "getRGB")), "undefined");
+}
+
 TEST(Avm1ClassesTest, OlderMoviesHideTheFlashPackagesButKeepThemWhole) {
     for (int version : {6, 8}) {
         FakeHost host;
