@@ -129,6 +129,21 @@ TEST(Avm1ClassesTest, ColorTransformsWrapInSixteenBitsAndReadOnlyOwnFields) {
     EXPECT_EQ(c.text(c.call(c.make("Color", {Value("")}), "getRGB")), "undefined");
 }
 
+TEST(Avm1ClassesTest, PointHelpersFollowTheScriptsRulesForTheirArguments) {
+    Classes c;
+    Value point = c.in.getMember(c.in.getMember(Value(c.in.global()), "flash"), "geom");
+    point = c.in.getMember(point, "Point");
+    Value p1 = c.in.construct(point, std::vector<Value>{Value(-20), Value(0)});
+    Value p2 = c.in.construct(point, std::vector<Value>{Value("10"), Value("0")});
+    // interpolate adds to the second point's own values with +, joining strings.
+    EXPECT_EQ(c.text(c.call(c.call(point, "interpolate", {p1, p2, Value(1)}), "toString")), "(x=10-30, y=00)");
+    Object* plain = c.in.newObject();
+    c.in.setMember(plain, "x", Value(3));
+    c.in.setMember(plain, "y", Value(4));
+    EXPECT_EQ(c.text(c.call(point, "distance", {Value(plain), p1})), "undefined");
+    EXPECT_EQ(c.text(c.call(point, "distance", {p1, Value(plain)})), "23.3452350598575");
+}
+
 TEST(Avm1ClassesTest, OlderMoviesHideTheFlashPackagesButKeepThemWhole) {
     for (int version : {6, 8}) {
         FakeHost host;
