@@ -96,9 +96,82 @@ TEST(Avm1ClassesTest, SoundSettingsBelongToTheClipAndVanishWithIt) {
     EXPECT_EQ(c.text(c.call(global, "getPan")), "-20");
     EXPECT_EQ(c.text(c.call(global, "getDuration")), "undefined");  // nothing attached
 
+    // A Sound made on a clip object follows the clip's path: renamed, the clip is not found.
+    c.host.clips[mc].name = "other";
+    EXPECT_EQ(c.text(c.call(first, "getVolume")), "undefined");
+    c.host.clips[mc].name = "mc";
+    EXPECT_EQ(c.text(c.call(first, "getVolume")), "40");
+
     c.host.removeClip(mc);
     EXPECT_EQ(c.text(c.call(first, "getVolume")), "undefined");
     EXPECT_EQ(c.text(c.call(second, "getTransform")), "undefined");
+}
+
+TEST(Avm1ClassesTest, ColorTransformsWrapInSixteenBitsAndReadOnlyOwnFields) {
+    Classes c;
+    ClipId mc = c.host.addChild(1, "mc");
+    Value color = c.make("Color", {Value(c.in.clipObject(mc))});
+    Object* t = c.in.newObject();
+    c.in.setMember(t, "aa", Value(12800));   // 32768 in 8.8 fixed point: wraps to -32768
+    c.in.setMember(t, "rb", Value(-50));
+    c.in.setMember(t, "gb", Value());        // an own undefined field is 0
+    c.in.setMember(t, "bb", Value(25));
+    c.in.newObject()->proto()->setOwn("ab", Value(99));  // inherited fields are ignored
+    c.call(color, "setTransform", {Value(t)});
+    c.in.newObject()->proto()->removeOwn("ab");
+    const ColorTransform& cx = c.host.clips[mc].color;
+    EXPECT_EQ(cx.aMult, -32768);
+    EXPECT_EQ(cx.rAdd, -50);
+    EXPECT_EQ(cx.gAdd, 0);
+    EXPECT_EQ(cx.aAdd, 0);
+    // Signed offsets fill the bits above them.
+    EXPECT_EQ(c.text(c.call(color, "getRGB")), "-3276775");
+    EXPECT_EQ(c.text(c.call(c.make("Color", {Value("")}), "getRGB")), "undefined");
+}
+
+TEST(Avm1ClassesTest, PointHelpersFollowTheScriptsRulesForTheirArguments) {
+    Classes c;
+    Value point = c.in.getMember(c.in.getMember(Value(c.in.global()), "flash"), "geom");
+    point = c.in.getMember(point, "Point");
+    Value p1 = c.in.construct(point, std::vector<Value>{Value(-20), Value(0)});
+    Value p2 = c.in.construct(point, std::vector<Value>{Value("10"), Value("0")});
+    // interpolate adds to the second point's own values with +, joining strings.
+    EXPECT_EQ(c.text(c.call(c.call(point, "interpolate", {p1, p2, Value(1)}), "toString")), "(x=10-30, y=00)");
+    Object* plain = c.in.newObject();
+    c.in.setMember(plain, "x", Value(3));
+    c.in.setMember(plain, "y", Value(4));
+    EXPECT_EQ(c.text(c.call(point, "distance", {Value(plain), p1})), "undefined");
+    EXPECT_EQ(c.text(c.call(point, "distance", {p1, Value(plain)})), "23.3452350598575");
+}
+
+TEST(Avm1ClassesTest, OlderMoviesHideTheFlashPackagesButKeepThemWhole) {
+    for (int version : {6, 8}) {
+        FakeHost host;
+        Interpreter in{host, version};
+        host.in = &in;
+        EXPECT_EQ(in.getMember(Value(in.global()), "flash").isUndefined(), version < 8);
+        // A script may reveal the package; all of its parts must then be there.
+        Object* flash = nullptr;
+        for (Property& p : in.global()->rawProperties())
+            if (p.name == "flash") flash = p.value.object();
+        ASSERT_NE(flash, nullptr);
+        for (auto [package, cls] : {std::pair{"geom", "Transform"}, {"geom", "Point"}, {"filters", "BlurFilter"},
+                                    {"display", "BitmapData"}, {"external", "ExternalInterface"}})
+            EXPECT_EQ(in.typeOf(in.getMember(in.getMember(Value(flash), package), cls)), "function")
+                << package << "." << cls << " in SWF " << version;
+    }
+}
+
+TEST(Avm1ClassesTest, SoundShowsOlderMoviesOnlyWhatTheirVersionHad) {
+    for (int version : {5, 6}) {
+        FakeHost host;
+        Interpreter in{host, version};
+        host.in = &in;
+        Value s = in.construct(in.getMember(Value(in.global()), "Sound"), {});
+        for (const char* name : {"loadSound", "getDuration", "setPosition", "checkPolicyFile"})
+            EXPECT_EQ(in.getMember(s, name).isUndefined(), version < 6) << name << " in SWF " << version;
+        EXPECT_EQ(in.typeOf(in.getMember(s, "setVolume")), "function");
+    }
 }
 
 TEST(Avm1ClassesTest, BroadcasterListenersCompareLooselyAndMoveToTheEnd) {

@@ -111,3 +111,44 @@ TEST(ScriptLoadingTest, LoadVarsReadsTextBesideTheMovieAndFailsOutsideIt) {
     const std::vector<std::string> expected = {"true", "true", "false", "true Ann Lee 3", "false undefined undefined"};
     EXPECT_EQ(play(dir / "movie" / "main.swf", 1), expected);
 }
+
+TEST(ScriptLoadingTest, LoadedTextIsReadAsTheMoviesVersionReadsIt) {
+    auto dir = freshFolder("charset");
+    // "é" in UTF-8, then Latin-1 bytes that are not UTF-8: a lead byte with an ASCII byte after
+    // it, a stray continuation byte, and a lead byte cut off by the end.
+    const std::string text = "v=\xC3\xA9 \xC4\xD6\xDC\x20\x95 \xDF";
+    writeFile(dir / "vars.txt", Bytes(text.begin(), text.end()));
+    writeFile(dir / "doc.xml", Bytes{'<', 'a', ' ', 'x', '=', '"', '1', '"', ' ', 'y', '=', '"', '2', '"', '/', '>'});
+
+    struct Case { int version; bool useCodepage; std::string expected; };
+    const Case cases[] = {
+        {6, false, "\xC3\xA9 \xC5\x96\xDA\xA0\xC2\x95 "},                    // é, U+0156, U+06A0, U+0095
+        {6, true, "\xC3\x83\xC2\xA9 \xC3\x84\xC3\x96\xC3\x9C \xE2\x80\xA2 \xC3\x9F"},  // Windows-1252
+        {5, false, "\xC3\x83\xC2\xA9 \xC3\x84\xC3\x96\xC3\x9C \xE2\x80\xA2 \xC3\x9F"},
+    };
+    for (const Case& c : cases) {
+        // loadVariablesNum into level 0 as compilers write it (GetURL2 0x80), then XML.load.
+        ActionBuilder onLoad;
+        onLoad.push("ok").getVariable().push(" ").add2().push("this").getVariable().push("firstChild").getMember();
+        onLoad.push("attributes").getMember().push("y").getMember().add2().trace();
+        ActionBuilder a;
+        if (c.useCodepage) a.push("System").getVariable().push("useCodepage").push(true).setMember();
+        a.push("vars.txt").push("_level0").getUrl2(SendVarsMethod::None, false, true);
+        a.push("x").push(0).push("XML").newObject().setVariable();
+        a.push("x").getVariable().push("onLoad").defineFunction("", {"ok"}, onLoad).setMember();
+        callMethod(a, "x", "load", {"doc.xml"}).pop();
+        ActionBuilder show;
+        show.push("v").getVariable().trace();
+        // The attributes keep the order they were written in.
+        callMethod(show, "x", "toString", {}).trace();
+        SwfWriter movie(c.version);
+        movie.doAction(a.end()).showFrame().doAction(show.end()).showFrame();
+        const auto file = dir / ("main" + std::to_string(c.version) + (c.useCodepage ? "cp" : "") + ".swf");
+        ASSERT_TRUE(movie.writeFile(file.string()).ok());
+        const auto lines = play(file, 2);
+        ASSERT_EQ(lines.size(), 3u) << c.version;
+        EXPECT_EQ(lines[0], "true 2") << c.version;
+        EXPECT_EQ(lines[1], c.expected) << c.version << (c.useCodepage ? " with the code page" : "");
+        EXPECT_EQ(lines[2], "<a x=\"1\" y=\"2\" />") << c.version;
+    }
+}

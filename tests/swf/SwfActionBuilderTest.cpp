@@ -28,7 +28,8 @@ TEST(SwfActionBuilder, PushValueTypes) {
 TEST(SwfActionBuilder, PayloadActions) {
     EXPECT_EQ(ActionBuilder().gotoFrame(258).bytes(), (B{0x81, 0x02, 0x00, 0x02, 0x01}));
     EXPECT_EQ(ActionBuilder().getUrl("u", "_t").bytes(), (B{0x83, 0x05, 0x00, 'u', 0, '_', 't', 0}));
-    EXPECT_EQ(ActionBuilder().getUrl2(SendVarsMethod::Post, true, false).bytes(), (B{0x9A, 0x01, 0x00, 0x82}));
+    EXPECT_EQ(ActionBuilder().getUrl2(SendVarsMethod::Post, true, false).bytes(), (B{0x9A, 0x01, 0x00, 0x42}));
+    EXPECT_EQ(ActionBuilder().getUrl2(SendVarsMethod::Get, false, true).bytes(), (B{0x9A, 0x01, 0x00, 0x81}));
     EXPECT_EQ(ActionBuilder().gotoFrame2(true).bytes(), (B{0x9F, 0x01, 0x00, 0x01}));
     EXPECT_EQ(ActionBuilder().gotoFrame2(false, 7).bytes(), (B{0x9F, 0x03, 0x00, 0x02, 0x07, 0x00}));
     EXPECT_EQ(ActionBuilder().waitForFrame(4, 2).waitForFrame2(1).bytes(),

@@ -190,7 +190,9 @@ bool executeTimelineAction(Interpreter& in, Frame& f, uint8_t code, std::span<co
         uint8_t flags = r.u8();
         std::string target = in.toString(pop(in, f));
         std::string url = in.toString(pop(in, f));
-        loadUrl(in, f, url, target, flags >> 6, flags & 2, flags & 1);
+        // As movies store it: 0x80 loads variables, 0x40 loads into a clip, the low bits say how
+        // variables are sent (1 GET, 2 POST).
+        loadUrl(in, f, url, target, flags & 3, (flags & 0x40) != 0, (flags & 0x80) != 0);
         return true;
     }
     case 0x8B: {  // SetTarget

@@ -12,10 +12,12 @@ ClipId targetOf(Interpreter& in, const Value& self) {
     Value t = in.getMember(self, "target");
     if (Object* o = t.object(); o && o->kind() == ObjectKind::Clip) return in.host().exists(o->clip) ? o->clip : kNoClip;
     if (t.isUndefined()) return kNoClip;
-    return in.resolveTarget(in.currentTarget(), in.toString(t));
+    const std::string path = in.toString(t);
+    // An empty path names no clip here (elsewhere it would be the current one).
+    if (path.empty()) return kNoClip;
+    return in.resolveTarget(in.currentTarget(), path);
 }
 
-int16_t clamp16(double v) { return static_cast<int16_t>(std::clamp(std::isnan(v) ? 0.0 : v, -32768.0, 32767.0)); }
 
 Value colorCtor(Interpreter& in, const Value& self, std::span<const Value> args) {
     if (Object* o = self.object()) o->define("target", arg(args, 0), kDontEnum);
@@ -40,7 +42,11 @@ Value getRGB(Interpreter& in, const Value& self, std::span<const Value>) {
     ClipId c = targetOf(in, self);
     if (!c) return Value();
     ColorTransform cx = in.host().colorTransform(c);
-    return Value(static_cast<double>(((cx.rAdd & 0xFF) << 16) | ((cx.gAdd & 0xFF) << 8) | (cx.bAdd & 0xFF)));
+    // The offsets are combined as signed numbers: a negative one fills the bits above it.
+    const uint32_t r = static_cast<uint32_t>(static_cast<int32_t>(cx.rAdd)) << 16;
+    const uint32_t g = static_cast<uint32_t>(static_cast<int32_t>(cx.gAdd)) << 8;
+    const uint32_t b = static_cast<uint32_t>(static_cast<int32_t>(cx.bAdd));
+    return Value(static_cast<double>(static_cast<int32_t>(r | g | b)));
 }
 
 // Percentages (ra, ga, ba, aa) and offsets (rb, gb, bb, ab) as the Color class shows them.
@@ -50,10 +56,11 @@ Value setTransform(Interpreter& in, const Value& self, std::span<const Value> ar
     if (!c || !t) return Value();
     ColorTransform cx = in.host().colorTransform(c);
     auto field = [&](const char* name, int16_t& out, bool percent) {
-        Value v = in.getMember(t, name);
-        if (v.isUndefined()) return;
-        double d = in.toNumber(v);
-        out = clamp16(percent ? d * 256 / 100 : d);
+        // Only the object's own fields count; an own undefined one is 0.
+        if (!t->findOwn(name)) return;
+        double d = in.toNumber(in.getMember(t, name));
+        // Kept in 16 bits the way the player keeps them: larger values wrap around.
+        out = static_cast<int16_t>(static_cast<uint16_t>(toInt32(percent ? d * 256 / 100 : d) & 0xFFFF));
     };
     field("ra", cx.rMult, true);
     field("ga", cx.gMult, true);
@@ -99,7 +106,8 @@ void installColorClass(Interpreter& in) {
                              "NetConnection", "NetStream", "PrintJob", "SharedObject",
                              "TextFormat", "TextSnapshot", "Video", "XMLSocket"})
         in.makeClass(in.global(), name, noop, in.newObject());
-    for (const char* name : {"Accessibility", "Selection"}) in.global()->define(name, in.newObject(), kDontEnum);
+    in.global()->define("Selection", in.newObject(), kDontEnum);
+    installAccessibility(in);
 }
 
 }  // namespace kelmora::player::avm1

@@ -77,8 +77,10 @@ Object* packageObject(Interpreter& in, std::string_view path) {
     while (!path.empty()) {
         size_t dot = path.find('.');
         std::string_view name = path.substr(0, dot);
-        Value v = in.getMember(at, name);
-        Object* next = v.object();
+        // Found as stored: a lookup would not see the SWF 8 package from an older movie's player.
+        Object* next = nullptr;
+        for (Property& p : at->rawProperties())
+            if (!p.deleted && p.name == name) next = p.value.object();
         if (!next) {
             next = in.newObject();
             // The packages appear to SWF 8 movies and later.

@@ -92,6 +92,9 @@ Value pointClone(Interpreter& in, const Value& self, std::span<const Value>) {
 
 Value pointDistance(Interpreter& in, const Value&, std::span<const Value> args) {
     if (args.size() < 2) return Value();
+    // Measured from a Point only; plain objects with x and y are not.
+    Object* ctor = in.getMember(flashPackage(in, "geom"), "Point").object();
+    if (!in.instanceOf(args[0], ctor)) return Value();
     double dx = num(in, args[0], "x") - num(in, args[1], "x"), dy = num(in, args[0], "y") - num(in, args[1], "y");
     return Value(std::sqrt(dx * dx + dy * dy));
 }
@@ -101,7 +104,9 @@ Value pointInterpolate(Interpreter& in, const Value&, std::span<const Value> arg
     double f = in.toNumber(args[2]);
     double x1 = num(in, args[0], "x"), y1 = num(in, args[0], "y");
     double x2 = num(in, args[1], "x"), y2 = num(in, args[1], "y");
-    return Value(newPoint(in, Value(x2 + f * (x1 - x2)), Value(y2 + f * (y1 - y2))));
+    // The second point's own values are added with the script's +, which may join strings.
+    return Value(newPoint(in, in.add(get(in, args[1], "x"), Value((x1 - x2) * f)),
+                          in.add(get(in, args[1], "y"), Value((y1 - y2) * f))));
 }
 
 Value pointPolar(Interpreter& in, const Value&, std::span<const Value> args) {
@@ -309,6 +314,9 @@ void installPointRectangleClasses(Interpreter& in) {
     in.method(point, "offset", pointOffset);
     in.method(point, "clone", pointClone);
     defineAccessor(in, point, "length", pointLength, nullptr);
+    // The player's Point members are enumerable: for..in over a point lists them too.
+    for (const char* name : {"toString", "add", "subtract", "equals", "normalize", "offset", "clone", "length"})
+        point->findOwn(name)->flags = 0;
     in.method(pointCtorFn, "distance", pointDistance);
     in.method(pointCtorFn, "interpolate", pointInterpolate);
     in.method(pointCtorFn, "polar", pointPolar);

@@ -218,7 +218,7 @@ Value asSetPropFlags(Interpreter& in, const Value&, std::span<const Value> args)
 
 Value noop(Interpreter&, const Value&, std::span<const Value>) { return Value(); }
 
-Value getVersionFn(Interpreter&, const Value&, std::span<const Value>) { return Value("LNX 8,0,24,0"); }
+Value getVersionFn(Interpreter&, const Value&, std::span<const Value>) { return Value(playerVersionString()); }
 
 }  // namespace
 
@@ -242,7 +242,6 @@ void installGlobalFunctions(Interpreter& in) {
     in.method(g, "getVersion", getVersionFn);
     g->define("NaN", Value(kNaN), kDontEnum);
     g->define("Infinity", Value(std::numeric_limits<double>::infinity()), kDontEnum);
-    g->define("$version", Value("LNX 8,0,24,0"), kDontEnum);
 }
 
 }  // namespace kelmora::player::avm1

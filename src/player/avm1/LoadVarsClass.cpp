@@ -96,7 +96,69 @@ Value bytesTotal(Interpreter& in, const Value& self, std::span<const Value>) {
 
 Value noop(Interpreter&, const Value&, std::span<const Value>) { return Value(); }
 
+void appendUtf8(std::string& out, uint32_t cp) {
+    if (cp >= 0xD800 && cp <= 0xDFFF) cp = 0xFFFD;
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+// Windows-1252 at 0x80..0x9F; the rest of the code page is Latin-1.
+constexpr uint16_t kCp1252High[32] = {0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x8D,   0x017D, 0x8F,
+                                      0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
+
+std::string fromCodePage(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size() * 2);
+    for (unsigned char c : bytes) appendUtf8(out, c >= 0x80 && c < 0xA0 ? kCp1252High[c - 0x80] : c);
+    return out;
+}
+
+// UTF-8 read the way the player reads it: a lead byte takes its continuation bytes whatever they
+// are, a stray continuation byte stands for itself, a sequence cut off by the end is dropped.
+std::string fromLenientUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    for (size_t i = 0; i < bytes.size();) {
+        const unsigned char c = static_cast<unsigned char>(bytes[i]);
+        size_t extra = c >= 0xF0 && c < 0xF8 ? 3 : c >= 0xE0 && c < 0xF0 ? 2 : c >= 0xC0 && c < 0xE0 ? 1 : 0;
+        if (extra == 0) {
+            appendUtf8(out, c);
+            ++i;
+            continue;
+        }
+        if (i + extra >= bytes.size()) break;
+        const int lead = extra == 3 ? 0xF0 : extra == 2 ? 0xE0 : 0xC0;
+        int64_t cp = c - lead;
+        for (size_t k = 1; k <= extra; ++k) cp = cp * 64 + (static_cast<unsigned char>(bytes[i + k]) - 0x80);
+        if (cp > 0 && cp <= 0x10FFFF) appendUtf8(out, static_cast<uint32_t>(cp));
+        i += extra + 1;
+    }
+    return out;
+}
+
 }  // namespace
+
+std::string decodeLoadedText(Interpreter& in, std::string_view bytes) {
+    Object* system = in.getMember(in.global(), "System").object();
+    const bool codePage = in.swfVersion() < 6 || (system && in.toBoolean(in.getMember(system, "useCodepage")));
+    if (codePage) return fromCodePage(bytes);
+    return fromLenientUtf8(bytes);
+}
 
 void urlEncode(std::string_view s, std::string& out) {
     static const char* hex = "0123456789ABCDEF";
@@ -154,7 +216,7 @@ ClipId Interpreter::textLoaded(uint64_t request, bool ok, std::string_view text)
     if (o->kind() == ObjectKind::Clip) {
         if (!ok || !host_.exists(o->clip)) return kNoClip;
         beginEntry();
-        if (!aborted_) decodeVariables(*this, o, text);
+        if (!aborted_) decodeVariables(*this, o, decodeLoadedText(*this, text));
         endEntry();
         return o->clip;
     }
@@ -162,7 +224,7 @@ ClipId Interpreter::textLoaded(uint64_t request, bool ok, std::string_view text)
     if (!aborted_) {
         o->setOwn("_bytesLoaded", Value(ok ? static_cast<double>(text.size()) : 0.0), kDontEnum);
         o->setOwn("_bytesTotal", ok ? Value(static_cast<double>(text.size())) : Value(), kDontEnum);
-        Value src[] = {ok ? Value(std::string(text)) : Value()};
+        Value src[] = {ok ? Value(decodeLoadedText(*this, text)) : Value()};
         callMethodOf(target, "onData", src);
     }
     endEntry();

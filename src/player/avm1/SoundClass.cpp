@@ -55,11 +55,11 @@ SoundSettings* settingsOf(Interpreter& in, const Value& self) {
     if (!s || !t) return nullptr;
     if (!s->hasTarget) return &t->global;
     ClipId c = kNoClip;
-    if (s->clip && s->clip->kind() == ObjectKind::Clip && in.host().exists(s->clip->clip)) {
-        c = s->clip->clip;
-    } else if (s->clip) {
-        // A clip that is gone stands for whatever clip now has its path.
+    if (s->clip) {
+        // The clip is found by the path it had when the Sound was made: renamed, it is not found;
+        // gone, whatever clip now has that path stands for it.
         if (!s->path.empty()) c = in.resolveTarget(in.host().level(0), s->path);
+        else if (s->clip->kind() == ObjectKind::Clip && in.host().exists(s->clip->clip)) c = s->clip->clip;
     } else {
         c = in.resolveTarget(in.currentTarget() ? in.currentTarget() : in.host().level(0), s->path);
     }
@@ -82,6 +82,8 @@ Value soundCtor(Interpreter& in, const Value& self, std::span<const Value> args)
         }
     }
     o->state = std::move(s);
+    // Each Sound says whether it will ask for a policy file: never, with no network.
+    if (in.swfVersion() >= 6) o->define("checkPolicyFile", Value(false), kDontEnum);
     return Value();
 }
 
@@ -186,12 +188,16 @@ void installSoundClass(Interpreter& in) {
     in.method(proto, "getPosition", getDuration);
     in.method(proto, "getBytesLoaded", bytes);
     in.method(proto, "getBytesTotal", bytes);
-    in.method(proto, "checkPolicyFile", noop);
+    in.method(proto, "setDuration", noop);
+    in.method(proto, "setPosition", noop);
     for (const char* name : {"duration", "position"}) {
         Property& p = proto->setOwn(name, Value(), kDontEnum);
-        p.flags = kDontEnum;
         p.getter = in.newFunction(getDuration);
     }
+    // What came with SWF 6 is not there for older movies.
+    for (const char* name : {"loadSound", "getDuration", "setDuration", "getPosition", "setPosition", "getBytesLoaded",
+                             "getBytesTotal", "duration", "position"})
+        if (Property* p = proto->findOwn(name)) p->flags = kDontEnum | kOnlySwf6Up;
 }
 
 }  // namespace kelmora::player::avm1

@@ -133,19 +133,7 @@ void installStageClasses(Interpreter& in) {
     system->define("IME", ime, kDontEnum);
     Value imeArgs[] = {Value(ime)};
     initialize(in, Value(), imeArgs);
-    Object* caps = in.newObject();
-    system->define("capabilities", caps, kDontEnum);
-    // A local movie without network access.
-    Object* security = in.newObject();
-    system->define("security", security, kDontEnum);
-    security->define("sandboxType", Value("localWithFile"), kDontEnum);
-    caps->define("version", Value("LNX 8,0,24,0"), 0);
-    caps->define("os", Value("Linux"), 0);
-    caps->define("playerType", Value("StandAlone"), 0);
-    caps->define("language", Value("en"), 0);
-    caps->define("screenResolutionX", Value(1024.0), 0);
-    caps->define("screenResolutionY", Value(768.0), 0);
-    caps->define("hasAudio", Value(true), 0);
+    installSystemDetails(in, system);
     in.method(system, "setClipboard", noop);
 
     Object* ep = in.newObject();

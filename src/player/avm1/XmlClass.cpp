@@ -23,6 +23,9 @@ enum XmlStatus : int {
     kEndTagWithoutStart = -10,
 };
 
+// Bounds the work one hostile start tag can make.
+constexpr size_t kMaxAttributes = 100000;
+
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 // Replaces the five named entities and numeric references; others are kept as written.
@@ -107,27 +110,34 @@ struct Parser {
     // Attributes and the end of a start tag; returns the status, or 1 for "/>", 2 for ">".
     int tagRest(Object* node) {
         XmlNodeState* st = xmlNode(node);
+        // Set last to first, so that enumerating the attributes gives them in the order written.
+        std::vector<std::pair<std::string_view, std::string>> found;
+        auto finish = [&](int status) {
+            for (auto it = found.rbegin(); it != found.rend(); ++it) st->attributes->setOwn(it->first, Value(it->second));
+            return status;
+        };
         for (;;) {
             while (pos < s.size() && isBlank(s[pos])) ++pos;
-            if (pos >= s.size()) return kMalformedElement;
-            if (s[pos] == '>') { ++pos; return 2; }
+            if (pos >= s.size()) return finish(kMalformedElement);
+            if (s[pos] == '>') { ++pos; return finish(2); }
             if (s[pos] == '/') {
-                if (pos + 1 < s.size() && s[pos + 1] == '>') { pos += 2; return 1; }
-                return kMalformedElement;
+                if (pos + 1 < s.size() && s[pos + 1] == '>') { pos += 2; return finish(1); }
+                return finish(kMalformedElement);
             }
             size_t nameStart = pos;
             while (pos < s.size() && !isBlank(s[pos]) && s[pos] != '=' && s[pos] != '>' && s[pos] != '/') ++pos;
             std::string_view name = s.substr(nameStart, pos - nameStart);
             while (pos < s.size() && isBlank(s[pos])) ++pos;
-            if (name.empty() || pos >= s.size() || s[pos] != '=') return kMalformedElement;
+            if (name.empty() || pos >= s.size() || s[pos] != '=') return finish(kMalformedElement);
             ++pos;
             while (pos < s.size() && isBlank(s[pos])) ++pos;
-            if (pos >= s.size() || (s[pos] != '"' && s[pos] != '\'')) return kMalformedElement;
+            if (pos >= s.size() || (s[pos] != '"' && s[pos] != '\'')) return finish(kMalformedElement);
             char quote = s[pos++];
             size_t end = s.find(quote, pos);
-            if (end == std::string_view::npos) return kAttributeNotTerminated;
+            if (end == std::string_view::npos) return finish(kAttributeNotTerminated);
             // The first of repeated attributes wins.
-            if (!st->attributes->findOwn(name)) st->attributes->setOwn(name, Value(unescape(s.substr(pos, end - pos))));
+            bool repeated = std::any_of(found.begin(), found.end(), [&](const auto& f) { return f.first == name; });
+            if (!repeated && found.size() < kMaxAttributes) found.emplace_back(name, unescape(s.substr(pos, end - pos)));
             pos = end + 1;
         }
     }
@@ -263,13 +273,38 @@ Value onDataDefault(Interpreter& in, const Value& self, std::span<const Value> a
     return Value();
 }
 
-Value loadNowhere(Interpreter& in, const Value& self, std::span<const Value>) {
-    if (Object* o = self.object()) in.setMember(o, "loaded", Value(false));
-    return Value(false);
+// Loads a local file beside the movie with the next frame; its text reaches onData.
+bool startLoad(Interpreter& in, Object* into, const Value& url) {
+    if (!into || url.isUndefined()) return false;
+    in.setMember(into, "loaded", Value(false));
+    into->setOwn("_bytesLoaded", Value(0.0), kDontEnum);
+    into->setOwn("_bytesTotal", Value(), kDontEnum);
+    if (uint64_t request = in.host().loadText(in.currentTarget(), in.toString(url))) in.textListeners[request] = Value(into);
+    return true;
+}
+
+Value load(Interpreter& in, const Value& self, std::span<const Value> args) {
+    return Value(startLoad(in, self.object(), arg(args, 0)));
+}
+
+Value sendAndLoad(Interpreter& in, const Value&, std::span<const Value> args) {
+    return Value(startLoad(in, arg(args, 1).object(), arg(args, 0)));
+}
+
+// Nothing is ever sent.
+Value send(Interpreter&, const Value&, std::span<const Value>) { return Value(false); }
+
+Value bytesLoaded(Interpreter& in, const Value& self, std::span<const Value>) {
+    Value v = in.getMember(self, "_bytesLoaded");
+    return v.isUndefined() ? Value(0.0) : v;
+}
+
+Value bytesTotal(Interpreter& in, const Value& self, std::span<const Value>) {
+    Value v = in.getMember(self, "_bytesTotal");
+    return v.isUndefined() ? Value(0.0) : v;
 }
 
 Value noop(Interpreter&, const Value&, std::span<const Value>) { return Value(); }
-Value zero(Interpreter&, const Value&, std::span<const Value>) { return Value(0.0); }
 
 }  // namespace
 
@@ -283,12 +318,12 @@ void installXmlClass(Interpreter& in) {
     in.method(proto, "toString", xmlToStringMethod);
     in.method(proto, "onData", onDataDefault);
     in.method(proto, "onLoad", noop);
-    in.method(proto, "load", loadNowhere);
-    in.method(proto, "sendAndLoad", loadNowhere);
-    in.method(proto, "send", loadNowhere);
+    in.method(proto, "load", load);
+    in.method(proto, "sendAndLoad", sendAndLoad);
+    in.method(proto, "send", send);
     in.method(proto, "addRequestHeader", noop);
-    in.method(proto, "getBytesLoaded", zero);
-    in.method(proto, "getBytesTotal", zero);
+    in.method(proto, "getBytesLoaded", bytesLoaded);
+    in.method(proto, "getBytesTotal", bytesTotal);
     proto->define("contentType", Value("application/x-www-form-urlencoded"), kDontEnum);
     proto->define("ignoreWhite", Value(false), kDontEnum);
     proto->define("loaded", Value(), kDontEnum);

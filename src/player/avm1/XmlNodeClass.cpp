@@ -28,8 +28,15 @@ XmlNodeState& makeXmlNode(Interpreter& in, Object* node, XmlNodeType type, const
 }
 
 Object* newXmlNode(Interpreter& in, XmlNodeType type, const Value& nameOrValue) {
-    auto it = in.classPrototypes.find("XMLNode");
-    Object* node = in.newObject(it != in.classPrototypes.end() ? it->second : nullptr);
+    // Nodes take the prototype XMLNode has now, which scripts may have replaced.
+    Object* proto = nullptr;
+    if (Property* ctor = in.global()->findOwn("XMLNode"); ctor && ctor->value.isObject())
+        if (Property* p = ctor->value.object()->findOwn("prototype"); p && p->value.isObject()) proto = p->value.object();
+    if (!proto) {
+        auto it = in.classPrototypes.find("XMLNode");
+        if (it != in.classPrototypes.end()) proto = it->second;
+    }
+    Object* node = in.newObject(proto);
     makeXmlNode(in, node, type, nameOrValue);
     return node;
 }
@@ -66,7 +73,9 @@ Value getNodeName(Interpreter&, const Value& self, std::span<const Value>) {
     return s ? s->name : Value();
 }
 Value setNodeName(Interpreter& in, const Value& self, std::span<const Value> args) {
-    if (XmlNodeState* s = xmlNode(self)) s->name = arg(args, 0).isNullish() ? Value::null() : Value(in.toString(args[0]));
+    // Setting undefined leaves the name as it was; null makes an element a nameless one.
+    if (arg(args, 0).isUndefined()) return Value();
+    if (XmlNodeState* s = xmlNode(self)) s->name = args[0].isNull() ? Value::null() : Value(in.toString(args[0]));
     return Value();
 }
 Value getNodeValue(Interpreter&, const Value& self, std::span<const Value>) {

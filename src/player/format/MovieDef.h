@@ -49,6 +49,8 @@ public:
     const TimelineDef& timeline() const { return timeline_; }
     std::optional<Rgba> backgroundColor() const { return backgroundColor_; }
     bool usesActionScript3() const { return as3_; }
+    // FileAttributes' UseNetwork flag: a local movie that may reach the network, not local files.
+    bool usesNetwork() const { return useNetwork_; }
     // Null when the id is not defined (or its definition could not be read).
     const Character* character(uint16_t id) const;
     std::shared_ptr<const Character> characterShared(uint16_t id) const;
@@ -77,6 +79,7 @@ private:
     std::vector<std::string> warnings_;
     bool truncated_ = false;
     bool as3_ = false;
+    bool useNetwork_ = false;
 };
 
 }  // namespace kelmora::player

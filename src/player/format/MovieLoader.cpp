@@ -162,7 +162,10 @@ void MovieLoader::readTimeline(std::span<const uint8_t> tags, TimelineDef& timel
             if (main) readScenes(t.body);
             break;
         case tag::FileAttributes:
-            if (main && !t.body.empty()) movie_.as3_ = (t.body[0] & 0x08) != 0;
+            if (main && !t.body.empty()) {
+                movie_.as3_ = (t.body[0] & 0x08) != 0;
+                movie_.useNetwork_ = (t.body[0] & 0x01) != 0;
+            }
             break;
         case tag::ExportAssets:
             if (main) readExports(t.body);

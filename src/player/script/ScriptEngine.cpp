@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "player/avm1/Builtins.h"
 #include "player/display/ButtonObject.h"
 #include "player/display/MovieClip.h"
 #include "player/display/Stage.h"
@@ -26,6 +27,10 @@ void ScriptEngine::start(Stage& stage, double frameRate, int swfVersion, const s
     folders_[&stage.root().context()] = folder;
     frameRate_ = frameRate > 0 ? frameRate : 12;
     interpreter_ = std::make_unique<avm1::Interpreter>(*this, swfVersion, limits_);
+    avm1::setSandboxType(*interpreter_, stage.root().context().movie().usesNetwork() ? "localWithNetwork" : "localWithFile");
+    // The player's version is a variable of the first movie's timeline.
+    if (avm1::Object* root = interpreter_->clipObject(stage.root().scriptId))
+        root->setOwn("$version", avm1::Value(avm1::playerVersionString()), 0);
     stage.root().constructFirstFrame();
     // The root's load event follows its first frame's scripts.
     queue_.push_back({Queued::Kind::Event, stage.root().scriptId, {}, kEventLoad});

@@ -97,7 +97,8 @@ ActionBuilder& ActionBuilder::getUrl(std::string_view url, std::string_view targ
 
 ActionBuilder& ActionBuilder::getUrl2(SendVarsMethod method, bool loadTarget, bool loadVariables) {
     BitWriter w;
-    w.ub(static_cast<std::uint32_t>(method), 2).ub(0, 4).flag(loadTarget).flag(loadVariables);
+    // Players read the byte as load-variables (0x80), load-target (0x40), then the method in the low bits.
+    w.flag(loadVariables).flag(loadTarget).ub(0, 4).ub(static_cast<std::uint32_t>(method), 2);
     return record(ActionCode::GetURL2, w.data());
 }
 
