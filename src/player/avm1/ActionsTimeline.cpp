@@ -112,31 +112,30 @@ void loadUrl(Interpreter& in, Frame& f, const std::string& url, const std::strin
     in.host().getUrl(url, target, method);
 }
 
-// GotoFrame2's operand: a frame number (1-based), a label, or "path:frame".
+// GotoFrame2's operand, read as text: digits are a frame number (1-based, taken modulo 2^32, so
+// frame 0 goes nowhere), anything else a label; "path:frame" names another clip's frame. Numbers
+// that are not whole or not positive read as labels that no clip has.
 void gotoFrameValue(Interpreter& in, Frame& f, const Value& v, bool play, uint16_t bias) {
     ClipId clip = f.target;
-    Value frame = v;
+    std::string part = v.isString() ? v.string() : in.toString(v);
     if (v.isString()) {
-        const std::string& s = v.string();
-        size_t colon = s.rfind(':');
-        std::string part = s;
+        size_t colon = part.rfind(':');
         if (colon != std::string::npos) {
-            clip = in.resolveTarget(f.target, std::string_view(s).substr(0, colon));
-            part = s.substr(colon + 1);
+            clip = in.resolveTarget(f.target, std::string_view(part).substr(0, colon));
+            part = part.substr(colon + 1);
         }
-        double n = stringToNumber(part, 7);
-        if (std::isnan(n)) {
-            if (clip) in.host().gotoLabel(clip, part, play);
-            return;
-        }
-        frame = Value(n);
     }
     if (!clip) return;
-    double n = in.toNumber(frame);
-    if (std::isnan(n)) return;
-    n = std::floor(n) + bias;
-    if (n < 1) n = 1;
-    in.host().gotoFrame(clip, static_cast<uint32_t>(std::min(n, 16000.0 * 4)) - 1, play);
+    const bool digits = !part.empty() && std::all_of(part.begin(), part.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (!digits) {
+        in.host().gotoLabel(clip, part, play);
+        return;
+    }
+    uint32_t n = 0;
+    for (char c : part) n = n * 10u + static_cast<uint32_t>(c - '0');
+    n += bias;
+    if (n == 0) return;
+    in.host().gotoFrame(clip, n - 1, play);
 }
 
 }  // namespace
