@@ -147,3 +147,32 @@ TEST(PlayheadTest, ByteCountsFollowTheFileAndTheHeader) {
     EXPECT_EQ(zipped.text(), std::to_string(full) + "\n" + std::to_string(full) + "\n4\n" +
                                  std::to_string(packed.size()) + "\nundefined\nundefined\n");
 }
+
+TEST(PlayheadTest, WaitForFrameCountsEveryFrameOfAWholeMovieAsLoaded) {
+    // Each case traces "yes" when its frame counts as loaded (a skip of 2 jumps the push and the trace).
+    struct Case {
+        std::optional<uint16_t> fixed;  // WaitForFrame's own operand, else WaitForFrame2's
+        PushValue operand;
+        bool loaded;
+    };
+    const Case cases[] = {
+        {0, PushValue(0), true},          {16000, PushValue(0), true},         {16001, PushValue(0), false},
+        {{}, PushValue(0), true},         {{}, PushValue(16001), true},        {{}, PushValue(16002), false},
+        {{}, PushValue(2147483647.0), false}, {{}, PushValue(2147483649.0), true},  // wraps below 0
+        {{}, PushValue("abc"), true},     {{}, PushValue(-43), true},
+    };
+    for (const Case& c : cases) {
+        ActionBuilder a;
+        if (c.fixed) {
+            a.waitForFrame(*c.fixed, 2);
+        } else {
+            a.push(c.operand).waitForFrame2(2);
+        }
+        a.push("yes").trace();
+        SwfWriter movie(6);
+        movie.doAction(a.stop().end()).showFrame();
+        MovieRun run(movie.bytes());
+        EXPECT_EQ(run.text(), c.loaded ? "yes\n" : "")
+            << (c.fixed ? std::to_string(*c.fixed) : c.operand.text + std::to_string(c.operand.number));
+    }
+}

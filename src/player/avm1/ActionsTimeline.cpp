@@ -64,10 +64,26 @@ void skipActions(Frame& f, size_t count) {
     if (f.pc > end) f.pc = end;
 }
 
-bool frameLoaded(Interpreter& in, ClipId clip, double frame) {
+// Whether the 0-based frame has loaded. Of a movie that has loaded whole, every frame the player
+// could hold (16000) counts as loaded; frames before the first always do.
+bool frameLoaded(Interpreter& in, ClipId clip, int64_t frame) {
     if (clip == kNoClip) return false;
-    double loaded = in.toNumber(in.host().getProperty(clip, ClipProperty::FramesLoaded));
-    return frame < loaded;
+    if (frame < 0) return true;
+    const double loaded = in.toNumber(in.host().getProperty(clip, ClipProperty::FramesLoaded));
+    const double total = in.toNumber(in.host().getProperty(clip, ClipProperty::TotalFrames));
+    if (loaded >= total) return frame <= 16000;
+    return static_cast<double>(frame) < loaded;
+}
+
+bool allDigits(const std::string& s) {
+    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// A frame number written in digits, 1-based, taken modulo 2^32 as the player does.
+uint32_t frameNumberOf(const std::string& digits) {
+    uint32_t n = 0;
+    for (char c : digits) n = n * 10u + static_cast<uint32_t>(c - '0');
+    return n;
 }
 
 void loadUrl(Interpreter& in, Frame& f, const std::string& url, const std::string& target, int method, bool loadTarget,
@@ -126,14 +142,11 @@ void gotoFrameValue(Interpreter& in, Frame& f, const Value& v, bool play, uint16
         }
     }
     if (!clip) return;
-    const bool digits = !part.empty() && std::all_of(part.begin(), part.end(), [](char c) { return c >= '0' && c <= '9'; });
-    if (!digits) {
+    if (!allDigits(part)) {
         in.host().gotoLabel(clip, part, play);
         return;
     }
-    uint32_t n = 0;
-    for (char c : part) n = n * 10u + static_cast<uint32_t>(c - '0');
-    n += bias;
+    uint32_t n = frameNumberOf(part) + bias;
     if (n == 0) return;
     in.host().gotoFrame(clip, n - 1, play);
 }
@@ -210,8 +223,11 @@ bool executeTimelineAction(Interpreter& in, Frame& f, uint8_t code, std::span<co
     }
     case 0x8D: {  // WaitForFrame2
         uint8_t skip = r.u8();
-        double frame = in.toNumber(pop(in, f));
-        if (!frameLoaded(in, f.target, frame - 1)) skipActions(f, skip);
+        // The operand reads as GotoFrame2's does; a label counts as loaded, as the whole movie is.
+        const Value v = pop(in, f);
+        const std::string text = v.isString() ? v.string() : in.toString(v);
+        if (allDigits(text) && !frameLoaded(in, f.target, static_cast<int32_t>(frameNumberOf(text) - 1u)))
+            skipActions(f, skip);
         return true;
     }
     case 0x9E:  // Call: runs another frame's actions; not supported, the operand is dropped
