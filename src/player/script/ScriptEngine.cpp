@@ -230,14 +230,15 @@ void ScriptEngine::frameStarted(MovieClip& clip, const FrameDef& frame) {
         if (!initDone_.insert({&clip.context(), init.spriteId}).second) continue;
         initQueue_.push_back({Queued::Kind::Code, clip.scriptId, init.actions, 0});
     }
-    // Imported sprites bring the init actions of their own movie, run once as their import arrives.
+    // An import brings the init actions of the movie it comes from, those of sprites not imported
+    // too, in that movie's order; each runs once.
     for (uint16_t id : frame.importedIds) {
         const ImportedAssets::Source* source = clip.context().imported(id);
-        if (!source || !initDone_.insert({source->context, source->id}).second) continue;
+        if (!source) continue;
         const int version = source->context->movie().header().version;
         for (const FrameDef& f : source->context->movie().timeline().frames)
             for (const InitAction& init : f.initActions)
-                if (init.spriteId == source->id)
+                if (initDone_.insert({source->context, init.spriteId}).second)
                     initQueue_.push_back({Queued::Kind::Code, clip.scriptId, init.actions, 0, version});
     }
 }
