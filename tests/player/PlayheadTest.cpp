@@ -1,6 +1,7 @@
 // The playhead as the reference player moves it: fscommand("quit") ends the movie, characters
 // arrive with their frame, an occupied depth refuses a placement, gotos past the end or to frame 0,
-// and the byte counts of a movie whose file is shorter or longer than its header says.
+// the byte counts of a movie whose file is shorter or longer than its header says, WaitForFrame,
+// and the registers DefineFunction2 preloads.
 #include <gtest/gtest.h>
 
 #include "player/Player.h"
@@ -175,4 +176,17 @@ TEST(PlayheadTest, WaitForFrameCountsEveryFrameOfAWholeMovieAsLoaded) {
         EXPECT_EQ(run.text(), c.loaded ? "yes\n" : "")
             << (c.fixed ? std::to_string(*c.fixed) : c.operand.text + std::to_string(c.operand.number));
     }
+}
+
+TEST(PlayheadTest, AParentlessClipTakesNoPreloadRegister) {
+    // DefineFunction2 preloading _parent and _global: on the root, _global lands in register 1.
+    ActionBuilder body;
+    body.pushRegister(1).trace().pushRegister(2).trace();
+    ActionBuilder a;
+    a.defineFunction2("f", 3, 0xAA01, {}, body);  // bits as written: parent, global, suppressions
+    a.push(0).push("f").callFunction().pop();
+    SwfWriter movie(7);
+    movie.doAction(a.stop().end()).showFrame();
+    MovieRun run(movie.bytes());
+    EXPECT_EQ(run.text(), "[type Object]\nundefined\n");
 }
