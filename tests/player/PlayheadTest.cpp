@@ -1,7 +1,7 @@
 // The playhead as the reference player moves it: fscommand("quit") ends the movie, characters
 // arrive with their frame, an occupied depth refuses a placement, gotos past the end or to frame 0,
 // the byte counts of a movie whose file is shorter or longer than its header says, WaitForFrame,
-// and the registers DefineFunction2 preloads.
+// the registers DefineFunction2 preloads and names exported twice.
 #include <gtest/gtest.h>
 
 #include "player/Player.h"
@@ -189,4 +189,24 @@ TEST(PlayheadTest, AParentlessClipTakesNoPreloadRegister) {
     movie.doAction(a.stop().end()).showFrame();
     MovieRun run(movie.bytes());
     EXPECT_EQ(run.text(), "[type Object]\nundefined\n");
+}
+
+TEST(PlayheadTest, ALaterExportOfANameReplacesTheEarlierOne) {
+    SwfWriter movie(6);
+    for (uint16_t id : {1, 2}) {
+        Timeline s = movie.sprite();
+        s.doAction(ActionBuilder().push("sprite " + std::to_string(id)).trace().end()).showFrame();
+        movie.defineSprite(id, s);
+        movie.exportAssets({{id, "test"}});
+    }
+    ActionBuilder attach;
+    attach.push({PushValue(1.0), PushValue("mc"), PushValue("test"), PushValue(3.0), PushValue("_root")})
+        .getVariable()
+        .push("attachMovie")
+        .callMethod()
+        .pop();
+    movie.doAction(attach.stop().end()).showFrame();
+    MovieRun run(movie.bytes());
+    run.player.advance();
+    EXPECT_EQ(run.text(), "sprite 2\n");
 }

@@ -197,7 +197,7 @@ void MovieLoader::readExports(std::span<const uint8_t> body) {
         const uint16_t id = r.u16();
         std::string name = r.string();
         if (r.failed()) break;
-        movie_.exports_.emplace(name, id);  // the first export of a name wins
+        movie_.exports_[name] = id;  // a later export of a name replaces the earlier one
         movie_.exportNames_.emplace(id, std::move(name));
     }
 }
