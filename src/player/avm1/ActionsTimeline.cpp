@@ -76,10 +76,26 @@ void skipActions(Frame& f, size_t count) {
     if (f.pc > end) f.pc = end;
 }
 
-bool frameLoaded(Interpreter& in, ClipId clip, double frame) {
+// Whether the 0-based frame has loaded. Of a movie that has loaded whole, every frame the player
+// could hold (16000) counts as loaded; frames before the first always do.
+bool frameLoaded(Interpreter& in, ClipId clip, int64_t frame) {
     if (clip == kNoClip) return false;
-    double loaded = in.toNumber(in.host().getProperty(clip, ClipProperty::FramesLoaded));
-    return frame < loaded;
+    if (frame < 0) return true;
+    const double loaded = in.toNumber(in.host().getProperty(clip, ClipProperty::FramesLoaded));
+    const double total = in.toNumber(in.host().getProperty(clip, ClipProperty::TotalFrames));
+    if (loaded >= total) return frame <= 16000;
+    return static_cast<double>(frame) < loaded;
+}
+
+bool allDigits(const std::string& s) {
+    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// A frame number written in digits, 1-based, taken modulo 2^32 as the player does.
+uint32_t frameNumberOf(const std::string& digits) {
+    uint32_t n = 0;
+    for (char c : digits) n = n * 10u + static_cast<uint32_t>(c - '0');
+    return n;
 }
 
 void loadUrl(Interpreter& in, Frame& f, const std::string& url, const std::string& target, int method, bool loadTarget,
@@ -124,32 +140,28 @@ void loadUrl(Interpreter& in, Frame& f, const std::string& url, const std::strin
     in.host().getUrl(url, target, method);
 }
 
-// GotoFrame2's operand: a frame number (1-based), a label, or "path:frame".
+// GotoFrame2's operand, read as text: digits are a frame number (1-based, taken modulo 2^32, so
+// frame 0 goes nowhere), anything else a label; "path:frame" names another clip's frame. Numbers
+// that are not whole or not positive read as labels that no clip has.
 void gotoFrameValue(Interpreter& in, Frame& f, const Value& v, bool play, uint16_t bias) {
     ClipId clip = f.target;
-    Value frame = v;
     // An object stands for its text (a frame number, a label or "clip:frame").
+    std::string part = v.isString() ? v.string() : in.toString(v);
     if (v.isString() || v.isObject()) {
-        const std::string s = in.toString(v);
-        size_t colon = s.rfind(':');
-        std::string part = s;
+        size_t colon = part.rfind(':');
         if (colon != std::string::npos) {
-            clip = in.resolveTarget(f.target, std::string_view(s).substr(0, colon));
-            part = s.substr(colon + 1);
+            clip = in.resolveTarget(f.target, std::string_view(part).substr(0, colon));
+            part = part.substr(colon + 1);
         }
-        double n = stringToNumber(part, 7);
-        if (std::isnan(n)) {
-            if (clip) in.host().gotoLabel(clip, part, play);
-            return;
-        }
-        frame = Value(n);
     }
     if (!clip) return;
-    double n = in.toNumber(frame);
-    if (std::isnan(n)) return;
-    n = std::floor(n) + bias;
-    if (n < 1) n = 1;
-    in.host().gotoFrame(clip, static_cast<uint32_t>(std::min(n, 16000.0 * 4)) - 1, play);
+    if (!allDigits(part)) {
+        in.host().gotoLabel(clip, part, play);
+        return;
+    }
+    uint32_t n = frameNumberOf(part) + bias;
+    if (n == 0) return;
+    in.host().gotoFrame(clip, n - 1, play);
 }
 
 }  // namespace
@@ -226,11 +238,13 @@ bool executeTimelineAction(Interpreter& in, Frame& f, uint8_t code, std::span<co
     }
     case 0x8D: {  // WaitForFrame2
         uint8_t skip = r.u8();
+        // The operand reads as GotoFrame2's does (an object through its toString, whatever that
+        // gives back); a label counts as loaded, as the whole movie is.
         Value v = pop(in, f);
-        // An object is read through its toString (whatever that gives back).
         if (v.isObject()) v = in.callMethodOf(v, "toString", {});
-        double frame = v.isObject() ? std::numeric_limits<double>::quiet_NaN() : in.toNumber(v);
-        if (!frameLoaded(in, f.target, frame - 1)) skipActions(f, skip);
+        const std::string text = v.isObject() ? std::string() : v.isString() ? v.string() : in.toString(v);
+        if (allDigits(text) && !frameLoaded(in, f.target, static_cast<int32_t>(frameNumberOf(text) - 1u)))
+            skipActions(f, skip);
         return true;
     }
     case 0x9E:  // Call: runs another frame's actions; not supported, the operand is only read

@@ -109,9 +109,14 @@ public:
     // What a script finds at a depth of the clip: the object there, the clip itself when only a
     // shape is there, none when the depth is empty.
     virtual ClipId instanceAtDepth(ClipId, int) { return kNoClip; }
-    // The movie a clip comes from: its SWF version and declared file length (0 when unknown).
+    // The movie a clip comes from: its SWF version and declared file length (0 when unknown); a
+    // sprite counts the bytes of its definition.
     virtual int movieVersion(ClipId) { return -1; }
     virtual uint32_t movieBytes(ClipId) { return 0; }
+    // Of those, how many have arrived (a file shorter than it declares has fewer).
+    virtual uint32_t movieBytesLoaded(ClipId clip) { return movieBytes(clip); }
+    // The size of the movie's file as read, compressed or not: what a loader counts.
+    virtual uint32_t movieFileBytes(ClipId clip) { return movieBytes(clip); }
     virtual void swapDepths(ClipId clip, int depth) = 0;
     virtual void swapWith(ClipId clip, ClipId other) = 0;
     // Bounds in pixels in the space of `space` (the clip itself when space == clip).

@@ -425,8 +425,9 @@ Value Interpreter::callScript(Object* fn, const Value& self, std::span<const Val
         ClipId root = f.target ? host_.rootOf(f.target) : kNoClip;
         if (fl & 0x40) preload(root ? Value(clipObject(root)) : Value());
         if (fl & 0x80) {
+            // A clip without a parent takes no register: the next preload moves up.
             ClipId parent = f.target ? host_.parent(f.target) : kNoClip;
-            preload(parent ? Value(clipObject(parent)) : Value());
+            if (parent) preload(Value(clipObject(parent)));
         }
         if (fl & 0x100) preload(Value(global_));
         for (size_t i = 0; i < sf.params.size(); ++i) {

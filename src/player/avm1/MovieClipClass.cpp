@@ -30,10 +30,12 @@ void gotoNumber(Interpreter& in, ClipId c, double n, bool play) {
 }
 
 void gotoValue(Interpreter& in, ClipId c, const Value& frame, bool play) {
-    if (frame.isString()) {
-        double n = stringToNumber(frame.string(), 7);
+    // An object names its frame by its text (a label or a number).
+    if (frame.isString() || frame.isObject()) {
+        const std::string text = frame.isString() ? frame.string() : in.toString(frame);
+        double n = stringToNumber(text, 7);
         if (std::isnan(n)) {
-            in.host().gotoLabel(c, frame.string(), play);
+            in.host().gotoLabel(c, text, play);
             return;
         }
         gotoNumber(in, c, n, play);
@@ -57,11 +59,13 @@ KELMORA_CLIP(getInstanceAtDepth, {
 KELMORA_CLIP(getNextHighestDepth, return Value(static_cast<double>(in.host().nextHighestDepth(c)));)
 KELMORA_CLIP(removeMovieClip, in.host().removeClip(c); return Value();)
 KELMORA_CLIP(unloadMovie, in.host().unloadMovie(c); return Value();)
-// Everything is loaded at once: loaded and total are the movie's declared length.
-KELMORA_CLIP(getBytes, {
-    if (const uint32_t bytes = in.host().movieBytes(c)) return Value(static_cast<double>(bytes));
+// Everything is read at once: loaded is what the file holds of the length it declares.
+Value bytesOf(Interpreter& in, ClipId c, uint32_t bytes) {
+    if (bytes) return Value(static_cast<double>(bytes));
     return Value(static_cast<double>(in.host().getProperty(c, ClipProperty::TotalFrames).number() > 0 ? 1000 : 0));
-})
+}
+KELMORA_CLIP(getBytesLoaded, return bytesOf(in, c, in.host().movieBytesLoaded(c));)
+KELMORA_CLIP(getBytesTotal, return bytesOf(in, c, in.host().movieBytes(c));)
 KELMORA_CLIP(getSWFVersion, {
     const int v = in.host().movieVersion(c);
     return v < 0 ? Value() : Value(static_cast<double>(v));
@@ -299,7 +303,7 @@ void installMovieClipClass(Interpreter& in) {
     for (Fn f : {Fn{"play", play}, {"stop", stop}, {"nextFrame", nextFrame}, {"prevFrame", prevFrame},
                  {"gotoAndPlay", gotoAndPlay}, {"gotoAndStop", gotoAndStop}, {"getDepth", getDepth},
                  {"getNextHighestDepth", getNextHighestDepth}, {"getInstanceAtDepth", getInstanceAtDepth}, {"removeMovieClip", removeMovieClip},
-                 {"unloadMovie", unloadMovie}, {"getBytesLoaded", getBytes}, {"getBytesTotal", getBytes}, {"getSWFVersion", getSWFVersion},
+                 {"unloadMovie", unloadMovie}, {"getBytesLoaded", getBytesLoaded}, {"getBytesTotal", getBytesTotal}, {"getSWFVersion", getSWFVersion},
                  {"attachMovie", attachMovie}, {"duplicateMovieClip", duplicateMovieClip},
                  {"createEmptyMovieClip", createEmptyMovieClip}, {"createTextField", createTextField},
                  {"swapDepths", swapDepths}, {"getBounds", getBounds}, {"getRect", getBounds}, {"hitTest", hitTest},

@@ -66,13 +66,20 @@ Value unloadClip(Interpreter& in, const Value&, std::span<const Value> args) {
     return Value(true);
 }
 
+// A level number or a path always gets an answer, empty when nothing is there; other values
+// get one only when they are clips. Loaders count the bytes of the file as read.
 Value getProgress(Interpreter& in, const Value&, std::span<const Value> args) {
-    LoadTarget t = targetOf(in, arg(args, 0));
-    if (t.clip == kNoClip) return Value();
+    const Value& target = arg(args, 0);
+    Object* named = target.object();
+    const bool clipValue = named && named->kind() == ObjectKind::Clip;
+    if (!target.isNumber() && !target.isString() && !clipValue) return Value();
+    LoadTarget t = targetOf(in, target);
+    if (t.clip == kNoClip && !target.isNumber() && !target.isString()) return Value();
     Object* o = in.newObject();
-    Value clip(in.clipObject(t.clip));
-    o->setOwn("bytesLoaded", in.callMethodOf(clip, "getBytesLoaded", {}));
-    o->setOwn("bytesTotal", in.callMethodOf(clip, "getBytesTotal", {}));
+    Value loaded, total;
+    if (t.clip != kNoClip) loaded = total = Value(static_cast<double>(in.host().movieFileBytes(t.clip)));
+    o->setOwn("bytesLoaded", loaded);
+    o->setOwn("bytesTotal", total);
     return Value(o);
 }
 

@@ -65,6 +65,7 @@ void MovieClip::moveChild(int fromDepth, int toDepth) {
 
 DisplayObject* MovieClip::placeNew(int depth, const PlaceObjectRecord& r, uint32_t frame) {
     const bool scripted = context_.listener != nullptr;
+    if (!context_.characterLoaded(*r.characterId)) return nullptr;
     auto object = context_.createInstance(*r.characterId, nesting_ + 1, !scripted);
     if (!object) return nullptr;
     object->applyPlace(r);
@@ -106,8 +107,11 @@ void MovieClip::placeAt(const PlaceObjectRecord& r) {
     auto it = children_.find(r.depth);
     if (!r.move) {
         if (!r.characterId) return;
-        // Flash keeps what a script put at the depth and ignores the placement.
-        if (it != children_.end() && !it->second->placedByTimeline && context_.listener) return;
+        // Flash keeps what is at the depth, whoever put it there, and places nothing.
+        if (it != children_.end() && context_.listener) {
+            context_.listener->placementFailed(*this, r.depth);
+            return;
+        }
         if (!placeNew(r.depth, r, currentFrame_) && it != children_.end()) drop(children_.find(r.depth));
         return;
     }
@@ -115,7 +119,7 @@ void MovieClip::placeAt(const PlaceObjectRecord& r) {
     DisplayObject& current = *it->second;
     // What scripts moved between depths no longer follows the timeline.
     if (!current.placedByTimeline && context_.listener) return;
-    if (r.characterId && *r.characterId != current.characterId()) {
+    if (r.characterId && *r.characterId != current.characterId() && context_.characterLoaded(*r.characterId)) {
         auto object = context_.createInstance(*r.characterId, nesting_ + 1);
         if (object) {
             object->copyPropertiesFrom(current);
@@ -130,14 +134,15 @@ void MovieClip::placeAt(const PlaceObjectRecord& r) {
     it->second->applyPlace(r);
 }
 
-void MovieClip::applyFrame(uint32_t frame) {
+void MovieClip::applyFrame(uint32_t frame, bool runScripts) {
     const FrameDef& def = timeline_.frames[frame];
+    if (&timeline_ == &context_.movie().timeline()) context_.reachFrame(frame);
     TimelineListener* listener = context_.listener;
     if (listener) listener->frameStarted(*this, def);
     size_t action = 0;
     // DoActions are queued at their place among the display changes.
     auto actionsUpTo = [&](size_t opIndex) {
-        if (!listener) return;
+        if (!listener || !runScripts) return;
         for (; action < def.actions.size(); ++action) {
             if (action < def.actionOps.size() && def.actionOps[action] > opIndex) break;
             listener->frameAction(*this, def.actions[action]);
@@ -157,18 +162,19 @@ void MovieClip::applyFrame(uint32_t frame) {
     actionsUpTo(def.ops.size());
 }
 
-void MovieClip::gotoFrame(uint32_t target) {
+void MovieClip::gotoFrame(uint32_t target, bool runScripts) {
     if (totalFrames() == 0) return;
     target = std::min(target, totalFrames() - 1);
     if (target == currentFrame_) return;
     if (target == currentFrame_ + 1) {
         currentFrame_ = target;
-        applyFrame(target);
+        applyFrame(target, runScripts);
         enteredFrame();
         return;
     }
     TimelineListener* listener = context_.listener;
     const bool rewinding = target < currentFrame_;
+    if (&timeline_ == &context_.movie().timeline()) context_.reachFrame(target);
     // What each depth should hold at the target frame: a new placement, or moves of what is there.
     struct Goal {
         bool fresh = false;
@@ -237,7 +243,8 @@ void MovieClip::gotoFrame(uint32_t target) {
     if (listener) {
         // The frame's scripts go before the scripts of the clips it brings back.
         listener->frameStarted(*this, timeline_.frames[target]);
-        for (auto actions : timeline_.frames[target].actions) listener->frameAction(*this, actions);
+        if (runScripts)
+            for (auto actions : timeline_.frames[target].actions) listener->frameAction(*this, actions);
     }
     std::vector<std::pair<size_t, int>> fresh;
     for (auto& [depth, goal] : goals)

@@ -36,8 +36,8 @@ public:
     void stop() { playing_ = false; }
     // Shows frame `frame` (0-based, clamped to the last) with the net changes the timeline makes
     // between here and there; going back replays from frame 1 and keeps instances that stay at the
-    // same depth with the same character.
-    void gotoFrame(uint32_t frame);
+    // same depth with the same character. runScripts false: the frame's DoActions stay unqueued.
+    void gotoFrame(uint32_t frame, bool runScripts = true);
     const TimelineDef& timeline() const { return timeline_; }
 
     const DisplayList& children() const { return children_; }
@@ -54,7 +54,7 @@ public:
 
 private:
     void nextFrame();
-    void applyFrame(uint32_t frame);
+    void applyFrame(uint32_t frame, bool runScripts = true);
     void placeAt(const PlaceObjectRecord& record);
     DisplayObject* placeNew(int depth, const PlaceObjectRecord& record, uint32_t frame);
     DisplayList::iterator drop(DisplayList::iterator it);

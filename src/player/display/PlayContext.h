@@ -1,6 +1,7 @@
 #pragma once
 // What every display object of one playing movie shares: the movie's definitions, the factory of
 // instances with its caps, and the dictionary seen as bitmap and font providers.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -46,6 +47,8 @@ public:
     virtual void removed(std::unique_ptr<DisplayObject> object) = 0;
     // A level was emptied: its context must outlive the objects the listener still keeps.
     virtual void retireContext(std::unique_ptr<PlayContext> context) = 0;
+    // A timeline tried to place an object at a depth that holds one; nothing was placed.
+    virtual void placementFailed(MovieClip&, int /*depth*/) {}
 };
 
 class PlayContext : public BitmapProvider, public FontProvider {
@@ -76,6 +79,12 @@ public:
         if (listener) listener->objectDestroyed(object);
     }
     size_t instanceCount() const { return instances_; }
+
+    // The furthest frame of the movie's main timeline played so far. The player reads a movie frame
+    // by frame: characters defined in later frames can't be placed yet.
+    uint32_t framesReached = 0;
+    void reachFrame(uint32_t frame) { framesReached = std::max(framesReached, frame); }
+    bool characterLoaded(uint16_t characterId) const { return movie_->definingFrame(characterId) <= framesReached; }
 
     // Called after a timeline entered a frame (the script engine queues the frame's actions here).
     std::function<void(MovieClip&, const FrameDef&)> onFrameEntered;

@@ -55,6 +55,12 @@ public:
     const Character* character(uint16_t id) const;
     std::shared_ptr<const Character> characterShared(uint16_t id) const;
     const std::unordered_map<uint16_t, std::shared_ptr<const Character>>& dictionary() const { return dictionary_; }
+    // The 0-based main-timeline frame whose tags define the id (0 when unknown): the player only
+    // has a character once its frame has loaded.
+    uint32_t definingFrame(uint16_t id) const {
+        auto it = definingFrames_.find(id);
+        return it == definingFrames_.end() ? 0 : it->second;
+    }
     // ExportAssets: linkage name -> character id, and the first name of each exported id.
     const std::map<std::string, uint16_t>& exports() const { return exports_; }
     const std::unordered_map<uint16_t, std::string>& exportNames() const { return exportNames_; }
@@ -63,14 +69,17 @@ public:
     // What could not be read (the movie still plays what was read).
     const std::vector<std::string>& warnings() const { return warnings_; }
     bool truncated() const { return truncated_; }
-    size_t byteSize() const { return bytes_.size(); }
+    size_t byteSize() const { return bytes_.size(); }  // decompressed, header included
+    size_t fileSize() const { return fileSize_; }      // as read, compressed or not
 
 private:
     friend class MovieLoader;
     std::vector<uint8_t> bytes_;
+    size_t fileSize_ = 0;
     MovieHeader header_;
     TimelineDef timeline_;
     std::unordered_map<uint16_t, std::shared_ptr<const Character>> dictionary_;
+    std::unordered_map<uint16_t, uint32_t> definingFrames_;
     std::vector<uint8_t> jpegTables_;
     std::map<std::string, uint16_t> exports_;
     std::unordered_map<uint16_t, std::string> exportNames_;

@@ -38,6 +38,7 @@ Result<std::shared_ptr<const MovieDef>> MovieLoader::load(std::span<const uint8_
     auto movie = std::make_shared<MovieDef>();
     movie->bytes_ = std::move(bytes.value());
     movie->header_.signature = static_cast<char>(file[0]);
+    movie->fileSize_ = file.size();
     MovieLoader loader(*movie);
     BitReader r(movie->bytes_);
     if (auto st = loader.readHeader(r); !st) return st.error();
@@ -199,7 +200,7 @@ void MovieLoader::readExports(std::span<const uint8_t> body) {
         const uint16_t id = r.u16();
         std::string name = r.string();
         if (r.failed()) break;
-        movie_.exports_.emplace(name, id);  // the first export of a name wins
+        movie_.exports_[name] = id;  // a later export of a name replaces the earlier one
         movie_.exportNames_.emplace(id, std::move(name));
     }
 }
@@ -254,6 +255,8 @@ void MovieLoader::defineCharacter(uint16_t id, std::shared_ptr<const Character> 
     }
     if (!movie_.dictionary_.emplace(id, std::move(character)).second)
         warn(std::string(what) + " " + std::to_string(id) + " is defined twice; the first definition is kept");
+    else if (!movie_.timeline_.frames.empty())
+        movie_.definingFrames_.emplace(id, static_cast<uint32_t>(movie_.timeline_.frames.size()));
 }
 
 void MovieLoader::define(const Tag& t) {
@@ -350,6 +353,7 @@ void MovieLoader::define(const Tag& t) {
         if (movie_.dictionary_.count(id)) { warn("sprite " + std::to_string(id) + " is defined twice"); break; }
         auto sprite = std::make_shared<SpriteDef>(id);
         uint16_t frames = head.u16();
+        sprite->byteSize = static_cast<uint32_t>(head.rest().size());
         readTimeline(head.rest(), sprite->timeline, frames, false);
         defineCharacter(id, std::move(sprite), "sprite");
         break;

@@ -57,6 +57,7 @@ struct TimelineDef {
 struct SpriteDef : Character {
     explicit SpriteDef(uint16_t id) : Character(CharacterKind::Sprite, id) {}
     TimelineDef timeline;
+    uint32_t byteSize = 0;  // its tags after the frame count, End included
 };
 
 // Flash numbers frames with 16 bits.

@@ -44,7 +44,7 @@ void ScriptEngine::start(Stage& stage, double frameRate, int swfVersion, const s
 }
 
 void ScriptEngine::advance() {
-    if (!stage_) return;
+    if (!stage_ || quit_) return;
     ++tick_;
     timeMs_ = static_cast<double>(tick_) * 1000.0 / frameRate_;
     // Clips made from here on (loaded levels, clips of timer scripts) show their first frame now.
@@ -120,7 +120,24 @@ int ScriptEngine::movieVersion(ClipId clip) {
 
 uint32_t ScriptEngine::movieBytes(ClipId clip) {
     DisplayObject* o = object(clip);
-    return o ? o->context().movie().header().fileLength : 0;
+    if (!o) return 0;
+    if (!o->movieRoot && o->kind() == CharacterKind::Sprite && o->character())
+        return static_cast<const SpriteDef&>(*o->character()).byteSize;
+    return o->context().movie().header().fileLength;
+}
+
+uint32_t ScriptEngine::movieBytesLoaded(ClipId clip) {
+    DisplayObject* o = object(clip);
+    if (!o || !o->movieRoot) return movieBytes(clip);
+    // A file shorter than its header says has loaded only what it holds.
+    const MovieDef& movie = o->context().movie();
+    return static_cast<uint32_t>(std::min<size_t>(movie.byteSize(), movie.header().fileLength));
+}
+
+uint32_t ScriptEngine::movieFileBytes(ClipId clip) {
+    DisplayObject* o = object(clip);
+    if (!o || !o->movieRoot) return movieBytes(clip);
+    return static_cast<uint32_t>(std::min<size_t>(o->context().movie().fileSize(), UINT32_MAX));
 }
 
 void ScriptEngine::runCode(ClipId clip, std::span<const uint8_t> code, int version) {
@@ -154,7 +171,7 @@ void ScriptEngine::runEvent(ClipId clip, uint32_t event) {
 
 void ScriptEngine::drain() {
     size_t guard = 0;
-    while (guard++ < kMaxQueuedPerFrame) {
+    while (guard++ < kMaxQueuedPerFrame && !quit_) {
         std::deque<Queued>* q = !initQueue_.empty()        ? &initQueue_
                                 : !constructQueue_.empty() ? &constructQueue_
                                 : !queue_.empty()          ? &queue_
@@ -219,14 +236,15 @@ void ScriptEngine::frameStarted(MovieClip& clip, const FrameDef& frame) {
         if (!initDone_.insert({&clip.context(), init.spriteId}).second) continue;
         initQueue_.push_back({Queued::Kind::Code, clip.scriptId, init.actions, 0});
     }
-    // Imported sprites bring the init actions of their own movie, run once as their import arrives.
+    // An import brings the init actions of the movie it comes from, those of sprites not imported
+    // too, in that movie's order; each runs once.
     for (uint16_t id : frame.importedIds) {
         const ImportedAssets::Source* source = clip.context().imported(id);
-        if (!source || !initDone_.insert({source->context, source->id}).second) continue;
+        if (!source) continue;
         const int version = source->context->movie().header().version;
         for (const FrameDef& f : source->context->movie().timeline().frames)
             for (const InitAction& init : f.initActions)
-                if (init.spriteId == source->id)
+                if (initDone_.insert({source->context, init.spriteId}).second)
                     initQueue_.push_back({Queued::Kind::Code, clip.scriptId, init.actions, 0, version});
     }
 }
@@ -290,6 +308,11 @@ void ScriptEngine::releaseUnloaded() {
         removed_.push_back(std::move(it->second));
         parent->children().erase(it);
     }
+}
+
+void ScriptEngine::placementFailed(MovieClip&, int depth) {
+    // The reference player's log has this line among the traces.
+    trace("Warning: Failed to place object at depth " + std::to_string(depth) + ".");
 }
 
 void ScriptEngine::retireContext(std::unique_ptr<PlayContext> context) {

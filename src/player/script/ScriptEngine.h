@@ -48,6 +48,8 @@ public:
     void advance();
     avm1::Interpreter& interpreter() { return *interpreter_; }
     uint64_t frameCount() const { return tick_; }
+    // fscommand("quit") ran: the movie has ended and frames no longer advance.
+    bool quitRequested() const { return quit_; }
 
     // ---- TimelineListener
     void objectCreated(DisplayObject& object) override;
@@ -57,6 +59,7 @@ public:
     void frameAction(MovieClip& clip, std::span<const uint8_t> actions) override;
     void removed(std::unique_ptr<DisplayObject> object) override;
     void retireContext(std::unique_ptr<PlayContext> context) override;
+    void placementFailed(MovieClip& clip, int depth) override;
 
     // ---- avm1::Host (ScriptHost*.cpp)
     void trace(std::string_view line) override;
@@ -93,6 +96,8 @@ public:
     ClipId instanceAtDepth(ClipId clip, int depth) override;
     int movieVersion(ClipId clip) override;
     uint32_t movieBytes(ClipId clip) override;
+    uint32_t movieBytesLoaded(ClipId clip) override;
+    uint32_t movieFileBytes(ClipId clip) override;
     void swapDepths(ClipId clip, int depth) override;
     void swapWith(ClipId clip, ClipId other) override;
     Rect bounds(ClipId clip, ClipId space) override;
@@ -221,6 +226,7 @@ private:
     void reportLoadErrors();
     void performTextLoads();
     std::unordered_map<ClipId, ClipId> masks_;  // masked clip -> its setMask mask
+    bool quit_ = false;
     bool unloading_ = false;  // an unload handler runs: removed clips still answer
     std::set<ClipId> seededVariables_;
     // The object a field's variable held when the field last showed it: shown again unconverted.

@@ -251,7 +251,8 @@ void ScriptEngine::setProperty(ClipId clip, ClipProperty p, double v, std::strin
 void ScriptEngine::gotoFrame(ClipId clip, uint32_t frame, bool play) {
     MovieClip* c = movieClip(clip);
     if (!c || !exists(clip)) return;  // a removed clip plays no more frames
-    c->gotoFrame(frame);
+    // Past the end the playhead goes to the last frame but leaves its scripts unrun.
+    c->gotoFrame(frame, frame < c->totalFrames());
     if (play) c->play();
     else c->stop();
 }

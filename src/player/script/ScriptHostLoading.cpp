@@ -11,6 +11,7 @@
 #include "player/script/ClipEvents.h"
 #include "player/script/LoadedImage.h"
 #include "player/script/ScriptEngine.h"
+#include "util/TextNumber.h"
 
 namespace kelmora::player::script {
 
@@ -170,7 +171,10 @@ void ScriptEngine::reportLoadErrors() {
     if (!errors.empty()) drain();
 }
 
-void ScriptEngine::fsCommand(std::string_view, std::string_view) {}
+void ScriptEngine::fsCommand(std::string_view command, std::string_view) {
+    // The standalone player closes on "quit": nothing more of the movie runs.
+    if (command.size() == 4 && toLower(std::string(command)) == "quit") quit_ = true;
+}
 
 void ScriptEngine::performLoads() {
     std::vector<PendingLoad> loads;
