@@ -112,7 +112,7 @@ TEST(ClipScriptTest, SlashPathsAndTheOrderOfAClipsNames) {
     a.setTarget("").setTarget("...:a");
     traceVar(a, "mark");
     a.setTarget("");
-    // for (k in _root): the root's own variable comes before its clip.
+    // for (k in _root): the root's own variables ($version among them) come before its clip.
     a.push("_root").getVariable().push("own").push(1).setMember();
     a.push("_root").getVariable().enumerate2();
     a.label("next").storeRegister(0).pushNull().equals2().ifTrue("done");
@@ -122,7 +122,7 @@ TEST(ClipScriptTest, SlashPathsAndTheOrderOfAClipsNames) {
     std::vector<std::string> expected;
     for (const Case& c : cases) expected.push_back(c.expected);
     for (const char* line : {"in a", "undefined"}) expected.push_back(line);
-    for (const char* name : {"own", "obj", "a"}) expected.push_back(name);
+    for (const char* name : {"own", "obj", "$version", "a"}) expected.push_back(name);
     EXPECT_EQ(play(movie, 1), expected);
 }
 

@@ -29,26 +29,26 @@ ClipId Interpreter::resolveTarget(ClipId base, std::string_view path) {
         cur = base ? host_.rootOf(base) : host_.level(0);
         path.remove_prefix(1);
     }
-    // Colons separate clips too ("_level0:a"), and then a part may be a dot path ("_level0:_root.a").
-    // A path ending in a colon names a variable, not a clip.
-    const bool colons = path.find(':') != std::string_view::npos && path.back() != ':';
-    std::string slashed(path);
-    if (colons) std::replace(slashed.begin(), slashed.end(), ':', '/');
-    std::vector<std::string_view> segments;
-    for (std::string_view part : split(slashed, slashes ? '/' : '.')) {
-        if (colons && part.find('.') != std::string_view::npos && part != "." && part != "..") {
-            for (std::string_view sub : split(part, '.')) {
-                if (sub.empty()) return kNoClip;  // "...:a" names nothing
-                segments.push_back(sub);
+    // "/" and ":" both separate clips in a slash path, and a part of it may itself be dotted
+    // ("_level0:_root.mask").
+    std::vector<std::string_view> segs;
+    if (slashes) {
+        const std::vector<std::string_view> parts = split(path, '/');
+        for (size_t i = 0; i < parts.size(); ++i) {
+            // "a//b" names nothing; one slash at the end is allowed.
+            if (parts[i].empty() && i + 1 < parts.size()) return kNoClip;
+            for (std::string_view piece : split(parts[i], ':')) {
+                std::vector<std::string_view> dotted = split(piece, '.');
+                // Only names joined by single dots; "..." and the like name nothing.
+                const bool names = std::none_of(dotted.begin(), dotted.end(), [](auto d) { return d.empty(); });
+                if (names) segs.insert(segs.end(), dotted.begin(), dotted.end());
+                else segs.push_back(piece);
             }
-        } else {
-            segments.push_back(part);
         }
+    } else {
+        segs = split(path, '.');
     }
-    for (size_t i = 0; i < segments.size(); ++i) {
-        std::string_view seg = segments[i];
-        // "a//b" names nothing; one slash at the end is allowed.
-        if (seg.empty() && slashes && i + 1 < segments.size()) return kNoClip;
+    for (std::string_view seg : segs) {
         if (seg.empty()) continue;
         if (cur == kNoClip && !(seg.size() > 6 && eq(seg.substr(0, 6), "_level")) && !eq(seg, "_root")) return kNoClip;
         if (seg == ".." || eq(seg, "_parent")) {
