@@ -6,29 +6,14 @@
 #include <initializer_list>
 #include <limits>
 
-#include "player/Player.h"
-#include "swf/writer/SwfWriter.h"
+#include "ScriptTestMovies.h"
 
 using namespace kelmora;
 using namespace kelmora::swf;
+using kelmora::scripttest::callOn;
+using kelmora::scripttest::playTraces;
 
 namespace {
-
-std::vector<std::string> play(SwfWriter& movie, int frames) {
-    player::Player p;
-    std::vector<std::string> lines;
-    p.setTraceSink([&](const std::string& l) { lines.push_back(l); });
-    Bytes bytes = movie.bytes();
-    EXPECT_TRUE(p.load(std::span<const uint8_t>(bytes.data(), bytes.size())).ok());
-    for (int i = 1; i < frames; ++i) p.advance();
-    return lines;
-}
-
-// path.method(args...), result left on the stack.
-ActionBuilder& call(ActionBuilder& a, const char* path, const char* method, std::initializer_list<PushValue> args) {
-    for (auto it = std::rbegin(args); it != std::rend(args); ++it) a.push(*it);
-    return a.push(static_cast<int>(args.size())).push(path).getVariable().push(method).callMethod();
-}
 
 ActionBuilder& traceVar(ActionBuilder& a, const char* name) { return a.push(name).getVariable().trace(); }
 
@@ -48,51 +33,51 @@ TEST(ClipScriptTest, ScriptOfARemovedClipTellsNoClipAndFindsNamesOnTheRoot) {
     clip.push(0).push("nothing").getVariable().push("f").newMethod().pop();
     clip.push("after new").trace();
     // A call on a real object may have removed the clip: the script ends there.
-    call(clip, "_root", "missing", {}).pop();
+    callOn(clip, "_root", "missing", {}).pop();
     clip.push("BAD after call").trace();
     movie.defineSprite(1, [&](Timeline& t) { t.doAction(clip.end()).showFrame(); });
     movie.doAction(ActionBuilder().push("v").push("root v").setVariable().end());
     movie.place(Place::add(1, 1).name("c")).showFrame();
     movie.removeObject2(1).doAction(ActionBuilder().push("BAD frame 2").trace().end()).showFrame();
     movie.doAction(ActionBuilder().push("frame 3").trace().stop().end()).showFrame();
-    EXPECT_EQ(play(movie, 4), (std::vector<std::string>{"clip", "root v", "after new", "frame 3"}));
+    EXPECT_EQ(playTraces(movie, 4), (std::vector<std::string>{"clip", "root v", "after new", "frame 3"}));
 }
 
 TEST(ClipScriptTest, ReferencesToARemovedClipFollowItsPath) {
     SwfWriter movie(8);
     ActionBuilder a;
-    call(a, "_root", "createEmptyMovieClip", {"clip", 1}).pop();
+    callOn(a, "_root", "createEmptyMovieClip", {"clip", 1}).pop();
     a.push("ref").push("clip").getVariable().setVariable();
-    call(a, "clip", "removeMovieClip", {}).pop();
+    callOn(a, "clip", "removeMovieClip", {}).pop();
     // Nothing has the path: the reference reads as empty text and has no properties.
     a.push("ref").getVariable().push("|").add2().trace();
     traceMember(a, "ref", "_x");
     a.push("ref").getVariable().push("gone").push(1).setMember();
     // A new clip of the same name stands in for the old one.
-    call(a, "_root", "createEmptyMovieClip", {"clip", 2}).pop();
+    callOn(a, "_root", "createEmptyMovieClip", {"clip", 2}).pop();
     a.push("ref").getVariable().push("_x").push(30).setMember();
     traceMember(a, "clip", "_x");
     traceVar(a, "ref");
     traceMember(a, "clip", "gone");
-    call(a, "ref", "getDepth", {}).trace();
+    callOn(a, "ref", "getDepth", {}).trace();
     // The path kept is the one the clip had when the script first saw it, not a later name.
-    call(a, "_root", "createEmptyMovieClip", {"first", 3}).pop();
+    callOn(a, "_root", "createEmptyMovieClip", {"first", 3}).pop();
     a.push("ref2").push("first").getVariable().setVariable();
     a.push("ref2").getVariable().push("_name").push("renamed").setMember();
     traceVar(a, "ref2");
-    call(a, "ref2", "removeMovieClip", {}).pop();
-    call(a, "_root", "createEmptyMovieClip", {"first", 4}).pop();
+    callOn(a, "ref2", "removeMovieClip", {}).pop();
+    callOn(a, "_root", "createEmptyMovieClip", {"first", 4}).pop();
     traceVar(a, "ref2");
     movie.doAction(a.stop().end()).showFrame();
-    EXPECT_EQ(play(movie, 1), (std::vector<std::string>{"|", "undefined", "30", "_level0.clip", "undefined", "2",
+    EXPECT_EQ(playTraces(movie, 1), (std::vector<std::string>{"|", "undefined", "30", "_level0.clip", "undefined", "2",
                                                         "_level0.renamed", "_level0.first"}));
 }
 
 TEST(ClipScriptTest, SlashPathsAndTheOrderOfAClipsNames) {
     SwfWriter movie(8);
     ActionBuilder a;
-    call(a, "_root", "createEmptyMovieClip", {"a", 1}).pop();
-    call(a, "a", "createEmptyMovieClip", {"b", 1}).pop();
+    callOn(a, "_root", "createEmptyMovieClip", {"a", 1}).pop();
+    callOn(a, "a", "createEmptyMovieClip", {"b", 1}).pop();
     a.push("/a/b:v").push("deep").setVariable();
     struct Case {
         const char* path;
@@ -123,7 +108,7 @@ TEST(ClipScriptTest, SlashPathsAndTheOrderOfAClipsNames) {
     for (const Case& c : cases) expected.push_back(c.expected);
     for (const char* line : {"in a", "undefined"}) expected.push_back(line);
     for (const char* name : {"own", "obj", "$version", "a"}) expected.push_back(name);
-    EXPECT_EQ(play(movie, 1), expected);
+    EXPECT_EQ(playTraces(movie, 1), expected);
 }
 
 TEST(ClipScriptTest, GoingBackRemovesClipsScriptsMadeAmongTheTimelinesDepths) {
@@ -132,7 +117,7 @@ TEST(ClipScriptTest, GoingBackRemovesClipsScriptsMadeAmongTheTimelinesDepths) {
     ActionBuilder make;
     make.push("t").push("low").push(16384 - 5).cloneSprite();
     make.push("t").push("high").push(16384 + 5).cloneSprite();
-    call(make, "s", "swapDepths", {-100}).pop();  // moved, not made: the timeline leaves it
+    callOn(make, "s", "swapDepths", {-100}).pop();  // moved, not made: the timeline leaves it
     movie.place(Place::add(1, 1).name("t")).place(Place::add(1, 2).name("s")).doAction(make.end()).showFrame();
     ActionBuilder look;
     for (const char* name : {"low", "high", "s"}) traceVar(look, name);
@@ -141,7 +126,7 @@ TEST(ClipScriptTest, GoingBackRemovesClipsScriptsMadeAmongTheTimelinesDepths) {
     look.label("stop").stop().label("on");
     movie.doAction(look.end()).showFrame();
     movie.doAction(ActionBuilder().gotoFrame(1).play().end()).showFrame();
-    EXPECT_EQ(play(movie, 4), (std::vector<std::string>{"_level0.low", "_level0.high", "_level0.s", "undefined",
+    EXPECT_EQ(playTraces(movie, 4), (std::vector<std::string>{"_level0.low", "_level0.high", "_level0.s", "undefined",
                                                         "_level0.high", "_level0.s"}));
 }
 
@@ -156,21 +141,21 @@ TEST(ClipScriptTest, RemoveTagTakesAScriptClipMovedToItsDepthButNotAMovedTimelin
     ActionBuilder look;
     for (const char* name : {"d", "m"}) look.push(name).getVariable().typeOf().trace();
     movie.removeObject2(3).doAction(look.stop().end()).showFrame();
-    EXPECT_EQ(play(movie, 2), (std::vector<std::string>{"undefined", "movieclip"}));
+    EXPECT_EQ(playTraces(movie, 2), (std::vector<std::string>{"undefined", "movieclip"}));
 }
 
 TEST(ClipScriptTest, SizesOfDegenerateAndDuplicatedDrawings) {
     SwfWriter movie(8);
     ActionBuilder a;
     auto rect = [&](const char* clip, double x0, double side) {
-        call(a, clip, "beginFill", {0xFF0000, 100}).pop();
-        call(a, clip, "moveTo", {x0, 0.0}).pop();
-        call(a, clip, "lineTo", {x0 + side, 0.0}).pop();
-        call(a, clip, "lineTo", {x0 + side, side}).pop();
-        call(a, clip, "lineTo", {x0, side}).pop();
-        call(a, clip, "endFill", {}).pop();
+        callOn(a, clip, "beginFill", {0xFF0000, 100}).pop();
+        callOn(a, clip, "moveTo", {x0, 0.0}).pop();
+        callOn(a, clip, "lineTo", {x0 + side, 0.0}).pop();
+        callOn(a, clip, "lineTo", {x0 + side, side}).pop();
+        callOn(a, clip, "lineTo", {x0, side}).pop();
+        callOn(a, clip, "endFill", {}).pop();
     };
-    call(a, "_root", "createEmptyMovieClip", {"mc", 1}).pop();
+    callOn(a, "_root", "createEmptyMovieClip", {"mc", 1}).pop();
     a.push("mc").getVariable().push("_width").push(100).setMember();
     traceMember(a, "mc", "_xscale");
     // A box too small to measure gives no scale: the old one stays.
@@ -186,7 +171,7 @@ TEST(ClipScriptTest, SizesOfDegenerateAndDuplicatedDrawings) {
     traceMember(a, "copy", "_width");
     traceMember(a, "mc", "_width");
     movie.doAction(a.stop().end()).showFrame();
-    EXPECT_EQ(play(movie, 1), (std::vector<std::string>{"100", "100", "50", "200", "50"}));
+    EXPECT_EQ(playTraces(movie, 1), (std::vector<std::string>{"100", "100", "50", "200", "50"}));
 }
 
 }  // namespace

@@ -2,12 +2,11 @@
 // _xscale then report it; bad matrices leave the clip alone; assigning a Transform copies it.
 #include <gtest/gtest.h>
 
-#include "player/Player.h"
-#include "swf/writer/ActionBuilder.h"
-#include "swf/writer/SwfWriter.h"
+#include "ScriptTestMovies.h"
 
 using namespace kelmora;
 using namespace kelmora::swf;
+using kelmora::scripttest::runScript;
 
 namespace {
 
@@ -24,17 +23,6 @@ void pushTransform(ActionBuilder& a, const std::string& clip) {
 
 void traceExpr(ActionBuilder& a, const std::string& clip, const std::string& prop) {
     a.push(clip).getVariable().push(prop).getMember().trace();
-}
-
-std::vector<std::string> run(ActionBuilder& a) {
-    SwfWriter movie(8);
-    movie.doAction(a.end()).showFrame();
-    player::Player p;
-    std::vector<std::string> lines;
-    p.setTraceSink([&](const std::string& l) { lines.push_back(l); });
-    const Bytes bytes = movie.bytes();
-    EXPECT_TRUE(p.load(std::span<const uint8_t>(bytes.data(), bytes.size()), {}).ok());
-    return lines;
 }
 
 TEST(ClipTransform, MatrixAssignedByScriptMovesTheClip) {
@@ -71,7 +59,7 @@ TEST(ClipTransform, MatrixAssignedByScriptMovesTheClip) {
     for (const char* p : {"_x", "_xscale"}) traceExpr(a, "n", p);
     pushTransform(a, "n");
     a.push("colorTransform").getMember().push("redOffset").getMember().trace();
-    EXPECT_EQ(run(a), (std::vector<std::string>{"10.55", "-3", "200", "50", "200", "10.55", "10.55", "200", "10"}));
+    EXPECT_EQ(runScript(a), (std::vector<std::string>{"10.55", "-3", "200", "50", "200", "10.55", "10.55", "200", "10"}));
 }
 
 }  // namespace

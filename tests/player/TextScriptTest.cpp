@@ -2,35 +2,18 @@
 // script chooses, written HTML that reads back the same, and snapshots of clips without text.
 #include <gtest/gtest.h>
 
-#include "player/Player.h"
 #include "player/text/HtmlText.h"
-#include "swf/writer/ActionBuilder.h"
-#include "swf/writer/SwfWriter.h"
+#include "ScriptTestMovies.h"
 
 using namespace kelmora;
 using namespace kelmora::swf;
+using kelmora::scripttest::callOn;
+using kelmora::scripttest::runScript;
 
 namespace {
 
-// obj.method(args...) with obj a variable; the result stays on the stack.
-void callOn(ActionBuilder& a, const std::string& object, const std::string& method, std::vector<PushValue> args) {
-    for (auto it = args.rbegin(); it != args.rend(); ++it) a.push(*it);
-    a.push(static_cast<int>(args.size())).push(object).getVariable().push(method).callMethod();
-}
-
 void traceMember(ActionBuilder& a, const std::string& object, const std::string& member) {
     a.push(object).getVariable().push(member).getMember().trace();
-}
-
-std::vector<std::string> run(ActionBuilder& a) {
-    SwfWriter movie(8);
-    movie.doAction(a.end()).showFrame();
-    player::Player p;
-    std::vector<std::string> lines;
-    p.setTraceSink([&](const std::string& l) { lines.push_back(l); });
-    const Bytes bytes = movie.bytes();
-    EXPECT_TRUE(p.load(std::span<const uint8_t>(bytes.data(), bytes.size()), {}).ok());
-    return lines;
 }
 
 TEST(TextScript, HostileIndexesStayInsideTheText) {
@@ -66,7 +49,7 @@ TEST(TextScript, HostileIndexesStayInsideTheText) {
     traceMember(a, "t", "maxChars");
     traceMember(a, "t", "length");
 
-    const std::vector<std::string> lines = run(a);
+    const std::vector<std::string> lines = runScript(a);
     const std::vector<std::string> want = {"help", "help", "null", "null", "null", "65535", "4"};
     EXPECT_EQ(lines, want);
 }
@@ -107,7 +90,7 @@ TEST(TextScript, SelectionFollowsTheFocusedFieldAndItsText) {
     a.trace();
     const std::vector<std::string> want = {"true", "2", "6", "2", "0", "8", "8", "0", "3", "3",
                                            "false", "true", "-1", "-1", "-1", "false"};
-    EXPECT_EQ(run(a), want);
+    EXPECT_EQ(runScript(a), want);
 }
 
 TEST(TextScript, HScrollStaysWithinTheTextThatSticksOut) {
@@ -121,7 +104,7 @@ TEST(TextScript, HScrollStaysWithinTheTextThatSticksOut) {
         a.push("t").getVariable().push("hscroll").push(v).setMember();
         traceMember(a, "t", "hscroll");
     }
-    std::vector<std::string> lines = run(a);
+    std::vector<std::string> lines = runScript(a);
     ASSERT_EQ(lines.size(), 6u);
     EXPECT_EQ(lines[0], "0");
     EXPECT_EQ(lines[1], "0");
@@ -146,7 +129,7 @@ TEST(TextScript, SingleLineHtmlFieldKeepsNoBreaks) {
         a.setMember();
         traceMember(a, name, "length");
     }
-    const std::vector<std::string> lines = run(a);
+    const std::vector<std::string> lines = runScript(a);
     const std::vector<std::string> want = {"4", "5"};
     EXPECT_EQ(lines, want);
 }
@@ -163,7 +146,7 @@ TEST(TextScript, SnapshotOfAClipWithoutStaticText) {
     a.trace();
     callOn(a, "s", "findText", {2e9, "", true});
     a.trace();
-    const std::vector<std::string> lines = run(a);
+    const std::vector<std::string> lines = runScript(a);
     const std::vector<std::string> want = {"0", "", "-1", "-1"};
     EXPECT_EQ(lines, want);
 }
