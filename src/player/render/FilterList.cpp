@@ -23,6 +23,15 @@ void readGradient(BitReader& r, Filter& f) {
 }
 
 // One filter record; false when the kind is unknown (its length is unknown too, so the list ends).
+// What bevels and gradient filters store after their colours.
+void readBevelRest(BitReader& r, Filter& f) {
+    f.blurX = readBlur(r); f.blurY = readBlur(r);
+    f.angle = r.fixed16(); f.distance = readDistance(r);
+    f.strength = r.fixed8();
+    f.inner = r.flag(); f.knockout = r.flag(); f.compositeSource = r.flag(); f.onTop = r.flag();
+    f.passes = static_cast<int>(r.ub(4));
+}
+
 bool readFilter(BitReader& r, Filter& f) {
     uint8_t id = r.u8();
     if (id > 7) return false;
@@ -53,20 +62,12 @@ bool readFilter(BitReader& r, Filter& f) {
         // documented (an angle of 0 puts the shadow colour on the right-hand edge).
         f.highlight = r.rgba();
         f.color = r.rgba();      // shadow
-        f.blurX = readBlur(r); f.blurY = readBlur(r);
-        f.angle = r.fixed16(); f.distance = readDistance(r);
-        f.strength = r.fixed8();
-        f.inner = r.flag(); f.knockout = r.flag(); f.compositeSource = r.flag(); f.onTop = r.flag();
-        f.passes = static_cast<int>(r.ub(4));
+        readBevelRest(r, f);
         break;
     case Filter::Kind::GradientGlow:
     case Filter::Kind::GradientBevel:
         readGradient(r, f);
-        f.blurX = readBlur(r); f.blurY = readBlur(r);
-        f.angle = r.fixed16(); f.distance = readDistance(r);
-        f.strength = r.fixed8();
-        f.inner = r.flag(); f.knockout = r.flag(); f.compositeSource = r.flag(); f.onTop = r.flag();
-        f.passes = static_cast<int>(r.ub(4));
+        readBevelRest(r, f);
         break;
     case Filter::Kind::Convolution: {
         f.matrixX = r.u8(); f.matrixY = r.u8();

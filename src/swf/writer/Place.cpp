@@ -58,8 +58,8 @@ void Place::writeClipActions(BitWriter& w, int swfVersion) const {
     wide ? w.u32(0) : w.u16(0);
 }
 
-Bytes Place::encodePlaceObject2(int swfVersion) const {
-    BitWriter w;
+// The first flag byte, the same in PlaceObject2 and PlaceObject3.
+void Place::writePlaceFlags(BitWriter& w) const {
     w.flag(!clipActions_.empty())
         .flag(clipDepth_.has_value())
         .flag(name_.has_value())
@@ -68,6 +68,11 @@ Bytes Place::encodePlaceObject2(int swfVersion) const {
         .flag(matrix_.has_value())
         .flag(characterId_.has_value())
         .flag(move_);
+}
+
+Bytes Place::encodePlaceObject2(int swfVersion) const {
+    BitWriter w;
+    writePlaceFlags(w);
     w.u16(depth_);
     if (characterId_) w.u16(*characterId_);
     writeCommon(w);
@@ -77,14 +82,7 @@ Bytes Place::encodePlaceObject2(int swfVersion) const {
 
 Bytes Place::encodePlaceObject3(int swfVersion) const {
     BitWriter w;
-    w.flag(!clipActions_.empty())
-        .flag(clipDepth_.has_value())
-        .flag(name_.has_value())
-        .flag(ratio_.has_value())
-        .flag(cxform_.has_value())
-        .flag(matrix_.has_value())
-        .flag(characterId_.has_value())
-        .flag(move_);
+    writePlaceFlags(w);
     w.ub(0, 1)
         .flag(background_.has_value())
         .flag(visible_.has_value())

@@ -61,6 +61,7 @@ public:
     bool needsPlaceObject3() const;
 
 private:
+    void writePlaceFlags(BitWriter& w) const;
     void writeCommon(BitWriter& w) const;
     void writeClipActions(BitWriter& w, int swfVersion) const;
 
