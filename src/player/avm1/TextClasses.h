@@ -5,8 +5,9 @@
 namespace kelmora::player::avm1 {
 
 // Sets field `field` (the constructor's argument order, then blockIndent, tabStops, bullet,
-// kerning, letterSpacing, display) from a script value, converted as the player does.
-void setTextFormatField(Interpreter& in, TextFormatValues& format, int field, const Value& v);
+// kerning, letterSpacing, display) from a script value, converted as the player does (the
+// constructor converts some fields differently from the property setters).
+void setTextFormatField(Interpreter& in, TextFormatValues& format, int field, const Value& v, bool fromConstructor);
 Object* newTextFormatObject(Interpreter& in, const TextFormatValues& values);
 // The values of a TextFormat object, or null when `v` is none.
 const TextFormatValues* textFormatOf(const Value& v);
