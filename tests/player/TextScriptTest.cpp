@@ -186,3 +186,28 @@ TEST(HtmlText, WrittenHtmlReadsBackTheSame) {
 }
 
 }  // namespace
+
+TEST(TextScript, PrototypePropertiesServeFieldsAndIgnoreOtherObjects) {
+    ActionBuilder a;
+    callOn(a, "_root", "createTextField", {"t", 1, 0, 0, 100, 20});
+    a.pop();
+    // Properties the display side doesn't keep stay with the field.
+    a.push("t").getVariable().push("tabIndex").push(7).setMember();
+    traceMember(a, "t", "tabIndex");
+    a.push("t").getVariable().push("text").push("abc").setMember();
+    traceMember(a, "t", "length");
+    // A plain object made from the class has no field behind it.
+    a.push("o").push(0).push("TextField").newObject().defineLocal();
+    a.push("o").getVariable().push("text").push("abc").setMember();
+    traceMember(a, "o", "text");
+    traceMember(a, "o", "length");
+    // A field's filters are its own, as a clip's are.
+    a.push("t").getVariable().push("filters");
+    a.push(0).push("flash").getVariable().push("filters").getMember().push("BlurFilter").getMember();
+    a.push(PushValue::undefined()).newMethod();
+    a.push(1).initArray().setMember();
+    a.push("t").getVariable().push("filters").getMember().push("length").getMember().trace();
+    const std::vector<std::string> lines = runScript(a);
+    const std::vector<std::string> want = {"7", "3", "undefined", "undefined", "1"};
+    EXPECT_EQ(lines, want);
+}

@@ -230,6 +230,58 @@ Value replaceSel(Interpreter& in, const Value& self, std::span<const Value> args
     return Value();
 }
 
+// ---------------------------------------------------------------- properties
+
+// TextField's properties as the prototype lists them (for..in hands them out in this order).
+// A field answers them itself; on any other object they read undefined and ignore writes.
+constexpr const char* kFieldProperties[] = {
+    "styleSheet", "mouseWheelEnabled", "condenseWhite", "restrict", "textHeight", "textWidth", "bottomScroll",
+    "length", "selectable", "multiline", "password", "wordWrap", "background", "border", "html", "embedFonts",
+    "maxChars", "maxhscroll", "hscroll", "variable", "htmlText", "type", "text", "autoSize", "tabIndex",
+    "textColor", "backgroundColor", "borderColor", "maxscroll", "scroll",
+    // SWF 8 and later
+    "filters", "sharpness", "thickness", "antiAliasType", "gridFitType",
+};
+constexpr size_t kFirstSwf8Property = 30;
+
+// A field's own value for a property the display side doesn't keep: the clip object holds it.
+template <size_t I>
+Value getFieldProperty(Interpreter& in, const Value& self, std::span<const Value> args) {
+    const std::string_view name = kFieldProperties[I];
+    ClipId c = fieldOf(in, self);
+    if (!c) return Value();
+    if (auto v = in.host().getNamed(c, name)) return *v;
+    if (name == "filters")
+        if (Property* p = in.movieClipPrototype ? in.movieClipPrototype->findOwn(name) : nullptr; p && p->getter)
+            return in.call(Value(p->getter), self, args);
+    return Value();
+}
+
+template <size_t I>
+Value setFieldProperty(Interpreter& in, const Value& self, std::span<const Value> args) {
+    const std::string_view name = kFieldProperties[I];
+    ClipId c = fieldOf(in, self);
+    if (!c || in.host().setNamed(c, name, arg(args, 0))) return Value();
+    if (name == "filters")
+        if (Property* p = in.movieClipPrototype ? in.movieClipPrototype->findOwn(name) : nullptr; p && p->setter)
+            return in.call(Value(p->setter), self, args);
+    in.clipObject(c)->setOwn(name, arg(args, 0));
+    return Value();
+}
+
+template <size_t... I>
+void defineFieldProperties(Interpreter& in, Object* proto, std::index_sequence<I...>) {
+    // Defined last first: enumeration hands out the newest first.
+    auto one = [&](size_t i, NativeFunction get, NativeFunction set) {
+        Property& p = proto->setOwn(kFieldProperties[i], Value(), 0);
+        p.flags = i >= kFirstSwf8Property ? kOnlySwf8Up : 0;
+        p.getter = in.newFunction(get);
+        p.setter = in.newFunction(set);
+    };
+    constexpr size_t n = sizeof...(I);
+    (one(n - 1 - I, getFieldProperty<n - 1 - I>, setFieldProperty<n - 1 - I>), ...);
+}
+
 }  // namespace
 
 void checkFocus(Interpreter& in) {
@@ -244,7 +296,9 @@ void installTextFieldMethods(Interpreter& in) {
     in.method(text, "getNewTextFormat", getNewTextFormat);
     in.method(text, "setNewTextFormat", setNewTextFormat);
     in.method(text, "replaceText", replaceText);
+    text->findOwn("replaceText")->flags |= kOnlySwf7Up;
     in.method(text, "replaceSel", replaceSel);
+    defineFieldProperties(in, text, std::make_index_sequence<std::size(kFieldProperties)>{});
     // Fields are broadcasters (their _listeners list is made on first use).
     Object* ab = in.getMember(Value(in.global()), "AsBroadcaster").object();
     for (const char* m : {"broadcastMessage", "addListener", "removeListener"})
