@@ -2,6 +2,8 @@
 // script chooses, written HTML that reads back the same, and snapshots of clips without text.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "player/text/HtmlText.h"
 #include "ScriptTestMovies.h"
 
@@ -210,4 +212,20 @@ TEST(TextScript, PrototypePropertiesServeFieldsAndIgnoreOtherObjects) {
     const std::vector<std::string> lines = runScript(a);
     const std::vector<std::string> want = {"7", "3", "undefined", "undefined", "1"};
     EXPECT_EQ(lines, want);
+}
+
+TEST(TextScript, TabIndexIsAWholeNumberAndMinusOneUnsetsIt) {
+    ActionBuilder a;
+    callOn(a, "_root", "createTextField", {"t", 1, 0, 0, 100, 20});
+    a.pop();
+    callOn(a, "_root", "createEmptyMovieClip", {"c", 2});
+    a.pop();
+    for (const char* target : {"t", "c"})
+        for (PushValue v : std::vector<PushValue>{3, -1, -2.5, "x", HUGE_VAL}) {
+            a.push(target).getVariable().push("tabIndex").push(v).setMember();
+            traceMember(a, target, "tabIndex");
+        }
+    const std::vector<std::string> want = {"3", "undefined", "4294967294", "0", "0",
+                                           "3", "undefined", "-2", "-2147483648", "-2147483648"};
+    EXPECT_EQ(runScript(a), want);
 }

@@ -2,6 +2,7 @@
 // whose focus only scripts move: no keyboard or mouse input reaches the player.
 #include <algorithm>
 #include <cmath>
+#include <unordered_map>
 
 #include "player/avm1/Builtins.h"
 #include "player/avm1/TextClasses.h"
@@ -83,6 +84,7 @@ struct FocusState : NativeState {
     std::string focusPath;  // for the news of its removal
     bool shown = false;     // seen visible since it took the focus: hiding it then drops the focus
     int begin = 0, end = 0, caret = 0;
+    std::unordered_map<ClipId, double> tabIndexes;  // what scripts set (unset: undefined)
 };
 
 FocusState* focusState(Interpreter& in) {
@@ -230,6 +232,43 @@ Value replaceSel(Interpreter& in, const Value& self, std::span<const Value> args
     return Value();
 }
 
+// ---------------------------------------------------------------- tab order
+
+// A live clip, button or field behind `self`, else none.
+ClipId clipOf(Interpreter& in, const Value& self) {
+    Object* o = self.object();
+    return o && o->kind() == ObjectKind::Clip && in.host().exists(o->clip) ? o->clip : kNoClip;
+}
+
+Value getTabIndex(Interpreter& in, const Value& self, std::span<const Value>) {
+    FocusState* s = focusState(in);
+    ClipId c = clipOf(in, self);
+    if (!s || !c) return Value();
+    auto it = s->tabIndexes.find(c);
+    return it == s->tabIndexes.end() ? Value() : Value(it->second);
+}
+
+// Kept as a whole number: a field's unsigned, a clip's or button's signed (where what is no
+// number is the smallest one); undefined, null and -1 unset it.
+Value setTabIndex(Interpreter& in, const Value& self, std::span<const Value> args) {
+    FocusState* s = focusState(in);
+    ClipId c = clipOf(in, self);
+    if (!s || !c) return Value();
+    const Value& v = arg(args, 0);
+    if (v.isNullish()) {
+        s->tabIndexes.erase(c);
+        return Value();
+    }
+    const double d = in.toNumber(v);
+    if (d == -1) {
+        s->tabIndexes.erase(c);
+        return Value();
+    }
+    if (in.host().kind(c) == ClipKind::TextField) s->tabIndexes[c] = static_cast<double>(toUint32(d));
+    else s->tabIndexes[c] = std::isfinite(d) ? static_cast<double>(toInt32(d)) : static_cast<double>(INT32_MIN);
+    return Value();
+}
+
 // ---------------------------------------------------------------- properties
 
 // TextField's properties as the prototype lists them (for..in hands them out in this order).
@@ -250,6 +289,7 @@ Value getFieldProperty(Interpreter& in, const Value& self, std::span<const Value
     const std::string_view name = kFieldProperties[I];
     ClipId c = fieldOf(in, self);
     if (!c) return Value();
+    if (name == "tabIndex") return getTabIndex(in, self, args);
     if (auto v = in.host().getNamed(c, name)) return *v;
     if (name == "filters")
         if (Property* p = in.movieClipPrototype ? in.movieClipPrototype->findOwn(name) : nullptr; p && p->getter)
@@ -261,6 +301,7 @@ template <size_t I>
 Value setFieldProperty(Interpreter& in, const Value& self, std::span<const Value> args) {
     const std::string_view name = kFieldProperties[I];
     ClipId c = fieldOf(in, self);
+    if (c && name == "tabIndex") return setTabIndex(in, self, args);
     if (!c || in.host().setNamed(c, name, arg(args, 0))) return Value();
     if (name == "filters")
         if (Property* p = in.movieClipPrototype ? in.movieClipPrototype->findOwn(name) : nullptr; p && p->setter)
@@ -280,6 +321,13 @@ void defineFieldProperties(Interpreter& in, Object* proto, std::index_sequence<I
     };
     constexpr size_t n = sizeof...(I);
     (one(n - 1 - I, getFieldProperty<n - 1 - I>, setFieldProperty<n - 1 - I>), ...);
+}
+
+void defineTabIndex(Interpreter& in, Object* proto, uint16_t flags) {
+    Property& p = proto->setOwn("tabIndex", Value(), 0);
+    p.flags = flags;
+    p.getter = in.newFunction(getTabIndex);
+    p.setter = in.newFunction(setTabIndex);
 }
 
 }  // namespace
@@ -321,6 +369,9 @@ void installSelection(Interpreter& in) {
     in.method(sel, "getEndIndex", getEndIndex);
     in.method(sel, "getCaretIndex", getCaretIndex);
     in.method(sel, "setSelection", setSelection);
+    // for..in never lists a clip's tab index and always a button's.
+    if (in.movieClipPrototype) defineTabIndex(in, in.movieClipPrototype, kDontEnum);
+    if (in.buttonPrototype) defineTabIndex(in, in.buttonPrototype, 0);
 }
 
 }  // namespace kelmora::player::avm1
