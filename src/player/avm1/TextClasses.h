@@ -17,6 +17,11 @@ void installTextFieldMethods(Interpreter& in);  // after the MovieClip class mad
 void installSelection(Interpreter& in);         // after the stage classes (AsBroadcaster)
 void installTextSnapshot(Interpreter& in);      // after the MovieClip class
 
+// _focusrect: a level's is the movie's setting (true by default), any other clip's its own
+// (null until set).
+Value focusRect(Interpreter& in, ClipId clip);
+void setFocusRect(Interpreter& in, ClipId clip, const Value& value);
+
 // Takes the focus from an object that was removed or hidden, telling Selection's listeners.
 void checkFocus(Interpreter& in);
 

@@ -85,6 +85,8 @@ struct FocusState : NativeState {
     bool shown = false;     // seen visible since it took the focus: hiding it then drops the focus
     int begin = 0, end = 0, caret = 0;
     std::unordered_map<ClipId, double> tabIndexes;  // what scripts set (unset: undefined)
+    bool focusRect = true;                           // the movie's _focusrect
+    std::unordered_map<ClipId, bool> focusRects;     // a clip's own (unset: null)
 };
 
 FocusState* focusState(Interpreter& in) {
@@ -334,6 +336,33 @@ void defineTabIndex(Interpreter& in, Object* proto, uint16_t flags) {
 
 void checkFocus(Interpreter& in) {
     if (FocusState* s = focusState(in)) dropRemovedFocus(in, *s);
+}
+
+Value focusRect(Interpreter& in, ClipId clip) {
+    FocusState* s = focusState(in);
+    if (!s) return Value();
+    // Movies before SWF 6 read the movie's setting as a number.
+    if (in.host().levelNumber(clip) >= 0) return in.swfVersion() < 6 ? Value(s->focusRect ? 1 : 0) : Value(s->focusRect);
+    auto it = s->focusRects.find(clip);
+    return it == s->focusRects.end() ? Value::null() : Value(it->second);
+}
+
+void setFocusRect(Interpreter& in, ClipId clip, const Value& v) {
+    FocusState* s = focusState(in);
+    if (!s) return;
+    if (in.host().levelNumber(clip) < 0) {
+        // A clip's own: any value as a condition; undefined and null unset it.
+        if (v.isNullish()) s->focusRects.erase(clip);
+        else s->focusRects[clip] = in.toBoolean(v);
+        return;
+    }
+    // The movie's: a number other than zero shows the rectangle; strings are read as numbers
+    // in every version, an object counts as zero, and undefined and null change nothing.
+    if (v.isNullish()) return;
+    if (v.isBoolean()) s->focusRect = v.boolean();
+    else if (v.isNumber()) s->focusRect = v.number() != 0;
+    else if (v.isString()) s->focusRect = stringToNumber(v.string(), 7) != 0;
+    else s->focusRect = false;
 }
 
 void installTextFieldMethods(Interpreter& in) {
