@@ -229,3 +229,21 @@ TEST(TextScript, TabIndexIsAWholeNumberAndMinusOneUnsetsIt) {
                                            "3", "undefined", "-2", "-2147483648", "-2147483648"};
     EXPECT_EQ(runScript(a), want);
 }
+
+TEST(TextScript, AutoSizedFieldReportsAndTakesTheCornerOfItsBox) {
+    ActionBuilder a;
+    callOn(a, "_root", "createTextField", {"t", 1, 50, 5, 1, 1});
+    a.pop();
+    a.push("t").getVariable().push("autoSize").push("right").setMember();
+    a.push("t").getVariable().push("text").push("abc").setMember();
+    // The box grew leftwards from its right edge: its corner moved, the right edge stayed.
+    a.push("t").getVariable().push("_x").getMember().push(50).less2().trace();
+    a.push("t").getVariable().push("_x").getMember();
+    a.push("t").getVariable().push("_width").getMember().add2().trace();
+    // Moving it puts the corner where asked.
+    a.push("t").getVariable().push("_x").push(10).setMember();
+    traceMember(a, "t", "_x");
+    traceMember(a, "t", "_y");
+    const std::vector<std::string> want = {"true", "51", "10", "5"};
+    EXPECT_EQ(runScript(a), want);
+}

@@ -275,7 +275,6 @@ std::optional<Value> ScriptEngine::getNamed(ClipId clip, std::string_view name) 
     TextFormat& base = field->newTextFormat();
     const std::string n = toLower(name);
     if ((n == "text" || n == "htmltext") && !d.variableName.empty()) syncTextVariable(clip);
-    auto px = [](double twips) { return Value(twips / kTwipsPerPixel); };
     if (n == "_listeners") {
         // Every field is a broadcaster that starts with itself as its listener.
         avm1::Object* self = interpreter_->clipObject(clip);
@@ -305,8 +304,9 @@ std::optional<Value> ScriptEngine::getNamed(ClipId clip, std::string_view name) 
     if (n == "restrict") return d.hasRestrict ? Value(d.restrict) : Value::null();
     if (n == "length") return Value(static_cast<double>(field->styledText().chars.size()));
     const TextLayoutResult& layout = field->layout();
-    if (n == "textwidth") return px(std::round(layout.textWidth));
-    if (n == "textheight") return px(std::round(layout.textHeight));
+    // In whole pixels, cut down.
+    if (n == "textwidth") return Value(std::floor(layout.textWidth / kTwipsPerPixel + 1e-9));
+    if (n == "textheight") return Value(std::floor(layout.textHeight / kTwipsPerPixel + 1e-9));
     if (n == "scroll" || n == "maxscroll") return Value(1);
     if (n == "bottomscroll") return Value(std::max(1, layout.lines));
     if (n == "maxhscroll") return Value(maxHScroll(*field));
