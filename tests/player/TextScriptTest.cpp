@@ -148,8 +148,12 @@ TEST(TextScript, SnapshotOfAClipWithoutStaticText) {
     a.trace();
     callOn(a, "s", "findText", {2e9, "", true});
     a.trace();
+    // One made of no clip has no text at all.
+    a.push("n").push(0).push("TextSnapshot").newObject().defineLocal();
+    callOn(a, "n", "getText", {0, 5});
+    a.trace();
     const std::vector<std::string> lines = runScript(a);
-    const std::vector<std::string> want = {"0", "", "-1", "-1"};
+    const std::vector<std::string> want = {"0", "", "-1", "-1", "undefined"};
     EXPECT_EQ(lines, want);
 }
 
