@@ -2,6 +2,8 @@
 // script chooses, written HTML that reads back the same, and snapshots of clips without text.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "player/text/HtmlText.h"
 #include "ScriptTestMovies.h"
 
@@ -146,8 +148,12 @@ TEST(TextScript, SnapshotOfAClipWithoutStaticText) {
     a.trace();
     callOn(a, "s", "findText", {2e9, "", true});
     a.trace();
+    // One made of no clip has no text at all.
+    a.push("n").push(0).push("TextSnapshot").newObject().defineLocal();
+    callOn(a, "n", "getText", {0, 5});
+    a.trace();
     const std::vector<std::string> lines = runScript(a);
-    const std::vector<std::string> want = {"0", "", "-1", "-1"};
+    const std::vector<std::string> want = {"0", "", "-1", "-1", "undefined"};
     EXPECT_EQ(lines, want);
 }
 
@@ -186,3 +192,62 @@ TEST(HtmlText, WrittenHtmlReadsBackTheSame) {
 }
 
 }  // namespace
+
+TEST(TextScript, PrototypePropertiesServeFieldsAndIgnoreOtherObjects) {
+    ActionBuilder a;
+    callOn(a, "_root", "createTextField", {"t", 1, 0, 0, 100, 20});
+    a.pop();
+    // Properties the display side doesn't keep stay with the field.
+    a.push("t").getVariable().push("tabIndex").push(7).setMember();
+    traceMember(a, "t", "tabIndex");
+    a.push("t").getVariable().push("text").push("abc").setMember();
+    traceMember(a, "t", "length");
+    // A plain object made from the class has no field behind it.
+    a.push("o").push(0).push("TextField").newObject().defineLocal();
+    a.push("o").getVariable().push("text").push("abc").setMember();
+    traceMember(a, "o", "text");
+    traceMember(a, "o", "length");
+    // A field's filters are its own, as a clip's are.
+    a.push("t").getVariable().push("filters");
+    a.push(0).push("flash").getVariable().push("filters").getMember().push("BlurFilter").getMember();
+    a.push(PushValue::undefined()).newMethod();
+    a.push(1).initArray().setMember();
+    a.push("t").getVariable().push("filters").getMember().push("length").getMember().trace();
+    const std::vector<std::string> lines = runScript(a);
+    const std::vector<std::string> want = {"7", "3", "undefined", "undefined", "1"};
+    EXPECT_EQ(lines, want);
+}
+
+TEST(TextScript, TabIndexIsAWholeNumberAndMinusOneUnsetsIt) {
+    ActionBuilder a;
+    callOn(a, "_root", "createTextField", {"t", 1, 0, 0, 100, 20});
+    a.pop();
+    callOn(a, "_root", "createEmptyMovieClip", {"c", 2});
+    a.pop();
+    for (const char* target : {"t", "c"})
+        for (PushValue v : std::vector<PushValue>{3, -1, -2.5, "x", HUGE_VAL}) {
+            a.push(target).getVariable().push("tabIndex").push(v).setMember();
+            traceMember(a, target, "tabIndex");
+        }
+    const std::vector<std::string> want = {"3", "undefined", "4294967294", "0", "0",
+                                           "3", "undefined", "-2", "-2147483648", "-2147483648"};
+    EXPECT_EQ(runScript(a), want);
+}
+
+TEST(TextScript, AutoSizedFieldReportsAndTakesTheCornerOfItsBox) {
+    ActionBuilder a;
+    callOn(a, "_root", "createTextField", {"t", 1, 50, 5, 1, 1});
+    a.pop();
+    a.push("t").getVariable().push("autoSize").push("right").setMember();
+    a.push("t").getVariable().push("text").push("abc").setMember();
+    // The box grew leftwards from its right edge: its corner moved, the right edge stayed.
+    a.push("t").getVariable().push("_x").getMember().push(50).less2().trace();
+    a.push("t").getVariable().push("_x").getMember();
+    a.push("t").getVariable().push("_width").getMember().add2().trace();
+    // Moving it puts the corner where asked.
+    a.push("t").getVariable().push("_x").push(10).setMember();
+    traceMember(a, "t", "_x");
+    traceMember(a, "t", "_y");
+    const std::vector<std::string> want = {"true", "51", "10", "5"};
+    EXPECT_EQ(runScript(a), want);
+}

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "player/avm1/Interpreter.h"
+#include "player/avm1/TextClasses.h"
 
 namespace kelmora::player::avm1 {
 
@@ -25,6 +26,7 @@ Value getClipProperty(Interpreter& in, ClipId clip, int index) {
     auto p = static_cast<ClipProperty>(index);
     if (p == ClipProperty::Target) return Value(in.targetPath(clip, true));
     if (p == ClipProperty::Name) return Value(in.host().name(clip));
+    if (p == ClipProperty::FocusRect) return focusRect(in, clip);
     return in.host().getProperty(clip, p);
 }
 
@@ -42,6 +44,7 @@ void setClipProperty(Interpreter& in, ClipId clip, int index, const Value& value
     case ClipProperty::XMouse:
     case ClipProperty::YMouse: return;  // read-only
     case ClipProperty::Visible: in.host().setProperty(clip, p, in.toBoolean(value) ? 1 : 0, {}); return;
+    case ClipProperty::FocusRect: setFocusRect(in, clip, value); return;
     default: break;
     }
     double n = in.toNumber(value);

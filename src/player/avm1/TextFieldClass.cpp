@@ -2,6 +2,7 @@
 // whose focus only scripts move: no keyboard or mouse input reaches the player.
 #include <algorithm>
 #include <cmath>
+#include <unordered_map>
 
 #include "player/avm1/Builtins.h"
 #include "player/avm1/TextClasses.h"
@@ -83,6 +84,9 @@ struct FocusState : NativeState {
     std::string focusPath;  // for the news of its removal
     bool shown = false;     // seen visible since it took the focus: hiding it then drops the focus
     int begin = 0, end = 0, caret = 0;
+    std::unordered_map<ClipId, double> tabIndexes;  // what scripts set (unset: undefined)
+    bool focusRect = true;                           // the movie's _focusrect
+    std::unordered_map<ClipId, bool> focusRects;     // a clip's own (unset: null)
 };
 
 FocusState* focusState(Interpreter& in) {
@@ -230,10 +234,135 @@ Value replaceSel(Interpreter& in, const Value& self, std::span<const Value> args
     return Value();
 }
 
+// ---------------------------------------------------------------- tab order
+
+// A live clip, button or field behind `self`, else none.
+ClipId clipOf(Interpreter& in, const Value& self) {
+    Object* o = self.object();
+    return o && o->kind() == ObjectKind::Clip && in.host().exists(o->clip) ? o->clip : kNoClip;
+}
+
+Value getTabIndex(Interpreter& in, const Value& self, std::span<const Value>) {
+    FocusState* s = focusState(in);
+    ClipId c = clipOf(in, self);
+    if (!s || !c) return Value();
+    auto it = s->tabIndexes.find(c);
+    return it == s->tabIndexes.end() ? Value() : Value(it->second);
+}
+
+// Kept as a whole number: a field's unsigned, a clip's or button's signed (where what is no
+// number is the smallest one); undefined, null and -1 unset it.
+Value setTabIndex(Interpreter& in, const Value& self, std::span<const Value> args) {
+    FocusState* s = focusState(in);
+    ClipId c = clipOf(in, self);
+    if (!s || !c) return Value();
+    const Value& v = arg(args, 0);
+    if (v.isNullish()) {
+        s->tabIndexes.erase(c);
+        return Value();
+    }
+    const double d = in.toNumber(v);
+    if (d == -1) {
+        s->tabIndexes.erase(c);
+        return Value();
+    }
+    if (in.host().kind(c) == ClipKind::TextField) s->tabIndexes[c] = static_cast<double>(toUint32(d));
+    else s->tabIndexes[c] = std::isfinite(d) ? static_cast<double>(toInt32(d)) : static_cast<double>(INT32_MIN);
+    return Value();
+}
+
+// ---------------------------------------------------------------- properties
+
+// TextField's properties as the prototype lists them (for..in hands them out in this order).
+// A field answers them itself; on any other object they read undefined and ignore writes.
+constexpr const char* kFieldProperties[] = {
+    "styleSheet", "mouseWheelEnabled", "condenseWhite", "restrict", "textHeight", "textWidth", "bottomScroll",
+    "length", "selectable", "multiline", "password", "wordWrap", "background", "border", "html", "embedFonts",
+    "maxChars", "maxhscroll", "hscroll", "variable", "htmlText", "type", "text", "autoSize", "tabIndex",
+    "textColor", "backgroundColor", "borderColor", "maxscroll", "scroll",
+    // SWF 8 and later
+    "filters", "sharpness", "thickness", "antiAliasType", "gridFitType",
+};
+constexpr size_t kFirstSwf8Property = 30;
+
+// A field's own value for a property the display side doesn't keep: the clip object holds it.
+template <size_t I>
+Value getFieldProperty(Interpreter& in, const Value& self, std::span<const Value> args) {
+    const std::string_view name = kFieldProperties[I];
+    ClipId c = fieldOf(in, self);
+    if (!c) return Value();
+    if (name == "tabIndex") return getTabIndex(in, self, args);
+    if (auto v = in.host().getNamed(c, name)) return *v;
+    if (name == "filters")
+        if (Property* p = in.movieClipPrototype ? in.movieClipPrototype->findOwn(name) : nullptr; p && p->getter)
+            return in.call(Value(p->getter), self, args);
+    return Value();
+}
+
+template <size_t I>
+Value setFieldProperty(Interpreter& in, const Value& self, std::span<const Value> args) {
+    const std::string_view name = kFieldProperties[I];
+    ClipId c = fieldOf(in, self);
+    if (c && name == "tabIndex") return setTabIndex(in, self, args);
+    if (!c || in.host().setNamed(c, name, arg(args, 0))) return Value();
+    if (name == "filters")
+        if (Property* p = in.movieClipPrototype ? in.movieClipPrototype->findOwn(name) : nullptr; p && p->setter)
+            return in.call(Value(p->setter), self, args);
+    in.clipObject(c)->setOwn(name, arg(args, 0));
+    return Value();
+}
+
+template <size_t... I>
+void defineFieldProperties(Interpreter& in, Object* proto, std::index_sequence<I...>) {
+    // Defined last first: enumeration hands out the newest first.
+    auto one = [&](size_t i, NativeFunction get, NativeFunction set) {
+        Property& p = proto->setOwn(kFieldProperties[i], Value(), 0);
+        p.flags = i >= kFirstSwf8Property ? kOnlySwf8Up : 0;
+        p.getter = in.newFunction(get);
+        p.setter = in.newFunction(set);
+    };
+    constexpr size_t n = sizeof...(I);
+    (one(n - 1 - I, getFieldProperty<n - 1 - I>, setFieldProperty<n - 1 - I>), ...);
+}
+
+void defineTabIndex(Interpreter& in, Object* proto, uint16_t flags) {
+    Property& p = proto->setOwn("tabIndex", Value(), 0);
+    p.flags = flags;
+    p.getter = in.newFunction(getTabIndex);
+    p.setter = in.newFunction(setTabIndex);
+}
+
 }  // namespace
 
 void checkFocus(Interpreter& in) {
     if (FocusState* s = focusState(in)) dropRemovedFocus(in, *s);
+}
+
+Value focusRect(Interpreter& in, ClipId clip) {
+    FocusState* s = focusState(in);
+    if (!s) return Value();
+    // Movies before SWF 6 read the movie's setting as a number.
+    if (in.host().levelNumber(clip) >= 0) return in.swfVersion() < 6 ? Value(s->focusRect ? 1 : 0) : Value(s->focusRect);
+    auto it = s->focusRects.find(clip);
+    return it == s->focusRects.end() ? Value::null() : Value(it->second);
+}
+
+void setFocusRect(Interpreter& in, ClipId clip, const Value& v) {
+    FocusState* s = focusState(in);
+    if (!s) return;
+    if (in.host().levelNumber(clip) < 0) {
+        // A clip's own: any value as a condition; undefined and null unset it.
+        if (v.isNullish()) s->focusRects.erase(clip);
+        else s->focusRects[clip] = in.toBoolean(v);
+        return;
+    }
+    // The movie's: a number other than zero shows the rectangle; strings are read as numbers
+    // in every version, an object counts as zero, and undefined and null change nothing.
+    if (v.isNullish()) return;
+    if (v.isBoolean()) s->focusRect = v.boolean();
+    else if (v.isNumber()) s->focusRect = v.number() != 0;
+    else if (v.isString()) s->focusRect = stringToNumber(v.string(), 7) != 0;
+    else s->focusRect = false;
 }
 
 void installTextFieldMethods(Interpreter& in) {
@@ -244,7 +373,9 @@ void installTextFieldMethods(Interpreter& in) {
     in.method(text, "getNewTextFormat", getNewTextFormat);
     in.method(text, "setNewTextFormat", setNewTextFormat);
     in.method(text, "replaceText", replaceText);
+    text->findOwn("replaceText")->flags |= kOnlySwf7Up;
     in.method(text, "replaceSel", replaceSel);
+    defineFieldProperties(in, text, std::make_index_sequence<std::size(kFieldProperties)>{});
     // Fields are broadcasters (their _listeners list is made on first use).
     Object* ab = in.getMember(Value(in.global()), "AsBroadcaster").object();
     for (const char* m : {"broadcastMessage", "addListener", "removeListener"})
@@ -267,6 +398,9 @@ void installSelection(Interpreter& in) {
     in.method(sel, "getEndIndex", getEndIndex);
     in.method(sel, "getCaretIndex", getCaretIndex);
     in.method(sel, "setSelection", setSelection);
+    // for..in never lists a clip's tab index and always a button's.
+    if (in.movieClipPrototype) defineTabIndex(in, in.movieClipPrototype, kDontEnum);
+    if (in.buttonPrototype) defineTabIndex(in, in.buttonPrototype, 0);
 }
 
 }  // namespace kelmora::player::avm1

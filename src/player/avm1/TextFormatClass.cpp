@@ -23,11 +23,13 @@ TextFormatValues* stateOf(const Value& self) {
     return s ? &s->values : nullptr;
 }
 
-// Sizes, indents and leading: rounded half to even; what doesn't fit a 32-bit integer is INT_MIN.
-double roundedInt(double v) {
+// Sizes, indents and leading: whole numbers (what doesn't fit a 32-bit integer is INT_MIN).
+// SWF 8 setters round half to even; the constructor and older setters cut the fraction.
+double wholeNumber(double v, bool round) {
     if (!std::isfinite(v) || v < INT_MIN || v > INT_MAX) return INT_MIN;
-    return std::nearbyint(v);
+    return round ? std::nearbyint(v) : std::trunc(v);
 }
+double roundedInt(double v) { return wholeNumber(v, true); }
 
 std::string cutFontName(std::string s) {
     size_t chars = 0;
@@ -100,7 +102,7 @@ template <Field F>
 Value setField(Interpreter& in, const Value& self, std::span<const Value> args) {
     TextFormatValues* f = stateOf(self);
     if (!f) return Value();
-    setTextFormatField(in, *f, static_cast<int>(F), arg(args, 0));
+    setTextFormatField(in, *f, static_cast<int>(F), arg(args, 0), false);
     return Value();
 }
 
@@ -120,7 +122,7 @@ Value textFormatCtor(Interpreter& in, const Value& self, std::span<const Value> 
     auto state = std::make_unique<TextFormatState>();
     // new TextFormat(font, size, color, bold, italic, underline, url, target, align, leftMargin,
     // rightMargin, indent, leading)
-    for (size_t i = 0; i < args.size() && i < 13; ++i) setTextFormatField(in, state->values, static_cast<int>(i), args[i]);
+    for (size_t i = 0; i < args.size() && i < 13; ++i) setTextFormatField(in, state->values, static_cast<int>(i), args[i], true);
     o->state = std::move(state);
     return Value();
 }
@@ -145,7 +147,7 @@ Value getTextExtent(Interpreter& in, const Value& self, std::span<const Value> a
 
 }  // namespace
 
-void setTextFormatField(Interpreter& in, TextFormatValues& f, int field, const Value& v) {
+void setTextFormatField(Interpreter& in, TextFormatValues& f, int field, const Value& v, bool fromConstructor) {
     const bool none = v.isUndefined() || v.isNull();
     auto number = [&](std::optional<double>& out, auto convert) {
         if (none) out.reset();
@@ -159,13 +161,23 @@ void setTextFormatField(Interpreter& in, TextFormatValues& f, int field, const V
         if (none) out.reset();
         else out = in.toString(v);
     };
-    auto margin = [](double d) { return roundedInt(std::isnan(d) ? 0 : std::max(d, 0.0)); };
+    const bool round = !fromConstructor && in.swfVersion() >= 8;
+    auto whole = [round](double d) { return wholeNumber(d, round); };
+    // Setters keep margins (and before SWF 8 indents and leading) at zero or more; the
+    // constructor takes negative ones as they are.
+    auto margin = [=](double d) {
+        if (fromConstructor) return wholeNumber(d, false);
+        return wholeNumber(std::isnan(d) ? 0 : std::max(d, 0.0), round);
+    };
+    auto indent = [=, &in](double d) {
+        return fromConstructor || in.swfVersion() >= 8 || std::isnan(d) ? whole(d) : wholeNumber(std::max(d, 0.0), false);
+    };
     switch (static_cast<Field>(field)) {
     case Field::Font:
         string(f.font);
         if (f.font) f.font = cutFontName(*f.font);
         break;
-    case Field::Size: number(f.size, roundedInt); break;
+    case Field::Size: number(f.size, whole); break;
     case Field::Color: number(f.color, [](double d) { return static_cast<double>(toUint32(d)); }); break;
     case Field::Bold: boolean(f.bold); break;
     case Field::Italic: boolean(f.italic); break;
@@ -173,8 +185,9 @@ void setTextFormatField(Interpreter& in, TextFormatValues& f, int field, const V
     case Field::Url: string(f.url); break;
     case Field::Target: string(f.target); break;
     case Field::Align: {
+        // Unknown names, null and undefined leave the setter's alignment as it was.
         if (none) {
-            f.align.reset();
+            if (fromConstructor) f.align.reset();
             break;
         }
         std::string a = in.toString(v);
@@ -184,9 +197,9 @@ void setTextFormatField(Interpreter& in, TextFormatValues& f, int field, const V
     }
     case Field::LeftMargin: number(f.leftMargin, margin); break;
     case Field::RightMargin: number(f.rightMargin, margin); break;
-    case Field::Indent: number(f.indent, roundedInt); break;
-    case Field::Leading: number(f.leading, roundedInt); break;
-    case Field::BlockIndent: number(f.blockIndent, roundedInt); break;
+    case Field::Indent: number(f.indent, indent); break;
+    case Field::Leading: number(f.leading, indent); break;
+    case Field::BlockIndent: number(f.blockIndent, indent); break;
     case Field::TabStops: {
         Object* a = v.object();
         if (none || !a) {

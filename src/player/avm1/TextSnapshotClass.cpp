@@ -11,13 +11,19 @@ namespace {
 
 struct SnapshotState : NativeState {
     ClipId clip = kNoClip;
+    std::vector<std::u32string> lines;  // as last read: a removed clip's snapshot keeps its text
 };
 
-std::vector<std::u32string> linesOf(Interpreter& in, const Value& self) {
+SnapshotState* snapshotOf(const Value& self) {
     Object* o = self.object();
-    auto* s = o ? dynamic_cast<SnapshotState*>(o->state.get()) : nullptr;
-    if (!s || !s->clip || !in.host().exists(s->clip)) return {};
-    return in.host().staticText(s->clip);
+    return o ? dynamic_cast<SnapshotState*>(o->state.get()) : nullptr;
+}
+
+std::vector<std::u32string> linesOf(Interpreter& in, const Value& self) {
+    SnapshotState* s = snapshotOf(self);
+    if (!s || !s->clip) return {};
+    if (in.host().exists(s->clip)) s->lines = in.host().staticText(s->clip);
+    return s->lines;
 }
 
 std::string utf8(const std::u32string& s) {
@@ -53,7 +59,10 @@ Value snapshotCtor(Interpreter& in, const Value& self, std::span<const Value> ar
     Object* clip = arg(args, 0).object();
     if (!o) return Value();
     auto state = std::make_unique<SnapshotState>();
-    if (clip && clip->kind() == ObjectKind::Clip && in.host().exists(clip->clip)) state->clip = clip->clip;
+    if (clip && clip->kind() == ObjectKind::Clip && in.host().exists(clip->clip)) {
+        state->clip = clip->clip;
+        state->lines = in.host().staticText(clip->clip);
+    }
     o->state = std::move(state);
     return Value();
 }
@@ -66,6 +75,8 @@ Value getCount(Interpreter& in, const Value& self, std::span<const Value>) {
 // lines when asked.
 Value getText(Interpreter& in, const Value& self, std::span<const Value> args) {
     if (args.size() < 2 || args.size() > 3) return Value();
+    // A snapshot of no clip has no text at all.
+    if (SnapshotState* s = snapshotOf(self); !s || !s->clip) return Value();
     auto lines = linesOf(in, self);
     const int count = static_cast<int>(joined(lines).size());
     if (count == 0) return Value("");

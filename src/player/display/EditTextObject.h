@@ -18,4 +18,8 @@ private:
     std::unique_ptr<EditTextInstance> field_;
 };
 
+// Where a text field's box starts in its parent's space, relative to its matrix's translation:
+// scripts see a field's _x and _y at its box's corner (zero for anything else).
+Point fieldBoxOffset(const DisplayObject& o);
+
 }  // namespace kelmora::player

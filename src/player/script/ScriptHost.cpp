@@ -173,8 +173,8 @@ Value ScriptEngine::getProperty(ClipId clip, ClipProperty p) {
     MovieClip* c = o->asMovieClip();
     const Matrix& m = o->matrix;
     switch (p) {
-    case ClipProperty::X: return Value(tidy(m.tx / kTwipsPerPixel, 0.05));
-    case ClipProperty::Y: return Value(tidy(m.ty / kTwipsPerPixel, 0.05));
+    case ClipProperty::X: return Value(tidy((m.tx + fieldBoxOffset(*o).x) / kTwipsPerPixel, 0.05));
+    case ClipProperty::Y: return Value(tidy((m.ty + fieldBoxOffset(*o).y) / kTwipsPerPixel, 0.05));
     case ClipProperty::XScale: return Value(scriptTransform(*o).xScale);
     case ClipProperty::YScale: return Value(scriptTransform(*o).yScale);
     case ClipProperty::Rotation: return Value(scriptTransform(*o).rotation);
@@ -209,8 +209,8 @@ void ScriptEngine::setProperty(ClipId clip, ClipProperty p, double v, std::strin
     Matrix& m = o->matrix;
     auto clampTwips = [](double px) { return std::clamp(px * kTwipsPerPixel, -2147483648.0, 2147483647.0); };
     switch (p) {
-    case ClipProperty::X: m.tx = clampTwips(v); break;
-    case ClipProperty::Y: m.ty = clampTwips(v); break;
+    case ClipProperty::X: m.tx = clampTwips(v - fieldBoxOffset(*o).x / kTwipsPerPixel); break;
+    case ClipProperty::Y: m.ty = clampTwips(v - fieldBoxOffset(*o).y / kTwipsPerPixel); break;
     case ClipProperty::XScale:
     case ClipProperty::YScale:
     case ClipProperty::Rotation: {

@@ -1,6 +1,8 @@
 // Text fields as scripts see them: TextField's properties and its text formats.
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <memory>
 
 #include "player/avm1/Interpreter.h"
 #include "player/display/EditTextObject.h"
@@ -10,6 +12,7 @@
 #include "player/text/DeviceFont.h"
 #include "player/text/EditTextDef.h"
 #include "player/text/FontDef.h"
+#include "player/text/GlyphSource.h"
 #include "player/text/TextDef.h"
 #include "player/text/TextFormat.h"
 #include "player/text/TextLayout.h"
@@ -275,7 +278,6 @@ std::optional<Value> ScriptEngine::getNamed(ClipId clip, std::string_view name) 
     TextFormat& base = field->newTextFormat();
     const std::string n = toLower(name);
     if ((n == "text" || n == "htmltext") && !d.variableName.empty()) syncTextVariable(clip);
-    auto px = [](double twips) { return Value(twips / kTwipsPerPixel); };
     if (n == "_listeners") {
         // Every field is a broadcaster that starts with itself as its listener.
         avm1::Object* self = interpreter_->clipObject(clip);
@@ -305,8 +307,9 @@ std::optional<Value> ScriptEngine::getNamed(ClipId clip, std::string_view name) 
     if (n == "restrict") return d.hasRestrict ? Value(d.restrict) : Value::null();
     if (n == "length") return Value(static_cast<double>(field->styledText().chars.size()));
     const TextLayoutResult& layout = field->layout();
-    if (n == "textwidth") return px(std::round(layout.textWidth));
-    if (n == "textheight") return px(std::round(layout.textHeight));
+    // In whole pixels, cut down.
+    if (n == "textwidth") return Value(std::floor(layout.textWidth / kTwipsPerPixel + 1e-9));
+    if (n == "textheight") return Value(std::floor(layout.textHeight / kTwipsPerPixel + 1e-9));
     if (n == "scroll" || n == "maxscroll") return Value(1);
     if (n == "bottomscroll") return Value(std::max(1, layout.lines));
     if (n == "maxhscroll") return Value(maxHScroll(*field));
@@ -522,8 +525,26 @@ Rect ScriptEngine::textExtent(const TextFormatValues& values, std::string_view t
     TextLayoutParams params;
     params.width = width > 0 ? std::min(width, 1e6) * kTwipsPerPixel : 1e9;
     params.wordWrap = width > 0;
-    TextLayoutResult r = layoutText(t, params, [](const TextFormat& g) { return deviceFont(g.font, g.bold, g.italic); });
-    return {0, 0, std::round(r.textWidth / kTwipsPerPixel), std::round(r.textHeight / kTwipsPerPixel)};
+    // A font the movie embeds under that name measures the text; else the device font.
+    std::map<const FontDef*, std::unique_ptr<EmbeddedGlyphSource>> embedded;
+    DisplayObject* root = object(level(0));
+    auto resolve = [&](const TextFormat& g) -> const GlyphSource* {
+        if (const FontDef* font = root ? root->context().fontByName(g.font, g.bold, g.italic) : nullptr;
+            font && !font->glyphs.empty()) {
+            auto& source = embedded[font];
+            if (!source) source = std::make_unique<EmbeddedGlyphSource>(*font);
+            return source.get();
+        }
+        return deviceFont(g.font, g.bold, g.italic);
+    };
+    TextLayoutResult r = layoutText(t, params, resolve);
+    // The first line's font gives the ascent and descent (whole pixels), carried in the corner.
+    double ascent = 0, descent = 0;
+    if (const GlyphSource* g = resolve(f); g && g->emSquare() > 0) {
+        ascent = std::round(g->ascent() * f.size / g->emSquare() / kTwipsPerPixel);
+        descent = std::round(g->descent() * f.size / g->emSquare() / kTwipsPerPixel);
+    }
+    return {ascent, descent, std::floor(r.textWidth / kTwipsPerPixel + 1e-9), std::round(r.textHeight / kTwipsPerPixel)};
 }
 
 std::vector<std::u32string> ScriptEngine::staticText(ClipId clip) {

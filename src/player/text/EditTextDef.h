@@ -33,6 +33,7 @@ struct EditTextDef : Character {
     Rgba backgroundColor{255, 255, 255, 255}, borderColor{0, 0, 0, 255};
     std::string restrict;
     int hscroll = 0;  // pixels the text is scrolled left by (TextField.hscroll)
+    int swfVersion = 8;  // of the movie the field is in
 };
 
 }  // namespace kelmora::player

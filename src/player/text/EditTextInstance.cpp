@@ -109,6 +109,7 @@ void EditTextInstance::Impl::ensureLayout() {
     params.width = bounds.width();
     params.wordWrap = def->wordWrap;
     params.password = def->password;
+    params.hangTrailingSpaces = def->swfVersion >= 8;
     GlyphSourceResolver resolver = [this](const TextFormat& f) { return resolve(f); };
     layout = layoutText(content, params, resolver);
     if (!def->autoSize) return;

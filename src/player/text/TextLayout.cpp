@@ -31,8 +31,10 @@ public:
             if (end >= n) break;
             i = end + 1;
         }
-        // The leading after the last line counts only when the text is a single line.
+        // The leading after the last line counts only when the text is a single line; no text
+        // at all has no height.
         out_.textHeight = std::max(0.0, top_ - kTextGutter - (out_.lines > 1 ? lastLeading_ : 0));
+        if (n == 0) out_.textHeight = 0;
         return std::move(out_);
     }
 
@@ -47,7 +49,8 @@ private:
         item.ascent = item.source->ascent() * scale;
         item.descent = item.source->descent() * scale;
         item.glyph = item.source->glyphIndex(item.c == U'\t' ? U' ' : item.c == 0xA0 ? U' ' : item.c);
-        if (item.glyph >= 0) item.advance = item.source->advance(item.glyph) * scale;
+        // The player keeps advances in whole twips, cut down.
+        if (item.glyph >= 0) item.advance = std::floor(item.source->advance(item.glyph) * scale + 1e-9);
         return item;
     }
 
@@ -113,7 +116,11 @@ private:
         size_t visible = line.size();
         while (visible > 0 && isBreakSpace(line[visible - 1].c)) --visible;
         for (size_t k = 0; k < visible; ++k) width += line[k].advance;
-        double slack = std::max(0.0, available(first) - width);
+        // Spaces that end a left-aligned paragraph take room; elsewhere they may hang past the edge.
+        double measured = width;
+        if (last && (pf.align == TextAlign::Left || !params_.hangTrailingSpaces))
+            for (size_t k = visible; k < line.size(); ++k) measured += line[k].advance;
+        double slack = std::max(0.0, available(first) - measured);
         double x = leftEdge(first, pf);
         if (pf.align == TextAlign::Right) x += slack;
         else if (pf.align == TextAlign::Center) x += slack / 2;
@@ -129,7 +136,8 @@ private:
             if (bullet.glyph >= 0)
                 out_.glyphs.push_back({bullet.source, bullet.glyph, x - pf.size * 0.75, baseline, pf.size, pf.color, top_});
         }
-        out_.textWidth = std::max(out_.textWidth, x - kTextGutter + width + pf.rightMargin);
+        // The alignment's offset is no part of the text's width.
+        out_.textWidth = std::max(out_.textWidth, leftEdge(first, pf) - kTextGutter + measured + pf.rightMargin);
         for (size_t k = 0; k < line.size(); ++k) {
             const Item& it = line[k];
             if (it.glyph >= 0 && !isBreakSpace(it.c))

@@ -30,6 +30,8 @@ struct TextLayoutParams {
     double width = 0;  // the field's width, twips
     bool wordWrap = false;
     bool password = false;
+    // Spaces ending a paragraph that isn't left-aligned hang past its edge (SWF 8 and later).
+    bool hangTrailingSpaces = true;
 };
 
 struct TextLayoutResult {
