@@ -195,6 +195,9 @@ private:
     std::optional<avm1::Value> layerProperty(ClipId clip, std::string_view name);
     bool setLayerProperty(ClipId clip, std::string_view name, const avm1::Value& value);
     std::string folderOf(ClipId clip) const;
+    // getBounds of a clip that draws nothing (ScriptHost.cpp).
+    Rect noBounds(bool otherSpace);
+    bool singlePrecisionBounds_ = false;
     bool resolveMoviePath(const std::string& folder, std::string_view url, std::string& path) const;
 
     Sinks sinks_;

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "player/avm1/Frame.h"
 #include "player/avm1/TextClasses.h"
 #include "player/avm1/Value.h"
 #include "player/display/Bounds.h"
@@ -317,16 +318,24 @@ Rect ScriptEngine::bounds(ClipId clip, ClipId space) {
     auto twips = [](Rect r) {
         return Rect{std::round(r.xMin), std::round(r.yMin), std::round(r.xMax), std::round(r.yMax)};
     };
+    const avm1::Frame* f = interpreter_->currentFrame();
+    if (interpreter_->swfVersion() >= 8 || (f && f->version >= 8)) singlePrecisionBounds_ = true;
     Rect b = twips(drawnBounds(*o, Matrix{}));
-    if (b.empty()) {
-        constexpr double kNone = 6710886.35;  // what the player answers for a clip that draws nothing
-        return {kNone, kNone, kNone, kNone};
-    }
+    if (b.empty()) return noBounds(space != clip);
     if (space != clip) {
         b = twips(b.transformed(stageMatrix(clip)));
         b = twips(b.transformed(stageMatrix(space).inverted()));
     }
     return {b.xMin / kTwipsPerPixel, b.yMin / kTwipsPerPixel, b.xMax / kTwipsPerPixel, b.yMax / kTwipsPerPixel};
+}
+
+// A clip that draws nothing answers 0x7FFFFFF twips on every side. Seen from another clip's
+// space that number passes through single precision (2^27 twips) once the root movie is SWF 8 or
+// later, or code of such a movie has asked for bounds: the player keeps that mode from then on.
+Rect ScriptEngine::noBounds(bool otherSpace) {
+    constexpr double kNone = 0x7FFFFFF;
+    const double v = (otherSpace && singlePrecisionBounds_ ? static_cast<double>(static_cast<float>(kNone)) : kNone) / kTwipsPerPixel;
+    return {v, v, v, v};
 }
 
 bool ScriptEngine::hitTestPoint(ClipId clip, double x, double y, bool shapeFlag) {
