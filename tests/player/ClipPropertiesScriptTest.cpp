@@ -1,9 +1,14 @@
 // What scripts read from clips: the bounds of clips that draw nothing, functions whose clip went
-// away and came back, and level names inside variable names.
+// away and came back, level names inside variable names, and the state kept by name (blendMode,
+// enabled, useHandCursor, _lockroot and the _root it makes).
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
+
+#include "player/Player.h"
 
 #include "ScriptTestMovies.h"
 
@@ -60,6 +65,85 @@ TEST(ClipPropertiesScriptTest, LevelNamesEndAtTheirLastDigitButNotAtAPath) {
     for (const char* name : {"_level0undefined", "_level0.", "_level0x.y", "_levelx"})
         a.push(name).getVariable().push("|").add2().trace();
     EXPECT_EQ(runScript(a, 9), (std::vector<std::string>{"_level0|", "undefined|", "undefined|", "undefined|"}));
+}
+
+TEST(ClipPropertiesScriptTest, BlendModeTakesNamesAndNumbersAndIgnoresTheRest) {
+    struct Case {
+        PushValue value;
+        const char* expected;
+    };
+    // Each value is set over "invert".
+    const std::vector<Case> cases = {
+        {"layer", "layer"}, {PushValue::null(), "normal"}, {PushValue::undefined(), "normal"}, {3, "multiply"},
+        {259, "multiply"},  {3.5, "multiply"},             {true, "invert"},                    {-1, "invert"},
+        {15, "invert"},     {"lAyEr", "invert"},           {"hardlight", "hardlight"},
+    };
+    ActionBuilder a;
+    callOn(a, "_root", "createEmptyMovieClip", {"mc", 1}).pop();
+    a.push("mc").getVariable().push("blendMode").getMember().trace();
+    for (const Case& c : cases) {
+        a.push("mc").getVariable().push("blendMode").push("invert").setMember();
+        a.push("mc").getVariable().push("blendMode").push(c.value).setMember();
+        a.push("mc").getVariable().push("blendMode").getMember().trace();
+    }
+    std::vector<std::string> expected = {"normal"};
+    for (const Case& c : cases) expected.push_back(c.expected);
+    EXPECT_EQ(runScript(a, 8), expected);
+    // Movies before SWF 8 have no such property: the name is an ordinary variable.
+    ActionBuilder old;
+    callOn(old, "_root", "createEmptyMovieClip", {"mc", 1}).pop();
+    old.push("mc").getVariable().push("blendMode").getMember().trace();
+    old.push("mc").getVariable().push("blendMode").push(3).setMember();
+    old.push("mc").getVariable().push("blendMode").getMember().trace();
+    EXPECT_EQ(runScript(old, 7), (std::vector<std::string>{"undefined", "3"}));
+}
+
+TEST(ClipPropertiesScriptTest, EnabledHandCursorAndLockRootStartAndConvertAsBooleans) {
+    ActionBuilder a;
+    callOn(a, "_root", "createEmptyMovieClip", {"mc", 1}).pop();
+    for (const char* name : {"enabled", "useHandCursor", "_lockroot", "cacheAsBitmap"})
+        a.push("mc").getVariable().push(name).getMember().trace();
+    const std::vector<std::pair<PushValue, const char*>> sets = {{"", "false"}, {"false", "true"}, {0, "false"}, {-1, "true"}};
+    for (const auto& [v, expected] : sets) {
+        (void)expected;
+        a.push("mc").getVariable().push("_lockroot").push(v).setMember();
+        a.push("mc").getVariable().push("_lockroot").getMember().trace();
+    }
+    std::vector<std::string> expected = {"true", "true", "false", "false"};
+    for (const auto& s : sets) expected.push_back(s.second);
+    EXPECT_EQ(runScript(a, 8), expected);
+}
+
+// A movie loaded into a clip sees the level's root as _root unless its clip locks the root, also
+// when the lock was set before the movie arrived.
+TEST(ClipPropertiesScriptTest, LoadedMoviesRootIsTheLevelsUnlessLocked) {
+    auto dir = std::filesystem::temp_directory_path() / "kelmora-clips-lockroot";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    auto write = [&](const char* name, SwfWriter& movie) {
+        const Bytes bytes = movie.bytes();
+        std::ofstream(dir / name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    };
+    SwfWriter child(8);
+    child.doAction(ActionBuilder().push("_root").getVariable().push(" ").add2().push("this").getVariable().push("_lockroot").getMember().add2().trace().stop().end());
+    child.showFrame();
+    write("child.swf", child);
+    SwfWriter parent(8);
+    ActionBuilder a;
+    callOn(a, "_root", "createEmptyMovieClip", {"free", 1}).pop();
+    callOn(a, "_root", "createEmptyMovieClip", {"locked", 2}).pop();
+    a.push("locked").getVariable().push("_lockroot").push(true).setMember();
+    callOn(a, "free", "loadMovie", {"child.swf"}).pop();
+    callOn(a, "locked", "loadMovie", {"child.swf"}).pop();
+    parent.doAction(a.stop().end()).showFrame();
+    write("parent.swf", parent);
+    player::Player p;
+    std::vector<std::string> lines;
+    p.setTraceSink([&](const std::string& l) { lines.push_back(l); });
+    ASSERT_TRUE(p.load((dir / "parent.swf").string()).ok());
+    for (int i = 0; i < 3; ++i) p.advance();
+    EXPECT_EQ(lines, (std::vector<std::string>{"_level0 false", "_level0.locked true"}));
 }
 
 }  // namespace

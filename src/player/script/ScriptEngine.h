@@ -195,6 +195,15 @@ private:
     std::optional<avm1::Value> layerProperty(ClipId clip, std::string_view name);
     bool setLayerProperty(ClipId clip, std::string_view name, const avm1::Value& value);
     std::string folderOf(ClipId clip) const;
+    // blendMode, cacheAsBitmap, enabled, useHandCursor and _lockroot (ScriptHostClipState.cpp).
+    struct ClipState {
+        bool enabled = true, useHandCursor = true, lockRoot = false;
+    };
+    std::unordered_map<ClipId, ClipState> clipStates_;
+    std::optional<avm1::Value> clipStateProperty(ClipId clip, std::string_view name);
+    bool setClipStateProperty(ClipId clip, std::string_view name, const avm1::Value& value);
+    bool locksRoot(ClipId clip) const;
+    void carryClipState(ClipId from, ClipId to);  // a movie loaded into a clip keeps its state
     // getBounds of a clip that draws nothing (ScriptHost.cpp).
     Rect noBounds(bool otherSpace);
     bool singlePrecisionBounds_ = false;

@@ -55,7 +55,8 @@ int ScriptEngine::levelNumber(ClipId clip) {
 ClipId ScriptEngine::rootOf(ClipId clip) {
     DisplayObject* o = object(clip);
     if (!o) return level(0);
-    while (!o->movieRoot && o->parent) o = o->parent;
+    // A loaded movie's _root is its level's, unless its own root locks it.
+    while (o->parent && !(o->movieRoot && locksRoot(o->scriptId))) o = o->parent;
     return o->scriptId;
 }
 
