@@ -114,6 +114,49 @@ TEST(ClipPropertiesScriptTest, EnabledHandCursorAndLockRootStartAndConvertAsBool
     EXPECT_EQ(runScript(a, 8), expected);
 }
 
+// setProperty(_level0, property, start); setProperty(_level0, property, value); trace(getProperty(...))
+TEST(ClipPropertiesScriptTest, SetPropertyKeepsValuesItCannotUseAndSharesPlayerSettings) {
+    struct Case {
+        int property;
+        PushValue start, value;
+        const char* expected;
+    };
+    const std::vector<Case> cases = {
+        {0, 7, PushValue::undefined(), "7"},           // _x: undefined and null change nothing
+        {0, 7, PushValue::null(), "7"},
+        {0, 7, "abc", "7"},                             // a text that is no number neither
+        {0, 7, 1e300, "-107374182.4"},                  // out of 32-bit twips: the smallest
+        {7, 0, "1", "true"},                            // _visible takes numbers
+        {7, 1, "false", "true"},
+        {7, 1, "0000", "false"},
+        {16, 1, 10, "2"},                               // _highquality: 2 and up is best
+        {16, 1, -5, "1"},
+        {16, 2, 0, "0"},
+        {16, 2, "h", "2"},
+        {18, 5, 1.5, "1"},                              // _soundbuftime: whole seconds
+        {18, 5, "x", "5"},
+        {17, 0, 2, "true"},                             // _focusrect of a level
+        {17, 1, "abc", "true"},
+    };
+    ActionBuilder a;
+    for (const Case& c : cases) {
+        a.push("_level0").push(c.property).push(c.start).setProperty();
+        a.push("_level0").push(c.property).push(c.value).setProperty();
+        a.push("_level0").push(c.property).getProperty().trace();
+    }
+    // _quality follows _highquality, and takes only its four names.
+    a.push("_level0").push(16).push(0).setProperty();
+    a.push("_level0").push(19).getProperty().trace();
+    a.push("_level0").push(19).push("best").setProperty();
+    a.push("_level0").push(19).getProperty().trace();
+    a.push("_level0").push(19).push("2").setProperty();
+    a.push("_level0").push(16).getProperty().trace();
+    std::vector<std::string> expected;
+    for (const Case& c : cases) expected.push_back(c.expected);
+    for (const char* e : {"LOW", "BEST", "2"}) expected.push_back(e);
+    EXPECT_EQ(runScript(a, 6), expected);
+}
+
 // A movie loaded into a clip sees the level's root as _root unless its clip locks the root, also
 // when the lock was set before the movie arrived.
 TEST(ClipPropertiesScriptTest, LoadedMoviesRootIsTheLevelsUnlessLocked) {

@@ -278,7 +278,8 @@ bool executeTimelineAction(Interpreter& in, Frame& f, uint8_t code, std::span<co
         // The value is converted first, even for read-only properties; the read-only texts
         // (_target, _droptarget, _url) take none.
         if (i == 13 || i == 19) v = Value(in.toString(v));
-        else if (i >= 0 && i < kClipPropertyCount && i != 11 && i != 14 && i != 15) v = Value(in.toNumber(v));
+        else if (i >= 0 && i < kClipPropertyCount && i != 11 && i != 14 && i != 15 && (i < 16 || i > 18) && !v.isNullish())
+            v = Value(in.toNumber(v));
         if (clip && i >= 0 && i < kClipPropertyCount) setClipProperty(in, clip, i, v);
         return true;
     }

@@ -41,10 +41,25 @@ void setClipProperty(Interpreter& in, ClipId clip, int index, const Value& value
     case ClipProperty::Url:
     case ClipProperty::XMouse:
     case ClipProperty::YMouse: return;  // read-only
-    case ClipProperty::Visible: in.host().setProperty(clip, p, in.toBoolean(value) ? 1 : 0, {}); return;
     default: break;
     }
-    double n = in.toNumber(value);
+    // undefined and null change nothing, in every version; _visible takes a number too.
+    if (value.isNullish()) return;
+    double n = p == ClipProperty::FocusRect ? 0 : in.toNumber(value);
+    // The player-wide settings read a text that is no number as none, in every version.
+    const bool setting = p == ClipProperty::HighQuality || p == ClipProperty::FocusRect || p == ClipProperty::SoundBufTime;
+    if (setting && value.isString()) n = stringToNumber(value.string(), 7);
+    // _focusrect takes numbers and booleans; an object leaves it as it was, unconverted.
+    if (p == ClipProperty::FocusRect) {
+        if (value.isObject()) return;
+        if (!value.isString()) n = in.toNumber(value);
+        if (!std::isnan(n)) in.host().setProperty(clip, p, n != 0 ? 1 : 0, {});
+        return;
+    }
+    if (p == ClipProperty::Visible) {
+        if (!std::isnan(n)) in.host().setProperty(clip, p, n != 0 ? 1 : 0, {});
+        return;
+    }
     if (std::isnan(n)) return;  // the player keeps the old value
     in.host().setProperty(clip, p, n, {});
 }

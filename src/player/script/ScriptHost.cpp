@@ -195,10 +195,10 @@ Value ScriptEngine::getProperty(ClipId clip, ClipProperty p) {
     case ClipProperty::Name: return Value(o->name);
     case ClipProperty::DropTarget: return Value("");
     case ClipProperty::Url: return Value("file:///" + folderOf(clip) + "/");
-    case ClipProperty::HighQuality: return Value(1.0);
-    case ClipProperty::FocusRect: return Value(1.0);
-    case ClipProperty::SoundBufTime: return Value(5.0);
-    case ClipProperty::Quality: return Value("HIGH");
+    case ClipProperty::FocusRect: return focusRect(clip);
+    case ClipProperty::HighQuality:
+    case ClipProperty::SoundBufTime:
+    case ClipProperty::Quality: return playerSetting(p);
     case ClipProperty::XMouse:
     case ClipProperty::YMouse: return Value(0.0);
     default: return Value();
@@ -209,7 +209,12 @@ void ScriptEngine::setProperty(ClipId clip, ClipProperty p, double v, std::strin
     DisplayObject* o = object(clip);
     if (!o) return;
     Matrix& m = o->matrix;
-    auto clampTwips = [](double px) { return std::clamp(px * kTwipsPerPixel, -2147483648.0, 2147483647.0); };
+    // Positions are whole twips in 32 bits: anything outside (infinities too) becomes the
+    // smallest, as the player's conversion gives.
+    auto clampTwips = [](double px) {
+        const double t = px * kTwipsPerPixel;
+        return std::isfinite(t) && t >= -2147483648.0 && t <= 2147483647.0 ? t : -2147483648.0;
+    };
     switch (p) {
     case ClipProperty::X: m.tx = clampTwips(v); break;
     case ClipProperty::Y: m.ty = clampTwips(v); break;
@@ -244,6 +249,10 @@ void ScriptEngine::setProperty(ClipId clip, ClipProperty p, double v, std::strin
         break;
     }
     case ClipProperty::Name: o->name = text; break;
+    case ClipProperty::HighQuality:
+    case ClipProperty::SoundBufTime:
+    case ClipProperty::Quality: setPlayerSetting(p, v, text); break;
+    case ClipProperty::FocusRect: clipStates_[clip].focusRect = v != 0; break;
     default: break;
     }
 }

@@ -1,6 +1,8 @@
 // Clip state that scripts read and write by name: blendMode and cacheAsBitmap (SWF 8), enabled and
 // useHandCursor (SWF 6), _lockroot (SWF 7, which decides what _root means inside a loaded movie).
+#include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cmath>
 
 #include "player/avm1/Object.h"
@@ -89,6 +91,53 @@ bool ScriptEngine::setClipStateProperty(ClipId clip, std::string_view name, cons
 bool ScriptEngine::locksRoot(ClipId clip) const {
     auto it = clipStates_.find(clip);
     return it != clipStates_.end() && it->second.lockRoot;
+}
+
+namespace {
+constexpr std::array<const char*, 4> kQualityNames = {"LOW", "MEDIUM", "HIGH", "BEST"};
+}
+
+avm1::Value ScriptEngine::playerSetting(avm1::ClipProperty p) const {
+    using avm1::ClipProperty;
+    const size_t q = static_cast<size_t>(std::clamp(quality_, 0, 3));
+    switch (p) {
+    case ClipProperty::Quality: return avm1::Value(kQualityNames[q]);
+    case ClipProperty::HighQuality: return avm1::Value(q == 3 ? 2 : q == 2 ? 1 : 0);
+    case ClipProperty::SoundBufTime: return avm1::Value(soundBufferTime_);
+    default: return avm1::Value();
+    }
+}
+
+void ScriptEngine::setPlayerSetting(avm1::ClipProperty p, double n, std::string_view text) {
+    using avm1::ClipProperty;
+    switch (p) {
+    case ClipProperty::Quality:
+        // Only the four names count; anything else keeps the quality.
+        for (size_t i = 0; i < kQualityNames.size(); ++i)
+            if (avm1::NameEqual{false}(text, kQualityNames[i])) quality_ = static_cast<int>(i);
+        return;
+    case ClipProperty::HighQuality:
+        if (std::isnan(n)) return;
+        // 2 and up is best, 0 up to 1 low, anything else (negatives too) high.
+        quality_ = n >= 2 ? 3 : (n >= 0 && n < 1) ? 0 : 2;
+        return;
+    case ClipProperty::SoundBufTime:
+        if (std::isnan(n)) return;
+        // Whole seconds in 32 bits; out of range is the smallest.
+        soundBufferTime_ = std::isfinite(n) && n > -2147483649.0 && n < 2147483648.0 ? static_cast<int>(n) : INT32_MIN;
+        return;
+    default: return;
+    }
+}
+
+// A level's _focusrect starts on; other clips have none of their own from SWF 6 on.
+avm1::Value ScriptEngine::focusRect(ClipId clip) {
+    auto it = clipStates_.find(clip);
+    if (it != clipStates_.end() && it->second.focusRect) return avm1::Value(*it->second.focusRect);
+    DisplayObject* o = object(clip);
+    if (!o) return avm1::Value();
+    if (versionOf(*o) < 6) return avm1::Value(1.0);
+    return levelNumber(clip) >= 0 ? avm1::Value(true) : avm1::Value::null();
 }
 
 void ScriptEngine::carryClipState(ClipId from, ClipId to) {
