@@ -157,6 +157,30 @@ TEST(ClipPropertiesScriptTest, SetPropertyKeepsValuesItCannotUseAndSharesPlayerS
     EXPECT_EQ(runScript(a, 6), expected);
 }
 
+TEST(ClipPropertiesScriptTest, StageAlignAndDisplayState) {
+    ActionBuilder a;
+    for (const char* align : {"TL", "b r", "xR mdsb", "lThhh", "X"}) {
+        a.push("Stage").getVariable().push("align").push(align).setMember();
+        a.push("Stage").getVariable().push("align").getMember().trace();
+    }
+    // A listener hears each change of the display state, and only changes.
+    ActionBuilder onFull;
+    onFull.push("full ").push("f").getVariable().add2().trace();
+    a.push("l").push(0).push("Object").newObject().setVariable();
+    a.push("l").getVariable().push("onFullScreen").defineFunction("", {"f"}, onFull).setMember();
+    a.push("l").getVariable().push(1).push("Stage").getVariable().push("addListener").callMethod().pop();
+    for (const char* state : {"A", "FULLSCREEN", "fullScreen", "Normal"}) {
+        a.push("Stage").getVariable().push("displayState").push(state).setMember();
+        a.push("Stage").getVariable().push("displayState").getMember().trace();
+    }
+    EXPECT_EQ(runScript(a, 8), (std::vector<std::string>{"LT", "RB", "RB", "LT", "", "normal", "full true", "fullScreen",
+                                                         "fullScreen", "full false", "normal"}));
+    // SWF 5 movies see no listener methods on the Stage.
+    ActionBuilder v5;
+    v5.push("Stage").getVariable().push("addListener").getMember().typeOf().trace();
+    EXPECT_EQ(runScript(v5, 5), (std::vector<std::string>{"undefined"}));
+}
+
 // A movie loaded into a clip sees the level's root as _root unless its clip locks the root, also
 // when the lock was set before the movie arrived.
 TEST(ClipPropertiesScriptTest, LoadedMoviesRootIsTheLevelsUnlessLocked) {
