@@ -181,6 +181,26 @@ TEST(ClipPropertiesScriptTest, StageAlignAndDisplayState) {
     EXPECT_EQ(runScript(v5, 5), (std::vector<std::string>{"undefined"}));
 }
 
+// A clip inside a button: SWF 5 scripts see no button object, later ones do.
+TEST(ClipPropertiesScriptTest, ClipsInsideButtonsOfSwf5MoviesHaveTheButtonsParent) {
+    for (int version : {5, 6}) {
+        SwfWriter movie(version);
+        ActionBuilder inner;
+        inner.push("this").getVariable().trace();
+        inner.push("_parent").getVariable().trace();
+        inner.push("_root").getVariable().push("b").getMember().trace();
+        movie.defineSprite(1, [&](Timeline& t) { t.doAction(inner.end()).showFrame(); });
+        ButtonRecord up;
+        up.characterId = 1;
+        movie.defineButton(2, {up}, ActionBuilder{});
+        movie.place(Place::add(2, 1).name("b")).showFrame();
+        const std::vector<std::string> expected =
+            version == 5 ? std::vector<std::string>{"_level0.b.instance1", "_level0", "_level0"}
+                         : std::vector<std::string>{"_level0.b.instance1", "_level0.b", "_level0.b"};
+        EXPECT_EQ(playTraces(movie, 1), expected) << "SWF " << version;
+    }
+}
+
 // A movie loaded into a clip sees the level's root as _root unless its clip locks the root, also
 // when the lock was set before the movie arrived.
 TEST(ClipPropertiesScriptTest, LoadedMoviesRootIsTheLevelsUnlessLocked) {

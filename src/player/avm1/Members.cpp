@@ -109,6 +109,8 @@ Value Interpreter::getMember(Object* o, std::string_view name) {
         NameEqual eq{false};
         if (eq(name, "_parent")) {
             ClipId p = host_.parent(o->clip);
+            // SWF 5 buttons are no objects to scripts: a clip inside one has the button's parent.
+            if (p && host_.kind(p) == ClipKind::Button && host_.movieVersion(p) < 6) p = host_.parent(p);
             return p ? Value(clipObject(p)) : Value();
         }
         if (eq(name, "_root")) return Value(clipObject(host_.rootOf(o->clip)));

@@ -205,6 +205,7 @@ private:
     std::optional<avm1::Value> clipStateProperty(ClipId clip, std::string_view name);
     bool setClipStateProperty(ClipId clip, std::string_view name, const avm1::Value& value);
     bool locksRoot(ClipId clip) const;
+    bool buttonIsObject(const DisplayObject& object) const;  // not a button of an SWF 5 movie
     // _quality, _highquality and _soundbuftime: one setting for the whole player.
     int quality_ = 2;  // 0 LOW, 1 MEDIUM, 2 HIGH, 3 BEST
     int soundBufferTime_ = 5;

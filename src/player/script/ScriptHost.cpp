@@ -65,6 +65,10 @@ ClipId ScriptEngine::parent(ClipId clip) {
     return o && o->parent ? o->parent->scriptId : avm1::kNoClip;
 }
 
+bool ScriptEngine::buttonIsObject(const DisplayObject& o) const {
+    return o.kind() != CharacterKind::Button || versionOf(o) >= 6;
+}
+
 ClipId ScriptEngine::child(ClipId clip, std::string_view name, bool caseSensitive) {
     DisplayObject* p = object(clip);
     DisplayList* list = p ? childList(*p) : nullptr;
@@ -73,7 +77,7 @@ ClipId ScriptEngine::child(ClipId clip, std::string_view name, bool caseSensitiv
     bool namedShape = false;
     for (const auto& [d, o] : *list) {
         if (!eq(o->name, name)) continue;
-        if (scriptable(*o)) return o->scriptId;
+        if (scriptable(*o) && buttonIsObject(*o)) return o->scriptId;
         namedShape = true;
     }
     // A shape given a name has no script object of its own: the name finds the clip holding it.
