@@ -201,6 +201,31 @@ TEST(ClipPropertiesScriptTest, ClipsInsideButtonsOfSwf5MoviesHaveTheButtonsParen
     }
 }
 
+// SWF 6 and older movies register names in lower case: they find each other's classes whatever
+// the case, while a later movie, comparing exactly, finds only a lower-case export.
+TEST(ClipPropertiesScriptTest, ClassesRegisteredByOldMoviesAreFoundByCaseOnlyByTheirPeers) {
+    struct Case {
+        int version;
+        const char* registered;
+        const char* exported;
+        bool constructed;
+    };
+    for (const Case& c : {Case{6, "SYM", "Sym", true}, Case{7, "SYM", "Sym", false}, Case{7, "Sym", "Sym", true}}) {
+        SwfWriter movie(c.version);
+        movie.defineSprite(2, [](Timeline& t) { t.showFrame(); });
+        movie.exportAssets({{2, c.exported}});
+        ActionBuilder made;
+        made.push("made").trace();
+        ActionBuilder a;
+        a.defineFunction("C", {}, made);
+        a.push("C").getVariable().push(c.registered).push(2).push("Object").getVariable().push("registerClass").callMethod().pop();
+        callOn(a, "_root", "attachMovie", {c.exported, "a", 1}).pop();
+        movie.doAction(a.end()).showFrame();
+        EXPECT_EQ(playTraces(movie, 1), c.constructed ? std::vector<std::string>{"made"} : std::vector<std::string>{})
+            << c.version << " " << c.registered;
+    }
+}
+
 // A movie loaded into a clip sees the level's root as _root unless its clip locks the root, also
 // when the lock was set before the movie arrived.
 TEST(ClipPropertiesScriptTest, LoadedMoviesRootIsTheLevelsUnlessLocked) {
