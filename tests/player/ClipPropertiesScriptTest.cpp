@@ -201,6 +201,31 @@ TEST(ClipPropertiesScriptTest, ClipsInsideButtonsOfSwf5MoviesHaveTheButtonsParen
     }
 }
 
+// hitTest's point is in the root's coordinates; a text names a clip by its path from the clip.
+TEST(ClipPropertiesScriptTest, HitTestPointsAreInRootCoordinatesAndTextsArePaths) {
+    ActionBuilder a;
+    auto box = [&](const char* name, int depth, int x) {
+        callOn(a, "_root", "createEmptyMovieClip", {name, depth}).pop();
+        callOn(a, name, "beginFill", {0xff0000}).pop();
+        callOn(a, name, "moveTo", {x, 0}).pop();
+        callOn(a, name, "lineTo", {x + 10, 0}).pop();
+        callOn(a, name, "lineTo", {x + 10, 10}).pop();
+        callOn(a, name, "lineTo", {x, 10}).pop();
+        callOn(a, name, "endFill", {}).pop();
+    };
+    box("a", 1, 0);
+    box("b", 2, 5);
+    box("c", 3, 50);
+    a.push("_root").getVariable().push("_x").push(100).setMember();
+    callOn(a, "a", "hitTest", {5, 5, true}).trace();    // inside a in the root's space
+    callOn(a, "a", "hitTest", {105, 5, true}).trace();  // inside a on the stage only
+    callOn(a, "a", "hitTest", {"../b"}).trace();
+    callOn(a, "a", "hitTest", {"_root.c"}).trace();
+    callOn(a, "a", "hitTest", {""}).trace();
+    callOn(a, "a", "getBounds", {"nothing"}).trace();
+    EXPECT_EQ(runScript(a, 8), (std::vector<std::string>{"true", "false", "true", "false", "false", "undefined"}));
+}
+
 // SWF 6 and older movies register names in lower case: they find each other's classes whatever
 // the case, while a later movie, comparing exactly, finds only a lower-case export.
 TEST(ClipPropertiesScriptTest, ClassesRegisteredByOldMoviesAreFoundByCaseOnlyByTheirPeers) {
