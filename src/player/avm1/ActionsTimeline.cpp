@@ -276,9 +276,11 @@ bool executeTimelineAction(Interpreter& in, Frame& f, uint8_t code, std::span<co
         ClipId clip = clipOf(in, f, pop(in, f));
         int i = std::isnan(index) ? -1 : static_cast<int>(index);
         // The value is converted first, even for read-only properties; the read-only texts
-        // (_target, _droptarget, _url) take none, nor does _focusrect (it tells objects apart).
+        // (_target, _droptarget, _url) take none, nor do the player-wide settings,
+        // whose texts are read apart (_focusrect also tells objects apart).
         if (i == 13 || i == 19) v = Value(in.toString(v));
-        else if (i >= 0 && i < kClipPropertyCount && i != 11 && i != 14 && i != 15 && i != 17) v = Value(in.toNumber(v));
+        else if (i >= 0 && i < kClipPropertyCount && i != 11 && i != 14 && i != 15 && (i < 16 || i > 18) && !v.isNullish())
+            v = Value(in.toNumber(v));
         if (clip && i >= 0 && i < kClipPropertyCount) setClipProperty(in, clip, i, v);
         return true;
     }

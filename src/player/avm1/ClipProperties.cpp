@@ -43,11 +43,19 @@ void setClipProperty(Interpreter& in, ClipId clip, int index, const Value& value
     case ClipProperty::Url:
     case ClipProperty::XMouse:
     case ClipProperty::YMouse: return;  // read-only
-    case ClipProperty::Visible: in.host().setProperty(clip, p, in.toBoolean(value) ? 1 : 0, {}); return;
     case ClipProperty::FocusRect: setFocusRect(in, clip, value); return;
     default: break;
     }
+    // undefined and null change nothing, in every version; _visible takes a number too.
+    if (value.isNullish()) return;
     double n = in.toNumber(value);
+    // The player-wide settings read a text that is no number as none, in every version.
+    const bool setting = p == ClipProperty::HighQuality || p == ClipProperty::SoundBufTime;
+    if (setting && value.isString()) n = stringToNumber(value.string(), 7);
+    if (p == ClipProperty::Visible) {
+        if (!std::isnan(n)) in.host().setProperty(clip, p, n != 0 ? 1 : 0, {});
+        return;
+    }
     if (std::isnan(n)) return;  // the player keeps the old value
     in.host().setProperty(clip, p, n, {});
 }

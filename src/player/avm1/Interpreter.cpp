@@ -11,6 +11,7 @@
 #include "player/avm1/TextClasses.h"
 #include "player/avm1/Utf16.h"
 #include "player/avm1/XmlNode.h"
+#include "util/TextNumber.h"
 
 namespace kelmora::player::avm1 {
 
@@ -146,14 +147,16 @@ void Interpreter::clipConstructed(ClipId clip, const Value& init) {
     std::string name = host_.exportName(clip);
     Object* ctor = nullptr;
     if (!name.empty()) {
-        auto it = registeredClasses.find(name);
+        const int clipVersion = host_.movieVersion(clip);
+        const bool caseSensitive = (clipVersion >= 0 ? clipVersion : swfVersion_) >= 7;
+        auto it = registeredClasses.find(caseSensitive ? name : kelmora::toLower(name));
         if (it != registeredClasses.end()) {
             ctor = it->second;
         } else {
             // A class registered under another export name of the same symbol (names compare
             // without case in old movies).
             for (const auto& [n, c] : registeredClasses)
-                if (host_.exportedAs(clip, n, swfVersion_ >= 7)) {
+                if ((caseSensitive || n == kelmora::toLower(n)) && host_.exportedAs(clip, n, caseSensitive)) {
                     ctor = c;
                     break;
                 }

@@ -15,11 +15,15 @@ namespace {
 // Prototype chains made by scripts may loop; walks stop after this many links.
 constexpr int kMaxProtoDepth = 256;
 
+// The level number is read up to its first non-digit: "_level0undefined" is _level0, but a
+// name that goes on as a path ("_level0.") is none.
 bool isLevelName(std::string_view name, int& level, bool caseSensitive) {
     if (name.size() < 7 || !NameEqual{caseSensitive}(name.substr(0, 6), "_level")) return false;
+    if (name[6] < '0' || name[6] > '9' || name.find_first_of(".:/") != std::string_view::npos) return false;
     int n = 0;
     for (char c : name.substr(6)) {
-        if (c < '0' || c > '9' || n > 100000) return false;
+        if (c < '0' || c > '9') break;
+        if (n > 100000) return false;
         n = n * 10 + (c - '0');
     }
     level = n;
@@ -105,6 +109,8 @@ Value Interpreter::getMember(Object* o, std::string_view name) {
         NameEqual eq{false};
         if (eq(name, "_parent")) {
             ClipId p = host_.parent(o->clip);
+            // SWF 5 buttons are no objects to scripts: a clip inside one has the button's parent.
+            if (p && host_.kind(p) == ClipKind::Button && host_.movieVersion(p) < 6) p = host_.parent(p);
             return p ? Value(clipObject(p)) : Value();
         }
         if (eq(name, "_root")) return Value(clipObject(host_.rootOf(o->clip)));
@@ -374,9 +380,11 @@ Value Interpreter::callScript(Object* fn, const Value& self, std::span<const Val
     f.constants = sf.constants;
     ClipId definer = sf.target && sf.target->kind() == ObjectKind::Clip ? sf.target->clip : kNoClip;
     if (definer != kNoClip && !host_.exists(definer)) {
-        // The defining clip is gone: act on `this` when it is a clip.
+        // The defining clip is gone: a clip now at its path stands in for it, else act on
+        // `this` when it is a clip.
+        definer = liveClip(sf.target);
         Object* s = self.object();
-        definer = s && s->kind() == ObjectKind::Clip ? s->clip : currentTarget();
+        if (!definer) definer = s && s->kind() == ObjectKind::Clip ? s->clip : currentTarget();
     }
     f.target = f.originalTarget = definer != kNoClip ? definer : currentTarget();
     if (sf.swfVersion < 6) {

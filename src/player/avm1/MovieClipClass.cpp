@@ -107,9 +107,18 @@ KELMORA_CLIP(swapDepths, {
     else if (!t.isUndefined()) in.host().swapDepths(c, in.toInt(t));
     return Value();
 })
+// The clip an argument names: a clip, or a target path from the clip itself ('' names none).
+ClipId clipArgument(Interpreter& in, ClipId c, const Value& v) {
+    if (Object* o = v.object()) return o->kind() == ObjectKind::Clip ? in.liveClip(o) : kNoClip;
+    if (v.isString() && !v.string().empty()) return in.resolveTarget(c, v.string());
+    return kNoClip;
+}
+
 KELMORA_CLIP(getBounds, {
     ClipId space = c;
     if (Object* o = arg(args, 0).object(); o && o->kind() == ObjectKind::Clip) space = o->clip;
+    else if (arg(args, 0).isString()) space = clipArgument(in, c, args[0]);
+    if (!space) return Value();
     Rect r = in.host().bounds(c, space);
     Object* b = in.newObject();
     in.setMember(b, "xMin", Value(r.xMin));
@@ -119,10 +128,13 @@ KELMORA_CLIP(getBounds, {
     return Value(b);
 })
 KELMORA_CLIP(hitTest, {
-    if (Object* o = arg(args, 0).object(); o && o->kind() == ObjectKind::Clip)
-        return Value(in.host().hitTestClip(c, o->clip));
-    if (args.size() >= 2)
-        return Value(in.host().hitTestPoint(c, in.toNumber(args[0]), in.toNumber(args[1]), in.toBoolean(arg(args, 2))));
+    if (args.size() >= 2) {
+        // The point is in the root's coordinates, not the stage's.
+        const Matrix root = in.host().stageMatrix(in.host().rootOf(c));
+        const Point p = root.apply({in.toNumber(args[0]) * 20, in.toNumber(args[1]) * 20});
+        return Value(in.host().hitTestPoint(c, p.x / 20, p.y / 20, in.toBoolean(arg(args, 2))));
+    }
+    if (ClipId other = clipArgument(in, c, arg(args, 0))) return Value(in.host().hitTestClip(c, other));
     return Value(false);
 })
 // The mask is a clip or a clip's path; null or undefined takes the mask off.

@@ -1,5 +1,7 @@
 // Object and Function: the root of every prototype chain.
 #include "player/avm1/Builtins.h"
+#include "player/avm1/Frame.h"
+#include "util/TextNumber.h"
 
 namespace kelmora::player::avm1 {
 
@@ -111,6 +113,10 @@ Value registerClass(Interpreter& in, const Value&, std::span<const Value> args) 
     Object* ctor = args[1].object();
     if (!args[1].isNullish() && !(ctor && ctor->callable())) return Value(false);
     std::string name = in.toString(args[0]);
+    // Old movies name symbols without case: they register the name in lower case, which movies
+    // of SWF 7 and later, comparing exactly, then don't find.
+    const Frame* f = in.currentFrame();
+    if ((f ? f->version : in.swfVersion()) < 7) name = kelmora::toLower(name);
     if (ctor) in.registeredClasses[name] = ctor;
     else in.registeredClasses.erase(name);
     return Value(true);

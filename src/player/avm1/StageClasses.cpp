@@ -80,6 +80,55 @@ Object* broadcaster(Interpreter& in, Object* on, const char* name) {
     return o;
 }
 
+// Stage.displayState: "normal" or "fullScreen", named in any case; each change tells the
+// listeners through onFullScreen. Stage.align keeps the edges its text names.
+struct DisplayState : NativeState {
+    bool fullScreen = false;
+    std::string align;
+};
+
+DisplayState* displayStateOf(const Value& self) {
+    Object* o = self.object();
+    return o ? dynamic_cast<DisplayState*>(o->state.get()) : nullptr;
+}
+
+Value getDisplayState(Interpreter&, const Value& self, std::span<const Value>) {
+    DisplayState* s = displayStateOf(self);
+    return Value(s && s->fullScreen ? "fullScreen" : "normal");
+}
+
+Value setDisplayState(Interpreter& in, const Value& self, std::span<const Value> args) {
+    DisplayState* s = displayStateOf(self);
+    if (!s || args.empty()) return Value();
+    const std::string name = in.toString(args[0]);
+    NameEqual eq{false};
+    bool full = false;
+    if (eq(name, "fullScreen")) full = true;
+    else if (!eq(name, "normal")) return Value();
+    if (full == s->fullScreen) return Value();
+    s->fullScreen = full;
+    Value message[] = {Value("onFullScreen"), Value(full)};
+    in.callMethodOf(self, "broadcastMessage", message);
+    return Value();
+}
+
+Value getAlign(Interpreter&, const Value& self, std::span<const Value>) {
+    DisplayState* s = displayStateOf(self);
+    return Value(s ? s->align : std::string());
+}
+
+// Any of the letters L, T, R and B, in either case and among any others, in that order.
+Value setAlign(Interpreter& in, const Value& self, std::span<const Value> args) {
+    DisplayState* s = displayStateOf(self);
+    if (!s || args.empty()) return Value();
+    const std::string text = in.toString(args[0]);
+    s->align.clear();
+    for (char edge : {'L', 'T', 'R', 'B'})
+        if (text.find(edge) != std::string::npos || text.find(static_cast<char>(edge - 'A' + 'a')) != std::string::npos)
+            s->align += edge;
+    return Value();
+}
+
 Value errorCtor(Interpreter& in, const Value& self, std::span<const Value> args) {
     if (!args.empty() && !args[0].isUndefined()) in.setMember(self, "message", args[0]);
     return Value();
@@ -108,8 +157,17 @@ void installStageClasses(Interpreter& in) {
     Property& h = stage->setOwn("height", Value(), kDontEnum);
     h.getter = in.newFunction(stageHeight);
     stage->define("scaleMode", Value("showAll"), kDontEnum);
-    stage->define("align", Value(""), kDontEnum);
     stage->define("showMenu", Value(true), kDontEnum);
+    stage->state = std::make_unique<DisplayState>();
+    Property& ds = stage->setOwn("displayState", Value(), kDontEnum);
+    ds.getter = in.newFunction(getDisplayState);
+    ds.setter = in.newFunction(setDisplayState);
+    Property& al = stage->setOwn("align", Value(), kDontEnum);
+    al.getter = in.newFunction(getAlign);
+    al.setter = in.newFunction(setAlign);
+    // SWF 5 movies see no listener methods on the Stage.
+    for (const char* name : {"addListener", "removeListener", "broadcastMessage"})
+        if (Property* p = stage->findOwn(name)) p->flags |= kOnlySwf6Up;
 
     Object* key = broadcaster(in, g, "Key");
     in.method(key, "isDown", returnFalse);

@@ -195,6 +195,26 @@ private:
     std::optional<avm1::Value> layerProperty(ClipId clip, std::string_view name);
     bool setLayerProperty(ClipId clip, std::string_view name, const avm1::Value& value);
     std::string folderOf(ClipId clip) const;
+    // blendMode, cacheAsBitmap, enabled, useHandCursor and _lockroot (ScriptHostClipState.cpp).
+    struct ClipState {
+        bool enabled = true, useHandCursor = true, lockRoot = false;
+        std::optional<bool> focusRect;
+    };
+    avm1::Value focusRect(ClipId clip);
+    std::unordered_map<ClipId, ClipState> clipStates_;
+    std::optional<avm1::Value> clipStateProperty(ClipId clip, std::string_view name);
+    bool setClipStateProperty(ClipId clip, std::string_view name, const avm1::Value& value);
+    bool locksRoot(ClipId clip) const;
+    bool buttonIsObject(const DisplayObject& object) const;  // not a button of an SWF 5 movie
+    // _quality, _highquality and _soundbuftime: one setting for the whole player.
+    int quality_ = 2;  // 0 LOW, 1 MEDIUM, 2 HIGH, 3 BEST
+    int soundBufferTime_ = 5;
+    avm1::Value playerSetting(avm1::ClipProperty p) const;
+    void setPlayerSetting(avm1::ClipProperty p, double number, std::string_view text);
+    void carryClipState(ClipId from, ClipId to);  // a movie loaded into a clip keeps its state
+    // getBounds of a clip that draws nothing (ScriptHost.cpp).
+    Rect noBounds(bool otherSpace);
+    bool singlePrecisionBounds_ = false;
     bool resolveMoviePath(const std::string& folder, std::string_view url, std::string& path) const;
 
     Sinks sinks_;

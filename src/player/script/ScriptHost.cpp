@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "player/avm1/Frame.h"
 #include "player/avm1/TextClasses.h"
 #include "player/avm1/Value.h"
 #include "player/display/Bounds.h"
@@ -54,13 +55,18 @@ int ScriptEngine::levelNumber(ClipId clip) {
 ClipId ScriptEngine::rootOf(ClipId clip) {
     DisplayObject* o = object(clip);
     if (!o) return level(0);
-    while (!o->movieRoot && o->parent) o = o->parent;
+    // A loaded movie's _root is its level's, unless its own root locks it.
+    while (o->parent && !(o->movieRoot && locksRoot(o->scriptId))) o = o->parent;
     return o->scriptId;
 }
 
 ClipId ScriptEngine::parent(ClipId clip) {
     DisplayObject* o = object(clip);
     return o && o->parent ? o->parent->scriptId : avm1::kNoClip;
+}
+
+bool ScriptEngine::buttonIsObject(const DisplayObject& o) const {
+    return o.kind() != CharacterKind::Button || versionOf(o) >= 6;
 }
 
 ClipId ScriptEngine::child(ClipId clip, std::string_view name, bool caseSensitive) {
@@ -71,7 +77,7 @@ ClipId ScriptEngine::child(ClipId clip, std::string_view name, bool caseSensitiv
     bool namedShape = false;
     for (const auto& [d, o] : *list) {
         if (!eq(o->name, name)) continue;
-        if (scriptable(*o)) return o->scriptId;
+        if (scriptable(*o) && buttonIsObject(*o)) return o->scriptId;
         namedShape = true;
     }
     // A shape given a name has no script object of its own: the name finds the clip holding it.
@@ -193,10 +199,10 @@ Value ScriptEngine::getProperty(ClipId clip, ClipProperty p) {
     case ClipProperty::Name: return Value(o->name);
     case ClipProperty::DropTarget: return Value("");
     case ClipProperty::Url: return Value("file:///" + folderOf(clip) + "/");
-    case ClipProperty::HighQuality: return Value(1.0);
-    case ClipProperty::FocusRect: return Value(1.0);
-    case ClipProperty::SoundBufTime: return Value(5.0);
-    case ClipProperty::Quality: return Value("HIGH");
+    case ClipProperty::FocusRect: return focusRect(clip);
+    case ClipProperty::HighQuality:
+    case ClipProperty::SoundBufTime:
+    case ClipProperty::Quality: return playerSetting(p);
     case ClipProperty::XMouse:
     case ClipProperty::YMouse: return Value(0.0);
     default: return Value();
@@ -207,7 +213,12 @@ void ScriptEngine::setProperty(ClipId clip, ClipProperty p, double v, std::strin
     DisplayObject* o = object(clip);
     if (!o) return;
     Matrix& m = o->matrix;
-    auto clampTwips = [](double px) { return std::clamp(px * kTwipsPerPixel, -2147483648.0, 2147483647.0); };
+    // Positions are whole twips in 32 bits: anything outside (infinities too) becomes the
+    // smallest, as the player's conversion gives.
+    auto clampTwips = [](double px) {
+        const double t = px * kTwipsPerPixel;
+        return std::isfinite(t) && t >= -2147483648.0 && t <= 2147483647.0 ? t : -2147483648.0;
+    };
     switch (p) {
     case ClipProperty::X: m.tx = clampTwips(v - fieldBoxOffset(*o).x / kTwipsPerPixel); break;
     case ClipProperty::Y: m.ty = clampTwips(v - fieldBoxOffset(*o).y / kTwipsPerPixel); break;
@@ -242,6 +253,10 @@ void ScriptEngine::setProperty(ClipId clip, ClipProperty p, double v, std::strin
         break;
     }
     case ClipProperty::Name: o->name = text; break;
+    case ClipProperty::HighQuality:
+    case ClipProperty::SoundBufTime:
+    case ClipProperty::Quality: setPlayerSetting(p, v, text); break;
+    case ClipProperty::FocusRect: clipStates_[clip].focusRect = v != 0; break;
     default: break;
     }
 }
@@ -317,16 +332,24 @@ Rect ScriptEngine::bounds(ClipId clip, ClipId space) {
     auto twips = [](Rect r) {
         return Rect{std::round(r.xMin), std::round(r.yMin), std::round(r.xMax), std::round(r.yMax)};
     };
+    const avm1::Frame* f = interpreter_->currentFrame();
+    if (interpreter_->swfVersion() >= 8 || (f && f->version >= 8)) singlePrecisionBounds_ = true;
     Rect b = twips(drawnBounds(*o, Matrix{}));
-    if (b.empty()) {
-        constexpr double kNone = 6710886.35;  // what the player answers for a clip that draws nothing
-        return {kNone, kNone, kNone, kNone};
-    }
+    if (b.empty()) return noBounds(space != clip);
     if (space != clip) {
         b = twips(b.transformed(stageMatrix(clip)));
         b = twips(b.transformed(stageMatrix(space).inverted()));
     }
     return {b.xMin / kTwipsPerPixel, b.yMin / kTwipsPerPixel, b.xMax / kTwipsPerPixel, b.yMax / kTwipsPerPixel};
+}
+
+// A clip that draws nothing answers 0x7FFFFFF twips on every side. Seen from another clip's
+// space that number passes through single precision (2^27 twips) once the root movie is SWF 8 or
+// later, or code of such a movie has asked for bounds: the player keeps that mode from then on.
+Rect ScriptEngine::noBounds(bool otherSpace) {
+    constexpr double kNone = 0x7FFFFFF;
+    const double v = (otherSpace && singlePrecisionBounds_ ? static_cast<double>(static_cast<float>(kNone)) : kNone) / kTwipsPerPixel;
+    return {v, v, v, v};
 }
 
 bool ScriptEngine::hitTestPoint(ClipId clip, double x, double y, bool shapeFlag) {

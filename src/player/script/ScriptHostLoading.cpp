@@ -236,6 +236,7 @@ void ScriptEngine::performLoads() {
             replacement->parent = nullptr;
             const int depth = target->depth;
             made = &static_cast<MovieClip&>(parent->addChild(depth, std::move(replacement)));
+            carryClipState(load.clip, made->scriptId);
             queue_.push_back({Queued::Kind::Event, made->scriptId, {}, kEventLoad});
         }
         const ClipId clip = made->scriptId;

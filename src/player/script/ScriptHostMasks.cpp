@@ -44,6 +44,7 @@ void ScriptEngine::forgetMasks(ClipId clip) {
 }
 
 std::optional<avm1::Value> ScriptEngine::layerProperty(ClipId clip, std::string_view name) {
+    if (auto v = clipStateProperty(clip, name)) return v;
     DisplayObject* o = object(clip);
     if (!o || !o->asMovieClip()) return std::nullopt;
     if (avm1::NameEqual{false}(name, "scrollRect")) {
@@ -59,6 +60,7 @@ std::optional<avm1::Value> ScriptEngine::layerProperty(ClipId clip, std::string_
 }
 
 bool ScriptEngine::setLayerProperty(ClipId clip, std::string_view name, const avm1::Value& value) {
+    if (setClipStateProperty(clip, name, value)) return true;
     DisplayObject* o = object(clip);
     if (!o || !o->asMovieClip()) return false;
     if (avm1::NameEqual{false}(name, "scrollRect")) {
