@@ -179,6 +179,7 @@ private:
     void runCode(ClipId clip, std::span<const uint8_t> code, int version);
     void runEvent(ClipId clip, uint32_t event);
     void drain();
+    void runOutsideEvents();
     void performLoads();
     std::vector<MovieClip*> executionOrder();
     void collect(DisplayObject& object, std::vector<MovieClip*>& out);

@@ -1,0 +1,193 @@
+// The classes of the outside world: dialogs no user answers, local connections between movies,
+// values copied the way the player serialises them, and the menus and print jobs a movie builds.
+#include <gtest/gtest.h>
+
+#include "Avm1FakeHost.h"
+#include "player/avm1/Builtins.h"
+#include "player/avm1/OutsideWorld.h"
+
+namespace kelmora::player::avm1 {
+namespace {
+
+using testing::FakeHost;
+
+struct World {
+    FakeHost host;
+    Interpreter in{host, 8};
+    World() { host.in = &in; }
+
+    Value global(std::string_view path) {
+        Value at(in.global());
+        while (!path.empty()) {
+            const size_t dot = path.find('.');
+            at = in.getMember(at, path.substr(0, dot));
+            path = dot == std::string_view::npos ? std::string_view() : path.substr(dot + 1);
+        }
+        return at;
+    }
+    Value make(std::string_view cls, std::vector<Value> args = {}) { return in.construct(global(cls), args); }
+    Value call(const Value& o, std::string_view name, std::vector<Value> args = {}) {
+        return in.callMethodOf(o, name, args);
+    }
+    // An object whose `name` method records its first argument in `got`.
+    Value recorder(std::string_view name) {
+        Object* o = in.newObject();
+        in.setMember(o, name, Value(in.newFunction([](Interpreter& i, const Value& self, std::span<const Value> a) {
+                         i.setMember(self, "got", arg(a, 0));
+                         i.setMember(self, "calls", Value(i.toNumber(i.getMember(self, "calls")) + 1));
+                         return Value();
+                     })));
+        in.setMember(o, "calls", Value(0.0));
+        return Value(o);
+    }
+};
+
+TEST(Avm1OutsideWorldTest, FileDialogsCheckTheirTypeListsAndAreCancelledAfterTheScripts) {
+    World w;
+    auto filter = [&](std::vector<std::pair<const char*, Value>> props) {
+        Object* f = w.in.newObject();
+        for (auto& [n, v] : props) f->setOwn(n, v);
+        return Value(f);
+    };
+    const Value good = filter({{"description", Value("Text")}, {"extension", Value("*.txt")}});
+    struct Case {
+        const char* what;
+        std::vector<Value> args;
+        bool accepted;
+    };
+    const std::vector<Case> cases = {
+        {"no list", {}, true},
+        {"one good filter", {Value(w.in.newArray(std::vector<Value>{good}))}, true},
+        {"empty list", {Value(w.in.newArray())}, false},
+        {"a string", {Value("*.txt")}, false},
+        {"undefined", {Value()}, false},
+        {"a non-object filter", {Value(w.in.newArray(std::vector<Value>{Value(3.0)}))}, false},
+        {"empty extension",
+         {Value(w.in.newArray(std::vector<Value>{filter({{"description", Value("d")}, {"extension", Value("")}})}))},
+         false},
+        {"no description", {Value(w.in.newArray(std::vector<Value>{filter({{"extension", Value("*.a")}})}))}, false},
+    };
+    for (const char* cls : {"flash.net.FileReference", "flash.net.FileReferenceList"}) {
+        for (const Case& k : cases) {
+            Value dialog = w.make(cls);
+            Value listener = w.recorder("onCancel");
+            w.call(dialog, "addListener", {listener});
+            EXPECT_EQ(w.in.toBoolean(w.call(dialog, "browse", k.args)), k.accepted) << cls << ": " << k.what;
+            // The answer never comes inside the script that asked.
+            EXPECT_EQ(w.in.toNumber(w.in.getMember(listener, "calls")), 0) << k.what;
+            w.in.runOutsideEvents();
+            EXPECT_EQ(w.in.toNumber(w.in.getMember(listener, "calls")), k.accepted ? 1 : 0) << cls << ": " << k.what;
+            if (k.accepted) {
+                EXPECT_TRUE(w.in.strictEquals(w.in.getMember(listener, "got"), dialog)) << k.what;
+            }
+        }
+    }
+    // A download needs an address with a scheme; nothing is ever uploaded.
+    Value file = w.make("flash.net.FileReference");
+    EXPECT_FALSE(w.in.toBoolean(w.call(file, "download", {})));
+    for (const char* url : {"@", "baddomain", ":x", "1http://a"})
+        EXPECT_FALSE(w.in.toBoolean(w.call(file, "download", {Value(url)}))) << url;
+    EXPECT_TRUE(w.in.toBoolean(w.call(file, "download", {Value("http://example.com"), Value("a.txt")})));
+    EXPECT_FALSE(w.in.toBoolean(w.call(file, "upload", {Value("http://example.com")})));
+    w.in.runOutsideEvents();
+    EXPECT_TRUE(w.in.outsideEvents.empty());
+}
+
+TEST(Avm1OutsideWorldTest, AmfCopiesKeepDataAndSharingAndDropWhatCannotTravel) {
+    World w;
+    Object* shared = w.in.newObject();
+    shared->setOwn("n", Value(1.0));
+    Object* root = w.in.newObject();
+    root->setOwn("a", Value(shared));
+    root->setOwn("b", Value(shared));
+    root->setOwn("self", Value(root));  // a cycle
+    root->setOwn("date", w.make("Date", {Value(1672531200000.0)}));
+    root->setOwn("fn", Value(w.in.newFunction([](Interpreter&, const Value&, std::span<const Value>) { return Value(7.0); })));
+    Object* list = w.in.newArray(std::vector<Value>{Value("x"), Value("y")});
+    list->setOwn("extra", Value(true));
+    root->setOwn("list", Value(list));
+    root->setOwn("doc", w.make("XML", {Value("<r><n a=\"1\"/></r>")}));
+
+    Object* copy = amfCopy(w.in, Value(root)).object();
+    ASSERT_NE(copy, nullptr);
+    EXPECT_NE(copy, root);
+    Value a = w.in.getMember(copy, "a");
+    EXPECT_NE(a.object(), shared);
+    EXPECT_TRUE(w.in.strictEquals(a, w.in.getMember(copy, "b")));
+    EXPECT_TRUE(w.in.strictEquals(w.in.getMember(copy, "self"), Value(copy)));
+    EXPECT_EQ(w.in.toNumber(w.call(w.in.getMember(copy, "date"), "getTime")), 1672531200000.0);
+    Object* fn = w.in.getMember(copy, "fn").object();
+    ASSERT_NE(fn, nullptr);
+    EXPECT_FALSE(fn->callable());
+    Value l = w.in.getMember(copy, "list");
+    EXPECT_EQ(w.in.toString(l), "x,y");
+    EXPECT_TRUE(w.in.toBoolean(w.in.getMember(l, "extra")));
+    EXPECT_EQ(w.in.toString(w.in.getMember(copy, "doc")), "<r><n a=\"1\" /></r>");
+
+    // Nesting past what the player writes is cut off instead of recursing without end.
+    Value deep(w.in.newObject());
+    Value top = deep;
+    for (int i = 0; i < 1000; ++i) {
+        Value next(w.in.newObject());
+        w.in.setMember(deep, "d", next);
+        deep = next;
+    }
+    EXPECT_NE(amfCopy(w.in, top).object(), nullptr);
+}
+
+TEST(Avm1OutsideWorldTest, LocalConnectionsDeliverCopiesToTheNamedReceiver) {
+    World w;
+    Value receiver = w.make("LocalConnection");
+    Value other = w.make("LocalConnection");
+    Value sender = w.make("LocalConnection");
+    EXPECT_TRUE(w.in.toBoolean(w.call(receiver, "connect", {Value("Chan")})));
+    EXPECT_FALSE(w.in.toBoolean(w.call(other, "connect", {Value("chan")})));  // names ignore case
+    EXPECT_FALSE(w.in.toBoolean(w.call(receiver, "connect", {Value("second")})));  // already connected
+    EXPECT_FALSE(w.in.toBoolean(w.call(other, "connect", {Value(5.0)})));
+
+    w.in.setMember(receiver, "take", w.recorder("take").object()->findOwn("take")->value);
+    Value status = w.recorder("onStatus");
+    w.in.setMember(sender, "onStatus", w.in.getMember(status, "onStatus"));
+    Object* payload = w.in.newObject();
+    payload->setOwn("v", Value(2.0));
+    EXPECT_TRUE(w.in.toBoolean(w.call(sender, "send", {Value("CHAN"), Value("take"), Value(payload)})));
+    EXPECT_FALSE(w.in.toBoolean(w.call(sender, "send", {Value("chan"), Value("connect")})));
+    EXPECT_FALSE(w.in.toBoolean(w.call(sender, "send", {Value("chan")})));
+    EXPECT_TRUE(w.in.getMember(receiver, "got").isUndefined());
+    w.in.runOutsideEvents();
+    Value got = w.in.getMember(receiver, "got");
+    ASSERT_NE(got.object(), nullptr);
+    EXPECT_NE(got.object(), payload);
+    EXPECT_EQ(w.in.toNumber(w.in.getMember(got, "v")), 2);
+    EXPECT_EQ(w.in.toString(w.in.getMember(w.in.getMember(sender, "got"), "level")), "status");
+
+    // Closed, the name is free again and a message to it finds nobody.
+    w.call(receiver, "close");
+    EXPECT_TRUE(w.in.toBoolean(w.call(sender, "send", {Value("chan"), Value("take")})));
+    w.in.runOutsideEvents();
+    EXPECT_EQ(w.in.toString(w.in.getMember(w.in.getMember(sender, "got"), "level")), "error");
+    EXPECT_TRUE(w.in.toBoolean(w.call(other, "connect", {Value("chan")})));
+}
+
+TEST(Avm1OutsideWorldTest, ContextMenuCopiesAreIndependentAndPrintJobSizesAreReadOnly) {
+    World w;
+    Value menu = w.make("ContextMenu");
+    Value item = w.make("ContextMenuItem", {Value("Caption")});
+    w.call(w.in.getMember(menu, "customItems"), "push", {item});
+    Value copy = w.call(menu, "copy");
+    w.call(menu, "hideBuiltInItems");
+    EXPECT_FALSE(w.in.toBoolean(w.in.getMember(w.in.getMember(menu, "builtInItems"), "zoom")));
+    EXPECT_TRUE(w.in.toBoolean(w.in.getMember(w.in.getMember(copy, "builtInItems"), "zoom")));
+    Value copiedItem = w.in.getMember(w.in.getMember(copy, "customItems"), "0");
+    EXPECT_NE(copiedItem.object(), item.object());
+    EXPECT_EQ(w.in.toString(w.in.getMember(copiedItem, "caption")), "Caption");
+    EXPECT_TRUE(w.in.toBoolean(w.in.getMember(copiedItem, "enabled")));
+
+    Value job = w.make("PrintJob");
+    w.in.setMember(job, "pageWidth", Value(100.0));
+    EXPECT_EQ(w.in.toNumber(w.in.getMember(job, "pageWidth")), 0);
+    EXPECT_FALSE(w.in.toBoolean(w.call(job, "start")));
+}
+
+}  // namespace
+}  // namespace kelmora::player::avm1
