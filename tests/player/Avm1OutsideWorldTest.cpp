@@ -189,5 +189,31 @@ TEST(Avm1OutsideWorldTest, ContextMenuCopiesAreIndependentAndPrintJobSizesAreRea
     EXPECT_FALSE(w.in.toBoolean(w.call(job, "start")));
 }
 
+TEST(Avm1OutsideWorldTest, ExternalInterfaceXmlTextsGoBackToTheSameValues) {
+    World w;
+    Value ei = w.global("flash.external.ExternalInterface");
+    Object* o = w.in.newObject();
+    o->setOwn("s", Value("a<b&\"c"));
+    o->setOwn("n", Value(-2.5));
+    o->setOwn("list", Value(w.in.newArray(std::vector<Value>{Value(true), Value::null(), Value()})));
+    const std::string xml = w.in.toString(w.call(ei, "_toXML", {Value(o)}));
+    EXPECT_EQ(xml,
+              "<object><property id=\"list\"><array><property id=\"0\"><true/></property><property id=\"1\"><null/>"
+              "</property><property id=\"2\"><undefined/></property></array></property><property id=\"n\"><number>"
+              "-2.5</number></property><property id=\"s\"><string>a&lt;b&amp;&quot;c</string></property></object>");
+    Value doc = w.make("XML", {Value(xml)});
+    Value back = w.call(ei, "_toAS", {w.in.getMember(doc, "firstChild")});
+    EXPECT_EQ(w.in.toString(w.in.getMember(back, "s")), "a<b&\"c");
+    EXPECT_EQ(w.in.toNumber(w.in.getMember(back, "n")), -2.5);
+    Value list = w.in.getMember(back, "list");
+    EXPECT_TRUE(w.in.getMember(list, "0").isBoolean());
+    EXPECT_TRUE(w.in.getMember(list, "1").isNull());
+    EXPECT_EQ(w.in.toNumber(w.in.getMember(list, "length")), 3);
+    // A value that contains itself (twice: written out it doubles at each level) is cut off.
+    o->setOwn("self", Value(o));
+    o->setOwn("again", Value(o));
+    EXPECT_LT(w.in.toString(w.call(ei, "_toXML", {Value(o)})).size(), 4u << 20);
+}
+
 }  // namespace
 }  // namespace kelmora::player::avm1

@@ -14,6 +14,8 @@ void installFileReferenceClasses(Interpreter& in);  // flash.net.FileReference, 
 void installContextMenuClasses(Interpreter& in);    // ContextMenu, ContextMenuItem
 void installPrintJobClass(Interpreter& in);
 void installLocalConnectionClass(Interpreter& in);
+// ExternalInterface's _toXML, _toAS, _toJS... on the class made by installExternalInterfaceClass.
+void installExternalInterfaceConversions(Interpreter& in);
 
 // A value as it arrives through the player's AMF0 serialisation: dates, XML documents, arrays
 // and objects are copied with their enumerable data (shared objects stay shared), display

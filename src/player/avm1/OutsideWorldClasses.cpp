@@ -9,6 +9,7 @@ void installOutsideWorldClasses(Interpreter& in) {
     installContextMenuClasses(in);
     installPrintJobClass(in);
     installLocalConnectionClass(in);
+    installExternalInterfaceConversions(in);
 }
 
 }  // namespace kelmora::player::avm1
