@@ -91,6 +91,21 @@ TEST(Avm1OutsideWorldTest, FileDialogsCheckTheirTypeListsAndAreCancelledAfterThe
     EXPECT_FALSE(w.in.toBoolean(w.call(file, "upload", {Value("http://example.com")})));
     w.in.runOutsideEvents();
     EXPECT_TRUE(w.in.outsideEvents.empty());
+
+    // A socket that may be tried fails after the scripts; one no port can name is refused.
+    Value socket = w.make("XMLSocket");
+    w.in.setMember(socket, "calls", Value(0.0));
+    w.in.setMember(socket, "onConnect", w.in.getMember(w.recorder("onConnect"), "onConnect"));
+    w.in.setMember(socket, "onXML", w.in.getMember(w.recorder("onXML"), "onXML"));
+    EXPECT_FALSE(w.in.toBoolean(w.call(socket, "connect", {Value("host"), Value(1090929898.0)})));
+    EXPECT_TRUE(w.in.toBoolean(w.call(socket, "connect", {Value("host"), Value(8001.0)})));
+    EXPECT_TRUE(w.in.getMember(socket, "got").isUndefined());
+    w.in.runOutsideEvents();
+    EXPECT_EQ(w.in.toNumber(w.in.getMember(socket, "calls")), 1);
+    EXPECT_TRUE(w.in.getMember(socket, "got").isBoolean());
+    EXPECT_FALSE(w.in.toBoolean(w.in.getMember(socket, "got")));
+    w.call(socket, "onData", {Value("<a><b/></a>")});
+    EXPECT_EQ(w.in.toString(w.in.getMember(socket, "got")), "<a><b /></a>");
 }
 
 TEST(Avm1OutsideWorldTest, AmfCopiesKeepDataAndSharingAndDropWhatCannotTravel) {
@@ -213,6 +228,109 @@ TEST(Avm1OutsideWorldTest, ExternalInterfaceXmlTextsGoBackToTheSameValues) {
     o->setOwn("self", Value(o));
     o->setOwn("again", Value(o));
     EXPECT_LT(w.in.toString(w.call(ei, "_toXML", {Value(o)})).size(), 4u << 20);
+}
+
+// A host with one local FLV file.
+struct MediaHost : FakeHost {
+    std::vector<uint8_t> flv;
+    bool readMediaFile(ClipId, std::string_view url, std::vector<uint8_t>& bytes) override {
+        if (url != "clip.flv") return false;
+        bytes = flv;
+        return true;
+    }
+};
+
+// An FLV with onMetaData {duration: 0.5} and two video tags at 0 and 500 ms.
+std::vector<uint8_t> smallFlv() {
+    std::vector<uint8_t> f = {'F', 'L', 'V', 1, 1, 0, 0, 0, 9, 0, 0, 0, 0};
+    auto tag = [&](uint8_t type, uint32_t time, const std::vector<uint8_t>& data) {
+        const uint32_t n = static_cast<uint32_t>(data.size());
+        f.insert(f.end(), {type, uint8_t(n >> 16), uint8_t(n >> 8), uint8_t(n), uint8_t(time >> 16), uint8_t(time >> 8),
+                           uint8_t(time), uint8_t(time >> 24), 0, 0, 0});
+        f.insert(f.end(), data.begin(), data.end());
+        const uint32_t prev = n + 11;
+        f.insert(f.end(), {uint8_t(prev >> 24), uint8_t(prev >> 16), uint8_t(prev >> 8), uint8_t(prev)});
+    };
+    std::vector<uint8_t> meta = {2, 0, 10};
+    for (char c : std::string("onMetaData")) meta.push_back(static_cast<uint8_t>(c));
+    meta.insert(meta.end(), {8, 0, 0, 0, 1, 0, 8});
+    for (char c : std::string("duration")) meta.push_back(static_cast<uint8_t>(c));
+    meta.insert(meta.end(), {0, 0x3F, 0xE0, 0, 0, 0, 0, 0, 0, 0, 0, 9});  // 0.5
+    tag(18, 0, meta);
+    tag(9, 0, {0x12, 0});
+    tag(9, 500, {0x22, 0});
+    return f;
+}
+
+TEST(Avm1OutsideWorldTest, NetConnectionsAnswerLocallyAndStreamsFollowTheFrameClock) {
+    MediaHost host;
+    host.flv = smallFlv();
+    Interpreter in{host, 8};
+    host.in = &in;
+    auto make = [&](std::string_view cls, std::vector<Value> args = {}) {
+        return in.construct(in.getMember(Value(in.global()), cls), args);
+    };
+    // Every status a handler hears, as "code" (or "none" when it carries nothing).
+    std::vector<std::string> heard;
+    static std::vector<std::string>* sink = nullptr;
+    sink = &heard;
+    Object* handler = in.newFunction([](Interpreter& i, const Value&, std::span<const Value> a) {
+        sink->push_back(a.empty() ? "none" : i.toString(i.getMember(a[0], "code")));
+        return Value();
+    });
+
+    Value nc = make("NetConnection");
+    in.setMember(nc, "onStatus", Value(handler));
+    in.callMethodOf(nc, "connect", std::vector<Value>{Value("http://example.org")});
+    EXPECT_FALSE(in.toBoolean(in.getMember(nc, "isConnected")));
+    in.callMethodOf(nc, "close", {});
+    in.callMethodOf(nc, "connect", std::vector<Value>{Value::null()});
+    in.callMethodOf(nc, "connect", std::vector<Value>{Value::null()});
+    EXPECT_TRUE(in.toBoolean(in.getMember(nc, "isConnected")));
+    EXPECT_EQ(heard, (std::vector<std::string>{"NetConnection.Connect.Closed", "none", "NetConnection.Connect.Success",
+                                               "NetConnection.Connect.Closed", "NetConnection.Connect.Success"}));
+
+    heard.clear();
+    Value ns = make("NetStream", {nc});
+    in.setMember(ns, "onStatus", Value(handler));
+    in.callMethodOf(ns, "play", std::vector<Value>{Value("clip.flv")});
+    EXPECT_TRUE(heard.empty());
+    in.runOutsideEvents();
+    EXPECT_EQ(heard, (std::vector<std::string>{"NetStream.Play.Start", "NetStream.Buffer.Full"}));
+    // Seeking 0.2 s in at 100 ms brings the end to 400 ms.
+    host.now = 100;
+    in.callMethodOf(ns, "seek", std::vector<Value>{Value(0.2)});
+    heard.clear();
+    host.now = 399;
+    in.runOutsideEvents();
+    EXPECT_EQ(heard, (std::vector<std::string>{"NetStream.Seek.Notify"}));
+    EXPECT_NEAR(in.toNumber(in.getMember(ns, "time")), 0.499, 1e-9);
+    heard.clear();
+    host.now = 400;
+    in.runOutsideEvents();
+    EXPECT_EQ(heard, (std::vector<std::string>{"NetStream.Buffer.Flush", "NetStream.Play.Stop", "NetStream.Buffer.Empty"}));
+
+    // A paused stream never ends; a missing file is told as not found.
+    heard.clear();
+    in.callMethodOf(ns, "play", std::vector<Value>{Value("clip.flv")});
+    in.callMethodOf(ns, "pause", {});
+    host.now = 5000;
+    in.runOutsideEvents();
+    EXPECT_EQ(heard, (std::vector<std::string>{"NetStream.Play.Start", "NetStream.Buffer.Full"}));
+    heard.clear();
+    in.callMethodOf(ns, "play", std::vector<Value>{Value("missing.flv")});
+    in.runOutsideEvents();
+    EXPECT_EQ(heard, (std::vector<std::string>{"NetStream.Play.StreamNotFound"}));
+
+    // Damaged files: cut anywhere, the stream still answers without reading past the bytes.
+    const std::vector<uint8_t> whole = smallFlv();
+    for (size_t cut = 0; cut < whole.size(); cut += 3) {
+        host.flv.assign(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut));
+        in.callMethodOf(ns, "play", std::vector<Value>{Value("clip.flv")});
+        host.now += 1000;
+        in.runOutsideEvents();
+    }
+    sink = nullptr;
 }
 
 }  // namespace

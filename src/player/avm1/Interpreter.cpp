@@ -208,9 +208,13 @@ void Interpreter::runTimers() {
 void Interpreter::runOutsideEvents() {
     // Handlers that answer with another request wait for the next call past this bound.
     constexpr size_t kMaxPerCall = 1000;
-    for (size_t n = 0; n < kMaxPerCall && !outsideEvents.empty(); ++n) {
-        OutsideEvent e = std::move(outsideEvents.front());
-        outsideEvents.erase(outsideEvents.begin());
+    for (size_t n = 0; n < kMaxPerCall; ++n) {
+        const double now = host_.timeMs();
+        auto due = std::find_if(outsideEvents.begin(), outsideEvents.end(),
+                                [now](const OutsideEvent& e) { return e.dueMs <= now; });
+        if (due == outsideEvents.end()) break;
+        OutsideEvent e = std::move(*due);
+        outsideEvents.erase(due);
         beginEntry();
         if (!aborted_) {
             if (e.broadcast) {

@@ -173,9 +173,10 @@ public:
         std::string name;
         std::vector<Value> args;
         bool broadcast = true;
+        double dueMs = 0;  // not before this time of the frame clock
     };
     std::vector<OutsideEvent> outsideEvents;
-    // Delivers the waiting events, and those they cause, up to a bound per call.
+    // Delivers the waiting events that are due, and those they cause, up to a bound per call.
     void runOutsideEvents();
 
 private:

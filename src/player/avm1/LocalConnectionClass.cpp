@@ -36,7 +36,7 @@ std::string connectionKey(std::string_view name) {
 }
 
 bool reservedMethod(std::string_view name) {
-    for (const char* r : {"send", "connect", "close", "allowDomain", "allowInsecureDomain", "domain"})
+    for (const char* r : {"send", "connect", "close", "allowDomain", "allowInsecureDomain", "domain", "onStatus"})
         if (connectionKey(name) == connectionKey(r)) return true;
     return false;
 }

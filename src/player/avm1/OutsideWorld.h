@@ -14,6 +14,13 @@ void installFileReferenceClasses(Interpreter& in);  // flash.net.FileReference, 
 void installContextMenuClasses(Interpreter& in);    // ContextMenu, ContextMenuItem
 void installPrintJobClass(Interpreter& in);
 void installLocalConnectionClass(Interpreter& in);
+void installNetConnectionClass(Interpreter& in);
+void installNetStreamClass(Interpreter& in);
+void installXmlSocketClass(Interpreter& in);
+// {code, level}: what onStatus handlers get.
+Value statusInfo(Interpreter& in, const char* level, const char* code);
+// Whether a NetConnection is connected to local files (connect(null)).
+bool localNetConnection(const Value& connection);
 // ExternalInterface's _toXML, _toAS, _toJS... on the class made by installExternalInterfaceClass.
 void installExternalInterfaceConversions(Interpreter& in);
 

@@ -10,6 +10,9 @@ void installOutsideWorldClasses(Interpreter& in) {
     installPrintJobClass(in);
     installLocalConnectionClass(in);
     installExternalInterfaceConversions(in);
+    installNetConnectionClass(in);
+    installNetStreamClass(in);
+    installXmlSocketClass(in);
 }
 
 }  // namespace kelmora::player::avm1
