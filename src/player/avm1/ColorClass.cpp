@@ -102,9 +102,7 @@ void installColorClass(Interpreter& in) {
     in.method(proto, "setTransform", setTransform);
     in.method(proto, "getTransform", getTransform);
     // Classes of the outside world (network, devices, XML): constructors that make plain objects.
-    for (const char* name : {"Camera", "ContextMenu", "ContextMenuItem", "LoadVars", "LocalConnection", "Microphone",
-                             "NetConnection", "NetStream", "PrintJob", "SharedObject",
-                             "TextFormat", "TextSnapshot", "Video", "XMLSocket"})
+    for (const char* name : {"Camera", "LoadVars", "Microphone", "SharedObject", "TextFormat", "TextSnapshot", "Video"})
         in.makeClass(in.global(), name, noop, in.newObject());
     in.global()->define("Selection", in.newObject(), kDontEnum);
     installAccessibility(in);

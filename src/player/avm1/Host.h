@@ -147,6 +147,12 @@ public:
         (void)from, (void)url;
         return 0;
     }
+    // A local media file beside the clip's movie (NetStream.play), read whole; false when there is
+    // no such file or it may not be read.
+    virtual bool readMediaFile(ClipId from, std::string_view url, std::vector<uint8_t>& bytes) {
+        (void)from, (void)url, (void)bytes;
+        return false;
+    }
     // Sounds exported from the clip's movie (Sound.attachSound): length in milliseconds, or a
     // negative number when there is no such sound; start and stop it in the movie's sound track.
     virtual double soundLength(ClipId clip, std::string_view exportName) {

@@ -8,6 +8,7 @@
 #include "player/avm1/Builtins.h"
 #include "player/avm1/ClipProperties.h"
 #include "player/avm1/Frame.h"
+#include "player/avm1/OutsideWorld.h"
 #include "player/avm1/TextClasses.h"
 #include "player/avm1/Utf16.h"
 #include "player/avm1/XmlNode.h"
@@ -47,6 +48,7 @@ Interpreter::Interpreter(Host& host, int swfVersion, Limits limits)
     installBitmapDataClass(*this);
     installFilterClasses(*this);
     installExternalInterfaceClass(*this);
+    installOutsideWorldClasses(*this);
 }
 
 Interpreter::~Interpreter() = default;
@@ -206,6 +208,30 @@ void Interpreter::runTimers() {
     }
 }
 
+void Interpreter::runOutsideEvents() {
+    // Handlers that answer with another request wait for the next call past this bound.
+    constexpr size_t kMaxPerCall = 1000;
+    for (size_t n = 0; n < kMaxPerCall; ++n) {
+        const double now = host_.timeMs();
+        auto due = std::find_if(outsideEvents.begin(), outsideEvents.end(),
+                                [now](const OutsideEvent& e) { return e.dueMs <= now; });
+        if (due == outsideEvents.end()) break;
+        OutsideEvent e = std::move(*due);
+        outsideEvents.erase(due);
+        beginEntry();
+        if (!aborted_) {
+            if (e.broadcast) {
+                std::vector<Value> args{Value(e.name)};
+                args.insert(args.end(), e.args.begin(), e.args.end());
+                callMethodOf(e.target, "broadcastMessage", args);
+            } else {
+                callMethodOf(e.target, e.name, e.args);
+            }
+        }
+        endEntry();
+    }
+}
+
 void Interpreter::markRoots(const std::function<void(Object*)>& mark) {
     mark(global_);
     for (Object* p : {objectPrototype, functionPrototype, arrayPrototype, stringPrototype, numberPrototype,
@@ -217,6 +243,10 @@ void Interpreter::markRoots(const std::function<void(Object*)>& mark) {
     for (auto& [n, c] : registeredClasses) mark(c);
     for (auto& [n, l] : loadListeners) Heap::markValue(l, mark);
     for (auto& [n, l] : textListeners) Heap::markValue(l, mark);
+    for (auto& e : outsideEvents) {
+        Heap::markValue(e.target, mark);
+        for (auto& a : e.args) Heap::markValue(a, mark);
+    }
     for (auto& t : timers) {
         Heap::markValue(t.fn, mark);
         for (auto& a : t.args) Heap::markValue(a, mark);

@@ -165,6 +165,20 @@ public:
     std::vector<Timer> timers;
     int nextTimerId = 1;
 
+    // Answers of the outside world (a file dialog no user can answer, a local connection's
+    // message) reach scripts after the running ones: target.broadcastMessage(name, args...) when
+    // `broadcast`, else target[name](args...).
+    struct OutsideEvent {
+        Value target;
+        std::string name;
+        std::vector<Value> args;
+        bool broadcast = true;
+        double dueMs = 0;  // not before this time of the frame clock
+    };
+    std::vector<OutsideEvent> outsideEvents;
+    // Delivers the waiting events that are due, and those they cause, up to a bound per call.
+    void runOutsideEvents();
+
 private:
     friend struct Executor;
     Value runFrame(Frame& frame);

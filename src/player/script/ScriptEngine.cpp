@@ -35,6 +35,7 @@ void ScriptEngine::start(Stage& stage, double frameRate, int swfVersion, const s
     // The root's load event follows its first frame's scripts.
     queue_.push_back({Queued::Kind::Event, stage.root().scriptId, {}, kEventLoad});
     drain();
+    runOutsideEvents();
     reportLoadErrors();
     flushDrawings();
     syncTextVariables();
@@ -73,11 +74,19 @@ void ScriptEngine::advance() {
         if (o && !o->removed && o->serial < tickStart) runEvent(id, kEventEnterFrame);
     }
     drain();
+    runOutsideEvents();
     reportLoadErrors();
     syncTextVariables();
     releaseUnloaded();
     removed_.clear();
     interpreter_->collectGarbage();
+}
+
+void ScriptEngine::runOutsideEvents() {
+    // Answers of dialogs and connections come after the frame's scripts.
+    if (interpreter_->outsideEvents.empty()) return;
+    interpreter_->runOutsideEvents();
+    drain();
 }
 
 std::vector<MovieClip*> ScriptEngine::executionOrder() {

@@ -116,6 +116,7 @@ public:
     void unloadMovie(ClipId target) override;
     uint64_t loadClip(ClipId target, int level, std::string_view url) override;
     uint64_t loadText(ClipId from, std::string_view url) override;
+    bool readMediaFile(ClipId from, std::string_view url, std::vector<uint8_t>& bytes) override;
     void fsCommand(std::string_view command, std::string_view args) override;
     std::optional<avm1::TextFormatValues> textFormat(ClipId clip, int begin, int end) override;
     void setTextFormat(ClipId clip, int begin, int end, const avm1::TextFormatValues& values) override;
@@ -179,6 +180,7 @@ private:
     void runCode(ClipId clip, std::span<const uint8_t> code, int version);
     void runEvent(ClipId clip, uint32_t event);
     void drain();
+    void runOutsideEvents();
     void performLoads();
     std::vector<MovieClip*> executionOrder();
     void collect(DisplayObject& object, std::vector<MovieClip*>& out);
