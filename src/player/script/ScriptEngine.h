@@ -23,6 +23,7 @@ namespace kelmora::player {
 class Stage;
 class MovieClip;
 class EditTextInstance;
+struct TextFormat;
 }
 
 namespace kelmora::player::script {
@@ -31,6 +32,8 @@ using avm1::ClipId;
 
 // The one-frame timeline of clips that scripts create.
 const TimelineDef& emptyTimeline();
+// Sets the fields a script's TextFormat has on a text format, kept to what a field can hold.
+void applyTextFormatValues(TextFormat& format, const avm1::TextFormatValues& values);
 
 class ScriptEngine final : public avm1::Host, public avm1::BitmapHost, public TimelineListener {
 public:
@@ -175,6 +178,9 @@ private:
     void syncTextVariable(ClipId field, bool everyFrame = false);
     void setBoundVariable(ClipId field, const std::string& text);
     avm1::Object* variableHolder(ClipId field, std::string_view path, bool& isClip);
+    // TextField.styleSheet, and text set while a sheet is attached (ScriptHostStyleSheet.cpp).
+    std::optional<avm1::Value> styleSheetProperty(ClipId clip, EditTextInstance& field, std::string_view lowerName);
+    bool setStyleSheetProperty(ClipId clip, EditTextInstance& field, std::string_view lowerName, const avm1::Value& value);
     int versionOf(const DisplayObject& object) const;
     void runCode(ClipId clip, std::span<const uint8_t> code, int version);
     void runEvent(ClipId clip, uint32_t event);

@@ -275,6 +275,7 @@ std::optional<Value> ScriptEngine::getNamed(ClipId clip, std::string_view name) 
     TextFormat& base = field->newTextFormat();
     const std::string n = toLower(name);
     if ((n == "text" || n == "htmltext") && !d.variableName.empty()) syncTextVariable(clip);
+    if (auto v = styleSheetProperty(clip, *field, n)) return v;
     auto px = [](double twips) { return Value(twips / kTwipsPerPixel); };
     if (n == "_listeners") {
         // Every field is a broadcaster that starts with itself as its listener.
@@ -328,6 +329,7 @@ bool ScriptEngine::setNamed(ClipId clip, std::string_view name, const Value& val
     TextFormat& base = field->newTextFormat();
     avm1::Interpreter& in = *interpreter_;
     const std::string n = toLower(name);
+    if (setStyleSheetProperty(clip, *field, n, value)) return true;
     auto flag = [&](bool& out) {
         out = in.toBoolean(value);
         field->changed();
@@ -548,6 +550,11 @@ std::vector<std::u32string> ScriptEngine::staticText(ClipId clip) {
         }
     }
     return lines;
+}
+
+void applyTextFormatValues(TextFormat& format, const TextFormatValues& values) {
+    applyCharacter(format, values);
+    applyParagraph(format, values);
 }
 
 }  // namespace kelmora::player::script

@@ -89,6 +89,7 @@ void EditTextInstance::draw(const Matrix& toPixels, const ColorTransform& cx, Pi
     const double bottom = h - kTextGutter;
     for (const LaidGlyph& g : d.layout.glyphs) {
         if (g.lineTop >= bottom && !d.def->autoSize) continue;
+        if (g.x >= w) continue;  // starts past the right edge: wholly outside
         const ShapeDef* shape = g.source ? g.source->glyphShape(g.glyph) : nullptr;
         if (!shape) continue;
         Rgba color = cx.apply(g.color);

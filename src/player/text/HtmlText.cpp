@@ -125,14 +125,18 @@ bool pixelsAttr(const Tag& tag, const char* key, double& twips) {
 
 class HtmlReader {
 public:
-    HtmlReader(const TextFormat& base, bool markupBreaks) : markupBreaks_(markupBreaks) { stack_.push_back({"", base}); }
+    HtmlReader(const TextFormat& base, bool markupBreaks, const TextStyleSheet* styles)
+        : styles_(styles), markupBreaks_(markupBreaks) {
+        stack_.push_back({"", base});
+    }
 
     void text(std::u32string_view s) {
-        if (s.empty()) return;
+        if (s.empty() || stack_.back().hidden) return;
         if (pendingBreak_) { out_.append(U"\r", top()); pendingBreak_ = false; }
         out_.append(s, top());
     }
     void lineBreak() {
+        if (stack_.back().hidden) return;
         if (pendingBreak_) out_.append(U"\r", top());  // a closed paragraph before it
         pendingBreak_ = false;
         out_.append(U"\r", top());
@@ -144,8 +148,12 @@ public:
             if (markupBreaks_) lineBreak();
             return;
         }
+        Element e{n, f, n == "p" || n == "li", stack_.back().hidden};
+        if (styles_) applyStyles(tag, e);
+        f = e.format;
+        if (e.block && markupBreaks_ && !e.hidden && !out_.chars.empty() && out_.chars.back() != U'\r')
+            pendingBreak_ = true;
         if (n == "p" || n == "li") {
-            if (markupBreaks_ && !out_.chars.empty() && out_.chars.back() != U'\r') pendingBreak_ = true;
             if (n == "li") f.bullet = true;
             std::string align = toLower(tag.attribute("align"));
             if (align == "left") f.align = TextAlign::Left;
@@ -194,17 +202,19 @@ public:
                     pos = comma + 1;
                 }
             }
-        } else {
+        } else if (!styles_) {
             return;  // unknown tags (span, img, ...) change nothing
         }
         if (tag.selfClosing) return;
-        if (stack_.size() < 256) stack_.push_back({n, f});
+        e.format = f;
+        if (stack_.size() < 256) stack_.push_back(std::move(e));
     }
     void close(const std::string& name) {
         for (size_t i = stack_.size(); i-- > 1;) {
-            if (stack_[i].first != name) continue;
+            if (stack_[i].name != name) continue;
+            const bool breaks = stack_[i].block && !stack_[i].hidden;
             stack_.resize(i);
-            if (markupBreaks_ && (name == "p" || name == "li")) pendingBreak_ = true;
+            if (markupBreaks_ && breaks) pendingBreak_ = true;
             return;
         }
     }
@@ -218,8 +228,33 @@ public:
     }
 
 private:
-    const TextFormat& top() const { return stack_.back().second; }
-    std::vector<std::pair<std::string, TextFormat>> stack_;
+    struct Element {
+        std::string name;
+        TextFormat format;
+        bool block = false;   // breaks the line before and after it
+        bool hidden = false;  // display: none, here or further out
+    };
+
+    // A sheet's tag style, then its class style; the tag's own attributes come after both.
+    // Font, span and textformat tags take no tag style; the formatting tags take none at all.
+    void applyStyles(const Tag& tag, Element& e) const {
+        const std::string& n = tag.name;
+        if (n == "b" || n == "i" || n == "u" || n == "font" || n == "textformat" || n == "img") return;
+        auto apply = [&](const TextStyle* s) {
+            if (!s) return;
+            s->applyTo(e.format);
+            if (s->hasDisplay) {
+                e.block = s->display == TextDisplay::Block;
+                e.hidden = e.hidden || s->display == TextDisplay::None;
+            }
+        };
+        if (n != "span") apply(styles_->find(n));
+        if (tag.has("class")) apply(styles_->find("." + tag.attribute("class")));
+    }
+
+    const TextFormat& top() const { return stack_.back().format; }
+    const TextStyleSheet* styles_;
+    std::vector<Element> stack_;
     StyledText out_;
     bool pendingBreak_ = false;
     bool markupBreaks_ = true;  // <p>, <li> and <br> break lines (multiline fields)
@@ -256,8 +291,9 @@ std::string number(double v) {
 
 }  // namespace
 
-StyledText parseHtmlText(std::string_view html, const TextFormat& base, bool markupBreaks) {
-    HtmlReader reader(base, markupBreaks);
+StyledText parseHtmlText(std::string_view html, const TextFormat& base, bool markupBreaks,
+                         const TextStyleSheet* styles) {
+    HtmlReader reader(base, markupBreaks, styles);
     std::u32string run;
     size_t i = 0;
     auto flush = [&] {
