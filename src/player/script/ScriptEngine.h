@@ -237,6 +237,9 @@ private:
     std::set<ClipId> seededVariables_;
     // The object a field's variable held when the field last showed it: shown again unconverted.
     std::unordered_map<ClipId, const avm1::Object*> boundObjects_;
+    // The variable's text a field last took: a field shows its variable again only when that
+    // changes, so a text the variable could not take (read-only) stays on show.
+    std::unordered_map<ClipId, std::string> shownVariables_;
 };
 
 }  // namespace kelmora::player::script

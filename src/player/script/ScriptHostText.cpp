@@ -232,7 +232,10 @@ void ScriptEngine::syncTextVariable(ClipId id, bool everyFrame) {
                 if (field->settings().html) field->setHtmlText(text);
                 else field->setText(text);
             }
-            if (!text.empty()) interpreter_->setMember(holder, member, Value(text));
+            if (!text.empty()) {
+                interpreter_->setMember(holder, member, Value(text));
+                shownVariables_[id] = text;
+            }
         }
         return;
     }
@@ -248,6 +251,9 @@ void ScriptEngine::syncTextVariable(ClipId id, bool everyFrame) {
         boundObjects_.erase(id);
     }
     const std::string text = interpreter_->toString(v);
+    auto shown = shownVariables_.find(id);
+    if (shown != shownVariables_.end() && shown->second == text) return;
+    shownVariables_[id] = text;
     if (text == field->text()) return;
     if (field->settings().html) field->setHtmlText(text);
     else field->setText(text);
@@ -265,6 +271,9 @@ void ScriptEngine::setBoundVariable(ClipId id, const std::string& text) {
     if (!holder || member.empty()) return;
     seededVariables_.insert(id);
     interpreter_->setMember(holder, member, Value(text));
+    // The field has shown this text already when the variable took it.
+    const Value now = interpreter_->getMember(holder, member);
+    if (now.isString() && now.string() == text) shownVariables_[id] = text;
 }
 
 std::optional<Value> ScriptEngine::getNamed(ClipId clip, std::string_view name) {
@@ -408,6 +417,7 @@ bool ScriptEngine::setNamed(ClipId clip, std::string_view name, const Value& val
         d.variableName = value.isNullish() ? std::string() : bounded(in.toString(value));
         seededVariables_.erase(clip);
         boundObjects_.erase(clip);
+        shownVariables_.erase(clip);
         syncTextVariable(clip);
         return true;
     }
