@@ -53,7 +53,11 @@ TextStyle textStyleOf(const avm1::TextFormatValues& v) {
 void showStyledHtml(avm1::Interpreter& in, EditTextInstance& field, const std::string& html, const Value& sheet) {
     TextStyleSheet styles;
     for (const auto& [selector, values] : avm1::styleSheetFormats(in, sheet)) styles.add(selector, textStyleOf(values));
-    StyledText text = parseHtmlText(html, field.newTextFormat(), field.settings().multiline, &styles);
+    HtmlReading how;
+    how.markupBreaks = field.settings().multiline;
+    how.condenseWhite = field.settings().condenseWhite;
+    how.styles = &styles;
+    StyledText text = parseHtmlText(html, field.newTextFormat(), how);
     if (text.formats.empty()) text.formats.push_back(field.newTextFormat());
     field.styledText() = std::move(text);
     field.changed();

@@ -125,20 +125,29 @@ bool pixelsAttr(const Tag& tag, const char* key, double& twips) {
 
 class HtmlReader {
 public:
-    HtmlReader(const TextFormat& base, bool markupBreaks, const TextStyleSheet* styles)
-        : styles_(styles), markupBreaks_(markupBreaks) {
+    HtmlReader(const TextFormat& base, const HtmlReading& how)
+        : styles_(how.styles), markupBreaks_(how.markupBreaks), condenseWhite_(how.condenseWhite) {
         stack_.push_back({"", base});
     }
 
     void text(std::u32string_view s) {
         if (s.empty() || stack_.back().hidden) return;
-        if (pendingBreak_) { out_.append(U"\r", top()); pendingBreak_ = false; }
-        out_.append(s, top());
+        if (!condenseWhite_) return out_.append(s, top());
+        // Each run of white space is one space, and none starts a line.
+        std::u32string kept;
+        char32_t last = out_.chars.empty() ? U'\r' : out_.chars.back();
+        for (char32_t c : s) {
+            if (c == U' ' || c == U'\t' || c == U'\r' || c == U'\n') {
+                if (last == U' ' || last == U'\r') continue;
+                c = U' ';
+            }
+            kept.push_back(c);
+            last = c;
+        }
+        out_.append(kept, top());
     }
     void lineBreak() {
         if (stack_.back().hidden) return;
-        if (pendingBreak_) out_.append(U"\r", top());  // a closed paragraph before it
-        pendingBreak_ = false;
         out_.append(U"\r", top());
     }
     void open(const Tag& tag) {
@@ -151,8 +160,11 @@ public:
         Element e{n, f, n == "p" || n == "li", stack_.back().hidden};
         if (styles_) applyStyles(tag, e);
         f = e.format;
-        if (e.block && markupBreaks_ && !e.hidden && !out_.chars.empty() && out_.chars.back() != U'\r')
-            pendingBreak_ = true;
+        // A paragraph breaks the line where it ends; a list item (or a styled block) also ends
+        // the line it starts on.
+        const bool breaks = markupBreaks_ && e.block && !e.hidden;
+        if (breaks && n == "p") inParagraph_ = true;
+        else if (breaks && !atLineStart()) out_.append(U"\r", lastFormat());
         if (n == "p" || n == "li") {
             if (n == "li") f.bullet = true;
             std::string align = toLower(tag.attribute("align"));
@@ -207,25 +219,32 @@ public:
         }
         if (tag.selfClosing) return;
         e.format = f;
-        if (stack_.size() < 256) stack_.push_back(std::move(e));
+        if (stack_.size() >= 256) return;
+        if (breaks && n == "li") ++openItems_;
+        stack_.push_back(std::move(e));
     }
     void close(const std::string& name) {
         for (size_t i = stack_.size(); i-- > 1;) {
             if (stack_[i].name != name) continue;
-            const bool breaks = stack_[i].block && !stack_[i].hidden;
+            const Element& e = stack_[i];
+            const bool breaks = markupBreaks_ && e.block && !e.hidden;
+            if (breaks && name == "p") {
+                // Only the innermost of nested paragraphs breaks the line.
+                if (inParagraph_) out_.append(U"\r", atLineStart() ? e.format : lastFormat());
+                inParagraph_ = false;
+            } else if (breaks && name == "li") {
+                if (openItems_ > 0) {
+                    --openItems_;
+                    out_.append(U"\r", e.format);
+                }
+            } else if (breaks && !atLineStart()) {
+                out_.append(U"\r", lastFormat());
+            }
             stack_.resize(i);
-            if (markupBreaks_ && breaks) pendingBreak_ = true;
             return;
         }
     }
-    StyledText take() {
-        // A multiline field's last paragraph keeps its closing break.
-        if (pendingBreak_ && markupBreaks_) {
-            const TextFormat last = out_.chars.empty() ? top() : out_.formatAt(out_.chars.size() - 1);
-            out_.append(U"\r", last);
-        }
-        return std::move(out_);
-    }
+    StyledText take() { return std::move(out_); }
 
 private:
     struct Element {
@@ -234,6 +253,9 @@ private:
         bool block = false;   // breaks the line before and after it
         bool hidden = false;  // display: none, here or further out
     };
+
+    bool atLineStart() const { return out_.chars.empty() || out_.chars.back() == U'\r'; }
+    const TextFormat& lastFormat() const { return out_.chars.empty() ? top() : out_.formatAt(out_.chars.size() - 1); }
 
     // A sheet's tag style, then its class style; the tag's own attributes come after both.
     // Font, span and textformat tags take no tag style; the formatting tags take none at all.
@@ -256,8 +278,10 @@ private:
     const TextStyleSheet* styles_;
     std::vector<Element> stack_;
     StyledText out_;
-    bool pendingBreak_ = false;
-    bool markupBreaks_ = true;  // <p>, <li> and <br> break lines (multiline fields)
+    bool markupBreaks_ = true;    // <p>, <li> and <br> break lines (multiline fields)
+    bool condenseWhite_ = false;  // white space runs shown as one space; line breaks only from markup
+    bool inParagraph_ = false;    // a <p> is open (not a stack: only one closing tag breaks)
+    int openItems_ = 0;
 };
 
 std::string escape(std::u32string_view s) {
@@ -293,7 +317,14 @@ std::string number(double v) {
 
 StyledText parseHtmlText(std::string_view html, const TextFormat& base, bool markupBreaks,
                          const TextStyleSheet* styles) {
-    HtmlReader reader(base, markupBreaks, styles);
+    HtmlReading how;
+    how.markupBreaks = markupBreaks;
+    how.styles = styles;
+    return parseHtmlText(html, base, how);
+}
+
+StyledText parseHtmlText(std::string_view html, const TextFormat& base, const HtmlReading& how) {
+    HtmlReader reader(base, how);
     std::u32string run;
     size_t i = 0;
     auto flush = [&] {
@@ -313,12 +344,12 @@ StyledText parseHtmlText(std::string_view html, const TextFormat& base, bool mar
             i = end + 1;
         } else if (c == '&') {
             run.push_back(entity(html, i));
-        } else if (c == '\r' || c == '\n') {
+        } else if ((c == '\r' || c == '\n') && !how.condenseWhite) {
             flush();
             reader.lineBreak();
             i += (c == '\r' && i + 1 < html.size() && html[i + 1] == '\n') ? 2 : 1;
         } else {
-            size_t end = html.find_first_of("<&\r\n", i);
+            size_t end = html.find_first_of(how.condenseWhite ? "<&" : "<&\r\n", i);
             if (end == std::string_view::npos) end = html.size();
             run += decodeUtf8(html.substr(i, end - i));
             i = end;
@@ -369,6 +400,7 @@ std::string fontAttributes(const TextFormat& f, const TextFormat* outer) {
 std::string toHtmlText(const StyledText& text) {
     std::string out;
     const size_t n = text.chars.size();
+    if (n == 0) return out;  // an empty field has no paragraph
     const TextFormat fallback = text.formats.empty() ? TextFormat{} : text.formats.back();
     size_t i = 0;
     for (;;) {

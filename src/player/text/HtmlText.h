@@ -14,6 +14,12 @@ namespace kelmora::player {
 // With a style sheet, tags and classes take its styles, and unknown tags may be styled too.
 StyledText parseHtmlText(std::string_view html, const TextFormat& base, bool markupBreaks = true,
                          const TextStyleSheet* styles = nullptr);
+struct HtmlReading {
+    bool markupBreaks = true;
+    bool condenseWhite = false;  // TextField.condenseWhite
+    const TextStyleSheet* styles = nullptr;
+};
+StyledText parseHtmlText(std::string_view html, const TextFormat& base, const HtmlReading& how);
 // Flash's form: one <P ALIGN=..><FONT FACE=.. SIZE=.. COLOR=..>..</FONT></P> per paragraph.
 std::string toHtmlText(const StyledText& text);
 

@@ -1,0 +1,65 @@
+// HTML text read as the player reads it: where paragraphs and list items break lines, and how
+// condenseWhite folds white space.
+#include <gtest/gtest.h>
+
+#include "player/text/HtmlText.h"
+#include "player/text/Utf8.h"
+
+using namespace kelmora::player;
+
+namespace {
+
+std::string plain(std::string_view html, bool multiline, bool condense) {
+    HtmlReading how;
+    how.markupBreaks = multiline;
+    how.condenseWhite = condense;
+    std::string out;
+    for (char32_t c : parseHtmlText(html, TextFormat{}, how).chars) out += c == U'\r' ? std::string("|") : encodeUtf8(std::u32string(1, c));
+    return out;
+}
+
+TEST(HtmlReading, ParagraphsAndItemsBreakWhereThePlayerBreaks) {
+    struct Case {
+        const char* html;
+        const char* single;  // '|' is a line break
+        const char* multi;
+    };
+    const Case cases[] = {
+        {"<p>test</p>\n", "test|", "test||"},
+        {" <p>test</p>  <p>test</p> ", " test  test ", " test|  test| "},
+        {"<p>a<p>b</p>c<p>d</p>e</p>", "abcde", "ab|cd|e"},  // only the innermost closing breaks
+        {"<p></p>", "", "|"},
+        {"text<li>a<li>b</li>c</li>d", "textabcd", "text|a|b|c|d"},
+        {"text<li><li></li></li>", "text", "text|||"},
+        {" <li>first</li> <p>second</p> ", " first second ", " |first| second| "},
+        {"<p align=\"right\">text<li></li></p>", "text", "text|||"},
+        {"line 1 <br> line 2", "line 1  line 2", "line 1 | line 2"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(plain(c.html, false, false), c.single) << c.html;
+        EXPECT_EQ(plain(c.html, true, false), c.multi) << c.html;
+    }
+    // The break that ends a paragraph has the paragraph's last format; an item's has the item's.
+    HtmlReading how;
+    const StyledText t = parseHtmlText("<p><font color=\"#111111\">a</font></p><li><font color=\"#222222\">b</font></li>",
+                                       TextFormat{}, how);
+    ASSERT_EQ(t.chars.size(), 4u);
+    EXPECT_EQ(t.formatAt(1).color, (Rgba{0x11, 0x11, 0x11, 255}));
+    EXPECT_EQ(t.formatAt(3).color, (Rgba{0, 0, 0, 255}));
+    EXPECT_TRUE(t.formatAt(3).bullet);
+    EXPECT_EQ(toHtmlText(StyledText{}), "");
+}
+
+TEST(HtmlReading, CondensedWhiteSpaceIsOneSpaceAndStartsNoLine) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"\n \tasdf \t  \n", "asdf "},
+        {"test \ntest\n\ntest", "test test test"},
+        {" <b> test1 </b> <i> test2 </i> ", "test1 test2 "},
+        {"a \x0b \xc2\xa0 b", "a \x0b \xc2\xa0 b"},  // only space, tab and line breaks fold
+        {" <b> </b> ", ""},
+    };
+    for (const auto& [html, want] : cases) EXPECT_EQ(plain(html, false, true), want) << html;
+    EXPECT_EQ(plain("  <p>\n test  </p>\n <p>x</p>", true, true), "test |x|");
+}
+
+}  // namespace
