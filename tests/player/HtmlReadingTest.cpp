@@ -48,6 +48,20 @@ TEST(HtmlReading, ParagraphsAndItemsBreakWhereThePlayerBreaks) {
     EXPECT_EQ(t.formatAt(3).color, (Rgba{0, 0, 0, 255}));
     EXPECT_TRUE(t.formatAt(3).bullet);
     EXPECT_EQ(toHtmlText(StyledText{}), "");
+    // After an empty font, the paragraph's end takes that font's characters.
+    const StyledText e = parseHtmlText("<p>a<font color=\"#121212\"></font><p>b</p></p>", TextFormat{}, how);
+    ASSERT_EQ(e.chars, U"ab\r");
+    EXPECT_EQ(e.formatAt(2).color, (Rgba{0x12, 0x12, 0x12, 255}));
+}
+
+TEST(HtmlReading, ClosingTagsEndOnlyTheInnermostElement) {
+    HtmlReading single;
+    single.markupBreaks = false;
+    const std::string html = toHtmlText(parseHtmlText("<b>a<i>b</b>c</i>d</b>e", TextFormat{}, single));
+    EXPECT_NE(html.find("<B>a</B><B><I>bc</I></B><B>d</B>e"), std::string::npos) << html;
+    // Runs that differ only in what the markup does not show are written as one.
+    const std::string item = toHtmlText(parseHtmlText("<i>text<li>text</li></i>", TextFormat{}, single));
+    EXPECT_NE(item.find("<I>texttext</I>"), std::string::npos) << item;
 }
 
 TEST(HtmlReading, CondensedWhiteSpaceIsOneSpaceAndStartsNoLine) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 #include "player/text/Utf8.h"
@@ -223,26 +224,29 @@ public:
         if (breaks && n == "li") ++openItems_;
         stack_.push_back(std::move(e));
     }
+    // A closing tag ends its element only when that element is the innermost one open; a
+    // paragraph or list item still ends its line.
     void close(const std::string& name) {
-        for (size_t i = stack_.size(); i-- > 1;) {
-            if (stack_[i].name != name) continue;
-            const Element& e = stack_[i];
-            const bool breaks = markupBreaks_ && e.block && !e.hidden;
-            if (breaks && name == "p") {
-                // Only the innermost of nested paragraphs breaks the line.
-                if (inParagraph_) out_.append(U"\r", atLineStart() ? e.format : lastFormat());
-                inParagraph_ = false;
-            } else if (breaks && name == "li") {
-                if (openItems_ > 0) {
-                    --openItems_;
-                    out_.append(U"\r", e.format);
-                }
-            } else if (breaks && !atLineStart()) {
-                out_.append(U"\r", lastFormat());
+        size_t i = stack_.size();
+        while (i-- > 1 && stack_[i].name != name) {}
+        if (i == 0) return;
+        const Element& e = stack_[i];
+        const bool breaks = markupBreaks_ && e.block && !e.hidden;
+        if (breaks && name == "p") {
+            // Only the innermost of nested paragraphs breaks the line.
+            if (inParagraph_) out_.append(U"\r", paragraphEnd(e.format));
+            inParagraph_ = false;
+        } else if (breaks && name == "li") {
+            if (openItems_ > 0) {
+                --openItems_;
+                out_.append(U"\r", e.format);
             }
-            stack_.resize(i);
-            return;
+        } else if (breaks && !atLineStart()) {
+            out_.append(U"\r", lastFormat());
         }
+        if (i + 1 != stack_.size()) return;
+        if (name != "p" && name != "li") lastClosed_ = e.format;
+        stack_.pop_back();
     }
     StyledText take() { return std::move(out_); }
 
@@ -274,7 +278,23 @@ private:
         if (tag.has("class")) apply(styles_->find("." + tag.attribute("class")));
     }
 
+    // The break that ends a paragraph: the paragraph's own layout with the characters of the
+    // element closed last (the field's own format when none was).
+    TextFormat paragraphEnd(const TextFormat& para) const {
+        TextFormat f = lastClosed_ ? *lastClosed_ : stack_.front().format;
+        f.align = para.align;
+        f.leftMargin = para.leftMargin;
+        f.rightMargin = para.rightMargin;
+        f.indent = para.indent;
+        f.blockIndent = para.blockIndent;
+        f.leading = para.leading;
+        f.bullet = para.bullet;
+        f.tabStops = para.tabStops;
+        return f;
+    }
+
     const TextFormat& top() const { return stack_.back().format; }
+    std::optional<TextFormat> lastClosed_;
     const TextStyleSheet* styles_;
     std::vector<Element> stack_;
     StyledText out_;
@@ -397,6 +417,13 @@ std::string fontAttributes(const TextFormat& f, const TextFormat* outer) {
 
 }  // namespace
 
+// Runs are written by what the markup shows of their characters.
+static bool sameCharacters(const TextFormat& a, const TextFormat& b) {
+    return a.font == b.font && a.size == b.size && a.color == b.color && a.letterSpacing == b.letterSpacing &&
+           a.kerning == b.kerning && a.bold == b.bold && a.italic == b.italic && a.underline == b.underline &&
+           a.url == b.url && a.target == b.target;
+}
+
 std::string toHtmlText(const StyledText& text) {
     std::string out;
     const size_t n = text.chars.size();
@@ -418,7 +445,7 @@ std::string toHtmlText(const StyledText& text) {
         size_t j = i;
         while (j < stop) {
             size_t k = j;
-            while (k < stop && text.formatOf[k] == text.formatOf[j]) ++k;
+            while (k < stop && sameCharacters(text.formatAt(k), text.formatAt(j))) ++k;
             const TextFormat& f = text.formatAt(j);
             size_t level = open.size();
             while (level > 0 && !fontAttributes(f, open[level - 1]).empty()) --level;
