@@ -76,4 +76,21 @@ TEST(HtmlReading, CondensedWhiteSpaceIsOneSpaceAndStartsNoLine) {
     EXPECT_EQ(plain("  <p>\n test  </p>\n <p>x</p>", true, true), "test |x|");
 }
 
+TEST(HtmlReading, FontSizesAreWholePixelsInRange) {
+    TextFormat base;
+    base.size = 12 * 20;
+    const std::pair<const char*, double> cases[] = {
+        {"1.9", 1}, {"+0.2", 12}, {"-3", 9}, {"+200", 127}, {"0", 1}, {"-20", 1}, {"1-1", 1}, {"not a number", 12},
+        {"", 12}, {"300", 127},
+    };
+    for (const auto& [size, px] : cases) {
+        const std::string html = std::string("<font size=\"") + size + "\">a</font>";
+        EXPECT_EQ(parseHtmlText(html, base).formatAt(0).size, px * 20) << size;
+    }
+    // A paragraph's end takes a closed font's characters, not those of a closed bold tag.
+    const StyledText t = parseHtmlText("<p>a<b></b></p>", base);
+    ASSERT_EQ(t.chars.size(), 2u);
+    EXPECT_FALSE(t.formatAt(1).bold);
+}
+
 }  // namespace

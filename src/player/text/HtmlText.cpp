@@ -180,11 +180,19 @@ public:
                 if (auto v = parseNumber(tag.attribute("letterspacing"))) f.letterSpacing = std::clamp(*v, -1000.0, 1000.0);
             }
             if (tag.has("kerning")) f.kerning = leadingNumber(tag.attribute("kerning")) != 0;
-            std::string size = trim(tag.attribute("size"));
-            if (!size.empty()) {
-                bool relative = size[0] == '+' || size[0] == '-';
-                double v = leadingNumber(size[0] == '+' ? std::string_view(size).substr(1) : std::string_view(size));
-                f.size = std::clamp((relative ? f.size / kTwipsPerPixel + v : v) * kTwipsPerPixel, 0.0, 127.0 * 20 * 20);
+            // Whole pixels from 1 to 127; "+N" and "-N" are relative and what follows the digits
+            // is ignored. A size without digits changes nothing.
+            const std::string size = trim(tag.attribute("size"));
+            size_t pos = 0;
+            const bool relative = !size.empty() && (size[0] == '+' || size[0] == '-');
+            if (relative) ++pos;
+            const size_t digits = pos;
+            double v = 0;
+            for (; pos < size.size() && size[pos] >= '0' && size[pos] <= '9'; ++pos)
+                if (v < 1e6) v = v * 10 + (size[pos] - '0');
+            if (pos > digits) {
+                if (relative) v = f.size / kTwipsPerPixel + (size[0] == '-' ? -v : v);
+                f.size = std::clamp(v, 1.0, 127.0) * kTwipsPerPixel;
             }
         } else if (n == "b") {
             f.bold = true;
@@ -245,7 +253,7 @@ public:
             out_.append(U"\r", lastFormat());
         }
         if (i + 1 != stack_.size()) return;
-        if (name != "p" && name != "li") lastClosed_ = e.format;
+        if (name == "font") lastClosed_ = e.format;
         stack_.pop_back();
     }
     StyledText take() { return std::move(out_); }
@@ -279,7 +287,7 @@ private:
     }
 
     // The break that ends a paragraph: the paragraph's own layout with the characters of the
-    // element closed last (the field's own format when none was).
+    // font closed last (the field's own format when none was).
     TextFormat paragraphEnd(const TextFormat& para) const {
         TextFormat f = lastClosed_ ? *lastClosed_ : stack_.front().format;
         f.align = para.align;
