@@ -74,6 +74,12 @@ TEST(HtmlReading, CondensedWhiteSpaceIsOneSpaceAndStartsNoLine) {
     };
     for (const auto& [html, want] : cases) EXPECT_EQ(plain(html, false, true), want) << html;
     EXPECT_EQ(plain("  <p>\n test  </p>\n <p>x</p>", true, true), "test |x|");
+    // Before SWF 8 each text between tags folds alone, and one of white space only goes.
+    HtmlReading old;
+    old.markupBreaks = false;
+    old.condenseWhite = old.condenseBySegment = true;
+    const StyledText t = parseHtmlText(" <b> test1 </b> <i> test2 </i>\n", TextFormat{}, old);
+    EXPECT_EQ(t.chars, U" test1  test2 ");
 }
 
 TEST(HtmlReading, FontSizesAreWholePixelsInRange) {

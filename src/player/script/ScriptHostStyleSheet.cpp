@@ -93,7 +93,22 @@ bool ScriptEngine::setStyleSheetProperty(ClipId clip, EditTextInstance& field, s
     }
     if (n != "text" && n != "htmltext") return false;
     avm1::FieldStyleSheet* s = avm1::fieldStyleSheet(in, clip, false);
-    if (!s || !s->sheet.object()) return false;
+    if (!s || !s->sheet.object()) {
+        // Movies before SWF 8 condense white space their own way.
+        const EditTextDef& d = field.settings();
+        const DisplayObject* o = object(clip);
+        if (n != "htmltext" || !d.html || !d.condenseWhite || !o || versionOf(*o) >= 8) return false;
+        std::string html = in.toString(value);
+        if (html.size() > kMaxHtmlBytes) html.resize(kMaxHtmlBytes);
+        HtmlReading how;
+        how.markupBreaks = d.multiline;
+        how.condenseWhite = how.condenseBySegment = true;
+        StyledText text = parseHtmlText(html, field.newTextFormat(), how);
+        if (text.formats.empty()) text.formats.push_back(field.newTextFormat());
+        field.styledText() = std::move(text);
+        field.changed();
+        return true;
+    }
     std::string html = in.toString(value);
     if (html.size() > kMaxHtmlBytes) html.resize(kMaxHtmlBytes);
     s->html = html;

@@ -127,18 +127,22 @@ bool pixelsAttr(const Tag& tag, const char* key, double& twips) {
 class HtmlReader {
 public:
     HtmlReader(const TextFormat& base, const HtmlReading& how)
-        : styles_(how.styles), markupBreaks_(how.markupBreaks), condenseWhite_(how.condenseWhite) {
+        : styles_(how.styles), markupBreaks_(how.markupBreaks), condenseWhite_(how.condenseWhite),
+          segments_(how.condenseBySegment) {
         stack_.push_back({"", base});
     }
 
     void text(std::u32string_view s) {
         if (s.empty() || stack_.back().hidden) return;
         if (!condenseWhite_) return out_.append(s, top());
-        // Each run of white space is one space, and none starts a line.
+        auto white = [](char32_t c) { return c == U' ' || c == U'\t' || c == U'\r' || c == U'\n'; };
+        // Each run of white space is one space, and none starts a line; movies before SWF 8
+        // fold each text between tags on its own and drop one that is all white space.
         std::u32string kept;
-        char32_t last = out_.chars.empty() ? U'\r' : out_.chars.back();
+        if (segments_ && std::all_of(s.begin(), s.end(), white)) return;
+        char32_t last = segments_ ? U'x' : out_.chars.empty() ? U'\r' : out_.chars.back();
         for (char32_t c : s) {
-            if (c == U' ' || c == U'\t' || c == U'\r' || c == U'\n') {
+            if (white(c)) {
                 if (last == U' ' || last == U'\r') continue;
                 c = U' ';
             }
@@ -308,6 +312,7 @@ private:
     StyledText out_;
     bool markupBreaks_ = true;    // <p>, <li> and <br> break lines (multiline fields)
     bool condenseWhite_ = false;  // white space runs shown as one space; line breaks only from markup
+    bool segments_ = false;
     bool inParagraph_ = false;    // a <p> is open (not a stack: only one closing tag breaks)
     int openItems_ = 0;
 };

@@ -17,6 +17,7 @@ StyledText parseHtmlText(std::string_view html, const TextFormat& base, bool mar
 struct HtmlReading {
     bool markupBreaks = true;
     bool condenseWhite = false;  // TextField.condenseWhite
+    bool condenseBySegment = false;  // how movies before SWF 8 condense: each text between tags alone
     const TextStyleSheet* styles = nullptr;
 };
 StyledText parseHtmlText(std::string_view html, const TextFormat& base, const HtmlReading& how);
