@@ -2,6 +2,10 @@
 // StyleSheet class and TextField.styleSheet as scripts use them.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
 #include "player/text/CssText.h"
 #include "player/text/HtmlText.h"
 #include "player/text/TextStyleSheet.h"
@@ -57,6 +61,15 @@ TEST(StyleSheetCss, ReadsSelectorsAndPairsLikeThePlayer) {
         {"a{key:value", "fail"},
     };
     for (const auto& [css, want] : cases) EXPECT_EQ(describe(css), want) << css;
+
+    // Seeds for the fuzz target (its first byte picks the reading options), when asked for.
+    if (const char* dir = std::getenv("KELMORA_SEED_DIR")) {
+        const auto folder = std::filesystem::path(dir) / "fuzz_style_text";
+        std::filesystem::create_directories(folder);
+        std::ofstream(folder / "css.txt", std::ios::binary) << '\x0f' << "p, .x { color: #FF0000; display: none }";
+        std::ofstream(folder / "html.txt", std::ios::binary)
+            << '\x03' << "<p class=\"x\"> a <b>b</p><li>c</li><font size=\"+2\">d</font>";
+    }
 }
 
 TEST(StyleSheetCss, HostileTextIsBounded) {
