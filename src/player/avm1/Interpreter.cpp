@@ -9,6 +9,7 @@
 #include "player/avm1/ClipProperties.h"
 #include "player/avm1/Frame.h"
 #include "player/avm1/OutsideWorld.h"
+#include "player/avm1/StyleSheet.h"
 #include "player/avm1/TextClasses.h"
 #include "player/avm1/Utf16.h"
 #include "player/avm1/XmlNode.h"
@@ -37,6 +38,7 @@ Interpreter::Interpreter(Host& host, int swfVersion, Limits limits)
     installColorClass(*this);
     installTextFormatClass(*this);
     installTextFieldMethods(*this);
+    installStyleSheetClass(*this);
     installSelection(*this);
     installTextSnapshot(*this);
     installSoundClass(*this);

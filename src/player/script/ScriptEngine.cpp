@@ -216,6 +216,7 @@ void ScriptEngine::objectDestroyed(DisplayObject& o) {
     objects_.erase(o.scriptId);
     transforms_.erase(o.scriptId);
     boundObjects_.erase(o.scriptId);
+    shownVariables_.erase(o.scriptId);
 }
 
 void ScriptEngine::placed(DisplayObject& o) {

@@ -23,6 +23,7 @@ namespace kelmora::player {
 class Stage;
 class MovieClip;
 class EditTextInstance;
+struct TextFormat;
 }
 
 namespace kelmora::player::script {
@@ -31,6 +32,8 @@ using avm1::ClipId;
 
 // The one-frame timeline of clips that scripts create.
 const TimelineDef& emptyTimeline();
+// Sets the fields a script's TextFormat has on a text format, kept to what a field can hold.
+void applyTextFormatValues(TextFormat& format, const avm1::TextFormatValues& values);
 
 class ScriptEngine final : public avm1::Host, public avm1::BitmapHost, public TimelineListener {
 public:
@@ -176,6 +179,9 @@ private:
     void syncTextVariable(ClipId field, bool everyFrame = false);
     void setBoundVariable(ClipId field, const std::string& text);
     avm1::Object* variableHolder(ClipId field, std::string_view path, bool& isClip);
+    // TextField.styleSheet, and text set while a sheet is attached (ScriptHostStyleSheet.cpp).
+    std::optional<avm1::Value> styleSheetProperty(ClipId clip, EditTextInstance& field, std::string_view lowerName);
+    bool setStyleSheetProperty(ClipId clip, EditTextInstance& field, std::string_view lowerName, const avm1::Value& value);
     int versionOf(const DisplayObject& object) const;
     void runCode(ClipId clip, std::span<const uint8_t> code, int version);
     void runEvent(ClipId clip, uint32_t event);
@@ -253,6 +259,9 @@ private:
     std::set<ClipId> seededVariables_;
     // The object a field's variable held when the field last showed it: shown again unconverted.
     std::unordered_map<ClipId, const avm1::Object*> boundObjects_;
+    // The variable's text a field last took: a field shows its variable again only when that
+    // changes, so a text the variable could not take (read-only) stays on show.
+    std::unordered_map<ClipId, std::string> shownVariables_;
 };
 
 }  // namespace kelmora::player::script

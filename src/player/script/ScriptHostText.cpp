@@ -235,7 +235,10 @@ void ScriptEngine::syncTextVariable(ClipId id, bool everyFrame) {
                 if (field->settings().html) field->setHtmlText(text);
                 else field->setText(text);
             }
-            if (!text.empty()) interpreter_->setMember(holder, member, Value(text));
+            if (!text.empty()) {
+                interpreter_->setMember(holder, member, Value(text));
+                shownVariables_[id] = text;
+            }
         }
         return;
     }
@@ -251,6 +254,9 @@ void ScriptEngine::syncTextVariable(ClipId id, bool everyFrame) {
         boundObjects_.erase(id);
     }
     const std::string text = interpreter_->toString(v);
+    auto shown = shownVariables_.find(id);
+    if (shown != shownVariables_.end() && shown->second == text) return;
+    shownVariables_[id] = text;
     if (text == field->text()) return;
     if (field->settings().html) field->setHtmlText(text);
     else field->setText(text);
@@ -268,6 +274,9 @@ void ScriptEngine::setBoundVariable(ClipId id, const std::string& text) {
     if (!holder || member.empty()) return;
     seededVariables_.insert(id);
     interpreter_->setMember(holder, member, Value(text));
+    // The field has shown this text already when the variable took it.
+    const Value now = interpreter_->getMember(holder, member);
+    if (now.isString() && now.string() == text) shownVariables_[id] = text;
 }
 
 std::optional<Value> ScriptEngine::getNamed(ClipId clip, std::string_view name) {
@@ -278,6 +287,7 @@ std::optional<Value> ScriptEngine::getNamed(ClipId clip, std::string_view name) 
     TextFormat& base = field->newTextFormat();
     const std::string n = toLower(name);
     if ((n == "text" || n == "htmltext") && !d.variableName.empty()) syncTextVariable(clip);
+    if (auto v = styleSheetProperty(clip, *field, n)) return v;
     if (n == "_listeners") {
         // Every field is a broadcaster that starts with itself as its listener.
         avm1::Object* self = interpreter_->clipObject(clip);
@@ -331,6 +341,7 @@ bool ScriptEngine::setNamed(ClipId clip, std::string_view name, const Value& val
     TextFormat& base = field->newTextFormat();
     avm1::Interpreter& in = *interpreter_;
     const std::string n = toLower(name);
+    if (setStyleSheetProperty(clip, *field, n, value)) return true;
     auto flag = [&](bool& out) {
         out = in.toBoolean(value);
         field->changed();
@@ -409,6 +420,7 @@ bool ScriptEngine::setNamed(ClipId clip, std::string_view name, const Value& val
         d.variableName = value.isNullish() ? std::string() : bounded(in.toString(value));
         seededVariables_.erase(clip);
         boundObjects_.erase(clip);
+        shownVariables_.erase(clip);
         syncTextVariable(clip);
         return true;
     }
@@ -569,6 +581,11 @@ std::vector<std::u32string> ScriptEngine::staticText(ClipId clip) {
         }
     }
     return lines;
+}
+
+void applyTextFormatValues(TextFormat& format, const TextFormatValues& values) {
+    applyCharacter(format, values);
+    applyParagraph(format, values);
 }
 
 }  // namespace kelmora::player::script

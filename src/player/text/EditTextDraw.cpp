@@ -89,6 +89,9 @@ void EditTextInstance::draw(const Matrix& toPixels, const ColorTransform& cx, Pi
     const double bottom = h - kTextGutter;
     for (const LaidGlyph& g : d.layout.glyphs) {
         if (g.lineTop >= bottom && !d.def->autoSize) continue;
+        // A boxed field clips its text to the box: a glyph starting past its right edge is
+        // wholly outside.
+        if (g.x >= w && (d.def->border || d.def->background)) continue;
         const ShapeDef* shape = g.source ? g.source->glyphShape(g.glyph) : nullptr;
         if (!shape) continue;
         Rgba color = cx.apply(g.color);

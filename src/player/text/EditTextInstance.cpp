@@ -59,7 +59,10 @@ void EditTextInstance::setText(const std::string& plain) {
 void EditTextInstance::setHtmlText(const std::string& html) {
     if (!impl_->def->html) return setText(html);  // a plain field shows markup as it is
     // A single-line field keeps no paragraph or line breaks from its markup.
-    impl_->content = parseHtmlText(html, impl_->base, impl_->def->multiline);
+    HtmlReading how;
+    how.markupBreaks = impl_->def->multiline;
+    how.condenseWhite = impl_->def->condenseWhite;
+    impl_->content = parseHtmlText(html, impl_->base, how);
     if (impl_->content.formats.empty()) impl_->content.formats.push_back(impl_->base);
     impl_->dirty = true;
 }

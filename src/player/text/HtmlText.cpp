@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 #include "player/text/Utf8.h"
@@ -125,16 +126,33 @@ bool pixelsAttr(const Tag& tag, const char* key, double& twips) {
 
 class HtmlReader {
 public:
-    HtmlReader(const TextFormat& base, bool markupBreaks) : markupBreaks_(markupBreaks) { stack_.push_back({"", base}); }
+    HtmlReader(const TextFormat& base, const HtmlReading& how)
+        : styles_(how.styles), markupBreaks_(how.markupBreaks), condenseWhite_(how.condenseWhite),
+          segments_(how.condenseBySegment) {
+        stack_.push_back({"", base});
+    }
 
     void text(std::u32string_view s) {
-        if (s.empty()) return;
-        if (pendingBreak_) { out_.append(U"\r", top()); pendingBreak_ = false; }
-        out_.append(s, top());
+        if (s.empty() || stack_.back().hidden) return;
+        if (!condenseWhite_) return out_.append(s, top());
+        auto white = [](char32_t c) { return c == U' ' || c == U'\t' || c == U'\r' || c == U'\n'; };
+        // Each run of white space is one space, and none starts a line; movies before SWF 8
+        // fold each text between tags on its own and drop one that is all white space.
+        std::u32string kept;
+        if (segments_ && std::all_of(s.begin(), s.end(), white)) return;
+        char32_t last = segments_ ? U'x' : out_.chars.empty() ? U'\r' : out_.chars.back();
+        for (char32_t c : s) {
+            if (white(c)) {
+                if (last == U' ' || last == U'\r') continue;
+                c = U' ';
+            }
+            kept.push_back(c);
+            last = c;
+        }
+        out_.append(kept, top());
     }
     void lineBreak() {
-        if (pendingBreak_) out_.append(U"\r", top());  // a closed paragraph before it
-        pendingBreak_ = false;
+        if (stack_.back().hidden) return;
         out_.append(U"\r", top());
     }
     void open(const Tag& tag) {
@@ -144,8 +162,15 @@ public:
             if (markupBreaks_) lineBreak();
             return;
         }
+        Element e{n, f, n == "p" || n == "li", stack_.back().hidden};
+        if (styles_) applyStyles(tag, e);
+        f = e.format;
+        // A paragraph breaks the line where it ends; a list item (or a styled block) also ends
+        // the line it starts on.
+        const bool breaks = markupBreaks_ && e.block && !e.hidden;
+        if (breaks && n == "p") inParagraph_ = true;
+        else if (breaks && !atLineStart()) out_.append(U"\r", lastFormat());
         if (n == "p" || n == "li") {
-            if (markupBreaks_ && !out_.chars.empty() && out_.chars.back() != U'\r') pendingBreak_ = true;
             if (n == "li") f.bullet = true;
             std::string align = toLower(tag.attribute("align"));
             if (align == "left") f.align = TextAlign::Left;
@@ -159,11 +184,19 @@ public:
                 if (auto v = parseNumber(tag.attribute("letterspacing"))) f.letterSpacing = std::clamp(*v, -1000.0, 1000.0);
             }
             if (tag.has("kerning")) f.kerning = leadingNumber(tag.attribute("kerning")) != 0;
-            std::string size = trim(tag.attribute("size"));
-            if (!size.empty()) {
-                bool relative = size[0] == '+' || size[0] == '-';
-                double v = leadingNumber(size[0] == '+' ? std::string_view(size).substr(1) : std::string_view(size));
-                f.size = std::clamp((relative ? f.size / kTwipsPerPixel + v : v) * kTwipsPerPixel, 0.0, 127.0 * 20 * 20);
+            // Whole pixels from 1 to 127; "+N" and "-N" are relative and what follows the digits
+            // is ignored. A size without digits changes nothing.
+            const std::string size = trim(tag.attribute("size"));
+            size_t pos = 0;
+            const bool relative = !size.empty() && (size[0] == '+' || size[0] == '-');
+            if (relative) ++pos;
+            const size_t digits = pos;
+            double v = 0;
+            for (; pos < size.size() && size[pos] >= '0' && size[pos] <= '9'; ++pos)
+                if (v < 1e6) v = v * 10 + (size[pos] - '0');
+            if (pos > digits) {
+                if (relative) v = f.size / kTwipsPerPixel + (size[0] == '-' ? -v : v);
+                f.size = std::clamp(v, 1.0, 127.0) * kTwipsPerPixel;
             }
         } else if (n == "b") {
             f.bold = true;
@@ -194,35 +227,94 @@ public:
                     pos = comma + 1;
                 }
             }
-        } else {
+        } else if (!styles_) {
             return;  // unknown tags (span, img, ...) change nothing
         }
         if (tag.selfClosing) return;
-        if (stack_.size() < 256) stack_.push_back({n, f});
+        e.format = f;
+        if (stack_.size() >= 256) return;
+        if (breaks && n == "li") ++openItems_;
+        stack_.push_back(std::move(e));
     }
+    // A closing tag ends its element only when that element is the innermost one open; a
+    // paragraph or list item still ends its line.
     void close(const std::string& name) {
-        for (size_t i = stack_.size(); i-- > 1;) {
-            if (stack_[i].first != name) continue;
-            stack_.resize(i);
-            if (markupBreaks_ && (name == "p" || name == "li")) pendingBreak_ = true;
-            return;
+        size_t i = stack_.size();
+        while (i-- > 1 && stack_[i].name != name) {}
+        if (i == 0) return;
+        const Element& e = stack_[i];
+        const bool breaks = markupBreaks_ && e.block && !e.hidden;
+        if (breaks && name == "p") {
+            // Only the innermost of nested paragraphs breaks the line.
+            if (inParagraph_) out_.append(U"\r", paragraphEnd(e.format));
+            inParagraph_ = false;
+        } else if (breaks && name == "li") {
+            if (openItems_ > 0) {
+                --openItems_;
+                out_.append(U"\r", e.format);
+            }
+        } else if (breaks && !atLineStart()) {
+            out_.append(U"\r", lastFormat());
         }
+        if (i + 1 != stack_.size()) return;
+        if (name == "font") lastClosed_ = e.format;
+        stack_.pop_back();
     }
-    StyledText take() {
-        // A multiline field's last paragraph keeps its closing break.
-        if (pendingBreak_ && markupBreaks_) {
-            const TextFormat last = out_.chars.empty() ? top() : out_.formatAt(out_.chars.size() - 1);
-            out_.append(U"\r", last);
-        }
-        return std::move(out_);
-    }
+    StyledText take() { return std::move(out_); }
 
 private:
-    const TextFormat& top() const { return stack_.back().second; }
-    std::vector<std::pair<std::string, TextFormat>> stack_;
+    struct Element {
+        std::string name;
+        TextFormat format;
+        bool block = false;   // breaks the line before and after it
+        bool hidden = false;  // display: none, here or further out
+    };
+
+    bool atLineStart() const { return out_.chars.empty() || out_.chars.back() == U'\r'; }
+    const TextFormat& lastFormat() const { return out_.chars.empty() ? top() : out_.formatAt(out_.chars.size() - 1); }
+
+    // A sheet's tag style, then its class style; the tag's own attributes come after both.
+    // Font, span and textformat tags take no tag style; the formatting tags take none at all.
+    void applyStyles(const Tag& tag, Element& e) const {
+        const std::string& n = tag.name;
+        if (n == "b" || n == "i" || n == "u" || n == "font" || n == "textformat" || n == "img") return;
+        auto apply = [&](const TextStyle* s) {
+            if (!s) return;
+            s->applyTo(e.format);
+            if (s->hasDisplay) {
+                e.block = s->display == TextDisplay::Block;
+                e.hidden = e.hidden || s->display == TextDisplay::None;
+            }
+        };
+        if (n != "span") apply(styles_->find(n));
+        if (tag.has("class")) apply(styles_->find("." + tag.attribute("class")));
+    }
+
+    // The break that ends a paragraph: the paragraph's own layout with the characters of the
+    // font closed last (the field's own format when none was).
+    TextFormat paragraphEnd(const TextFormat& para) const {
+        TextFormat f = lastClosed_ ? *lastClosed_ : stack_.front().format;
+        f.align = para.align;
+        f.leftMargin = para.leftMargin;
+        f.rightMargin = para.rightMargin;
+        f.indent = para.indent;
+        f.blockIndent = para.blockIndent;
+        f.leading = para.leading;
+        f.bullet = para.bullet;
+        f.tabStops = para.tabStops;
+        return f;
+    }
+
+    const TextFormat& top() const { return stack_.back().format; }
+    std::optional<TextFormat> lastClosed_;
+    const TextStyleSheet* styles_;
+    std::vector<Element> stack_;
     StyledText out_;
-    bool pendingBreak_ = false;
-    bool markupBreaks_ = true;  // <p>, <li> and <br> break lines (multiline fields)
+    bool markupBreaks_ = true;    // <p>, <li> and <br> break lines (multiline fields)
+    bool condenseWhite_ = false;  // white space runs shown as one space; line breaks only from markup
+    bool segments_ = false;
+    bool inParagraph_ = false;    // a <p> is open (not a stack: only one closing tag breaks)
+    int openItems_ = 0;
 };
 
 std::string escape(std::u32string_view s) {
@@ -256,8 +348,16 @@ std::string number(double v) {
 
 }  // namespace
 
-StyledText parseHtmlText(std::string_view html, const TextFormat& base, bool markupBreaks) {
-    HtmlReader reader(base, markupBreaks);
+StyledText parseHtmlText(std::string_view html, const TextFormat& base, bool markupBreaks,
+                         const TextStyleSheet* styles) {
+    HtmlReading how;
+    how.markupBreaks = markupBreaks;
+    how.styles = styles;
+    return parseHtmlText(html, base, how);
+}
+
+StyledText parseHtmlText(std::string_view html, const TextFormat& base, const HtmlReading& how) {
+    HtmlReader reader(base, how);
     std::u32string run;
     size_t i = 0;
     auto flush = [&] {
@@ -277,12 +377,12 @@ StyledText parseHtmlText(std::string_view html, const TextFormat& base, bool mar
             i = end + 1;
         } else if (c == '&') {
             run.push_back(entity(html, i));
-        } else if (c == '\r' || c == '\n') {
+        } else if ((c == '\r' || c == '\n') && !how.condenseWhite) {
             flush();
             reader.lineBreak();
             i += (c == '\r' && i + 1 < html.size() && html[i + 1] == '\n') ? 2 : 1;
         } else {
-            size_t end = html.find_first_of("<&\r\n", i);
+            size_t end = html.find_first_of(how.condenseWhite ? "<&" : "<&\r\n", i);
             if (end == std::string_view::npos) end = html.size();
             run += decodeUtf8(html.substr(i, end - i));
             i = end;
@@ -330,9 +430,17 @@ std::string fontAttributes(const TextFormat& f, const TextFormat* outer) {
 
 }  // namespace
 
+// Runs are written by what the markup shows of their characters.
+static bool sameCharacters(const TextFormat& a, const TextFormat& b) {
+    return a.font == b.font && a.size == b.size && a.color == b.color && a.letterSpacing == b.letterSpacing &&
+           a.kerning == b.kerning && a.bold == b.bold && a.italic == b.italic && a.underline == b.underline &&
+           a.url == b.url && a.target == b.target;
+}
+
 std::string toHtmlText(const StyledText& text) {
     std::string out;
     const size_t n = text.chars.size();
+    if (n == 0) return out;  // an empty field has no paragraph
     const TextFormat fallback = text.formats.empty() ? TextFormat{} : text.formats.back();
     size_t i = 0;
     for (;;) {
@@ -350,7 +458,7 @@ std::string toHtmlText(const StyledText& text) {
         size_t j = i;
         while (j < stop) {
             size_t k = j;
-            while (k < stop && text.formatOf[k] == text.formatOf[j]) ++k;
+            while (k < stop && sameCharacters(text.formatAt(k), text.formatAt(j))) ++k;
             const TextFormat& f = text.formatAt(j);
             size_t level = open.size();
             while (level > 0 && !fontAttributes(f, open[level - 1]).empty()) --level;
