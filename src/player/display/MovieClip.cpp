@@ -231,7 +231,10 @@ void MovieClip::gotoFrame(uint32_t target, bool runScripts) {
             ++it;
         } else if (rewinding && g->second.record.characterId == child.characterId() &&
                    (!listener || child.placedAtFrame == g->second.frame)) {
+            // The kept instance keeps its name ("instanceN" too) unless the placement names it.
+            std::string name = std::move(child.name);
             child.resetProperties();
+            child.name = std::move(name);
             child.applyPlace(g->second.record);
             goals.erase(g);
             ++it;
