@@ -1,0 +1,55 @@
+// Going back on a scripted timeline: which instances the target frame keeps, which it makes anew
+// and which it leaves to the scripts.
+#include <gtest/gtest.h>
+
+#include "ScriptTestMovies.h"
+
+using namespace kelmora;
+using namespace kelmora::swf;
+using kelmora::scripttest::playTraces;
+
+namespace {
+
+// trace(label + getInstanceAtDepth(depth)._name)
+ActionBuilder& traceAtDepth(ActionBuilder& a, int depth) {
+    a.push(std::to_string(depth) + ": ");
+    a.push(depth - 16384).push(1).push("_root").getVariable().push("getInstanceAtDepth").callMethod();
+    return a.push("_name").getMember().add2().trace();
+}
+
+}  // namespace
+
+TEST(TimelineRewindTest, GoingBackKeepsSameCharacterAndRatioAndLeavesScriptDepthsAlone) {
+    SwfWriter movie(6);
+    Timeline sprite = movie.sprite();
+    sprite.doAction(ActionBuilder().push("made ").push("this").getVariable().push("_name").getMember().add2().trace().end())
+        .showFrame();
+    movie.defineSprite(1, sprite);
+    movie.place(Place::add(1, 1).name("a"))
+        .place(Place::add(1, 2))
+        .place(Place::add(1, 4).ratio(1).name("r1"))
+        .place(Place::add(1, 5).name("s5"))
+        .showFrame();
+    ActionBuilder back;
+    back.push("s6").getVariable().push(1).push("s5").getVariable().push("swapDepths").callMethod().pop();
+    back.gotoFrame(0);
+    for (int depth : {1, 2, 4, 5, 6, 16394}) traceAtDepth(back, depth);
+    movie.removeObject2(1)
+        .place(Place::add(1, 1).name("b"))
+        .removeObject2(4)
+        .place(Place::add(1, 4).ratio(2).name("r2"))
+        .place(Place::add(1, 6).name("s6"))
+        .place(Place::add(1, 16394).name("high"))
+        .doAction(back.end())
+        .showFrame();
+    const std::vector<std::string> expected = {
+        "made a", "made instance1", "made r1", "made s5",  // frame 1
+        "made b", "made r2", "made s6", "made high",      // frame 2
+        // Back at frame 1: the same character at the same ratio stays with its name, whenever it
+        // was placed; another ratio makes it anew; what a script moved stays where frame 1 has
+        // an object and goes where it has none; the scripts' depths keep what they hold.
+        "1: b", "2: instance1", "4: r1", "5: s6", "6: ", "16394: high",
+        "made r1",
+    };
+    EXPECT_EQ(playTraces(movie, 2), expected);
+}
