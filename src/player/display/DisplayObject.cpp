@@ -15,7 +15,10 @@ void DisplayObject::applyPlace(const PlaceObjectRecord& r) {
     if (r.matrix) matrix = *r.matrix;
     if (r.colorTransform) colorTransform = *r.colorTransform;
     if (r.ratio) ratio = *r.ratio;
-    if (r.name) name = *r.name;
+    if (r.name) {
+        name = *r.name;
+        namedByPlacement = true;
+    }
     if (r.clipDepth) clipDepth = *r.clipDepth;
     if (r.filters) filters = *r.filters;
     if (r.blendMode) blendMode = *r.blendMode;

@@ -47,6 +47,7 @@ public:
     ColorTransform colorTransform;
     uint16_t ratio = 0;
     std::string name;
+    bool namedByPlacement = false;  // its PlaceObject gave a name, even an empty one
     uint16_t clipDepth = 0;
     std::vector<Filter> filters;
     BlendMode blendMode = BlendMode::Normal;

@@ -211,7 +211,7 @@ void ScriptEngine::objectDestroyed(DisplayObject& o) {
 
 void ScriptEngine::placed(DisplayObject& o) {
     const CharacterKind k = o.kind();
-    if (o.name.empty() && (k == CharacterKind::Sprite || k == CharacterKind::Button || k == CharacterKind::EditText))
+    if (o.name.empty() && !o.namedByPlacement && (k == CharacterKind::Sprite || k == CharacterKind::Button || k == CharacterKind::EditText))
         o.name = "instance" + std::to_string(++instanceNames_);
     if (k == CharacterKind::EditText) syncTextVariable(o.scriptId, true);
     if (o.kind() == CharacterKind::Button && o.character()) {

@@ -1,5 +1,5 @@
-// Going back on a scripted timeline: which instances the target frame keeps, which it makes anew
-// and which it leaves to the scripts.
+// Scripted timelines: which instances going back keeps, makes anew or leaves to the scripts, and
+// the names placements give.
 #include <gtest/gtest.h>
 
 #include "ScriptTestMovies.h"
@@ -19,7 +19,7 @@ ActionBuilder& traceAtDepth(ActionBuilder& a, int depth) {
 
 }  // namespace
 
-TEST(TimelineRewindTest, GoingBackKeepsSameCharacterAndRatioAndLeavesScriptDepthsAlone) {
+TEST(ScriptTimelineTest, GoingBackKeepsSameCharacterAndRatioAndLeavesScriptDepthsAlone) {
     SwfWriter movie(6);
     Timeline sprite = movie.sprite();
     sprite.doAction(ActionBuilder().push("made ").push("this").getVariable().push("_name").getMember().add2().trace().end())
@@ -52,4 +52,13 @@ TEST(TimelineRewindTest, GoingBackKeepsSameCharacterAndRatioAndLeavesScriptDepth
         "made r1",
     };
     EXPECT_EQ(playTraces(movie, 2), expected);
+}
+
+TEST(ScriptTimelineTest, AnEmptyPlacementNameStaysEmptyAndOnlyUnnamedInstancesAreNumbered) {
+    SwfWriter movie(6);
+    Timeline sprite = movie.sprite();
+    sprite.doAction(ActionBuilder().push("this").getVariable().targetPath().trace().end()).showFrame();
+    movie.defineSprite(1, sprite);
+    movie.place(Place::add(1, 1).name("")).place(Place::add(1, 2)).place(Place::add(1, 3).name("c")).showFrame();
+    EXPECT_EQ(playTraces(movie), (std::vector<std::string>{"_level0.", "_level0.instance1", "_level0.c"}));
 }
