@@ -62,3 +62,37 @@ TEST(ScriptTimelineTest, AnEmptyPlacementNameStaysEmptyAndOnlyUnnamedInstancesAr
     movie.place(Place::add(1, 1).name("")).place(Place::add(1, 2)).place(Place::add(1, 3).name("c")).showFrame();
     EXPECT_EQ(playTraces(movie), (std::vector<std::string>{"_level0.", "_level0.instance1", "_level0.c"}));
 }
+
+TEST(ScriptTimelineTest, CallRunsAnotherFramesScriptsAtOnceOnTheSameStack) {
+    SwfWriter movie(6);
+    // Frame 1 leaves "a" on the stack under its own constant pool; frame 2 calls it by number and
+    // by label, and its own pool is still there after each call.
+    movie.frameLabel("first").doAction(ActionBuilder().constantPool({"a"}).pushConstant(0).end()).showFrame();
+    ActionBuilder caller;
+    caller.constantPool({"b"}).push("1").call().pushConstant(0).add2().trace();
+    caller.push("first").call().pushConstant(0).add2().trace();
+    caller.push("9").call().push("nolabel").call().push("after").trace();  // nothing there: no-ops
+    caller.stop();
+    movie.doAction(caller.end()).showFrame();
+    EXPECT_EQ(playTraces(movie, 2), (std::vector<std::string>{"ab", "ab", "after"}));
+
+    // A frame that calls itself is stopped at the recursion limit and the movie goes on.
+    SwfWriter bomb(6);
+    bomb.doAction(ActionBuilder().push("1").call().end()).showFrame();
+    bomb.doAction(ActionBuilder().push("still here").trace().stop().end()).showFrame();
+    EXPECT_EQ(playTraces(bomb, 2), (std::vector<std::string>{"still here"}));
+}
+
+TEST(ScriptTimelineTest, AConstantPoolStaysForTheScriptsAfterIt) {
+    SwfWriter movie(6);
+    movie.doAction(ActionBuilder().constantPool({"kept"}).end());
+    movie.doAction(ActionBuilder().pushConstant(0).trace().end()).showFrame();
+    // A function's own pool does not leak out to the timeline.
+    ActionBuilder fn;
+    ActionBuilder body;
+    body.constantPool({"inner"});
+    fn.defineFunction("f", {}, body);
+    fn.push(0).push("f").callFunction().pop().pushConstant(0).trace().stop();
+    movie.doAction(fn.end()).showFrame();
+    EXPECT_EQ(playTraces(movie, 2), (std::vector<std::string>{"kept", "kept"}));
+}

@@ -140,12 +140,16 @@ uint32_t ScriptEngine::movieFileBytes(ClipId clip) {
     return static_cast<uint32_t>(std::min<size_t>(o->context().movie().fileSize(), UINT32_MAX));
 }
 
-void ScriptEngine::runCode(ClipId clip, std::span<const uint8_t> code, int version) {
-    if (code.empty()) return;
+avm1::Code ScriptEngine::cachedCode(std::span<const uint8_t> code) {
     auto& cached = codes_[code.data()];
     if (!cached || cached->size() != code.size())
         cached = std::make_shared<const std::vector<uint8_t>>(code.begin(), code.end());
-    interpreter_->runScript(clip, cached, version);
+    return cached;
+}
+
+void ScriptEngine::runCode(ClipId clip, std::span<const uint8_t> code, int version) {
+    if (code.empty()) return;
+    interpreter_->runScript(clip, cachedCode(code), version);
 }
 
 void ScriptEngine::runEvent(ClipId clip, uint32_t event) {
@@ -310,8 +314,9 @@ void ScriptEngine::releaseUnloaded() {
     }
 }
 
-void ScriptEngine::placementFailed(MovieClip&, int depth) {
-    // The reference player's log has this line among the traces.
+void ScriptEngine::placementFailed(MovieClip& clip, int depth) {
+    // The reference player's log has this line among the traces, for movies of SWF 7 and later.
+    if (versionOf(clip) < 7) return;
     trace("Warning: Failed to place object at depth " + std::to_string(depth) + ".");
 }
 

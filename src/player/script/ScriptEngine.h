@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "player/avm1/BitmapHost.h"
+#include "player/avm1/FrameScriptHost.h"
 #include "player/avm1/Host.h"
 #include "player/avm1/Interpreter.h"
 #include "player/display/DisplayObject.h"
@@ -32,7 +33,8 @@ using avm1::ClipId;
 // The one-frame timeline of clips that scripts create.
 const TimelineDef& emptyTimeline();
 
-class ScriptEngine final : public avm1::Host, public avm1::BitmapHost, public TimelineListener {
+class ScriptEngine final : public avm1::Host, public avm1::BitmapHost, public avm1::FrameScriptHost,
+                           public TimelineListener {
 public:
     struct Sinks {
         std::function<void(const std::string&)> trace;
@@ -137,6 +139,10 @@ public:
     Matrix clipMatrix(ClipId clip) override;  // ScriptHostTransform.cpp
     void setClipMatrix(ClipId clip, const Matrix& m) override;
 
+    // ---- avm1::FrameScriptHost (ScriptHostFrames.cpp)
+    std::vector<avm1::Code> frameScripts(ClipId clip, uint32_t frame) override;
+    int64_t labelledFrame(ClipId clip, std::string_view label) override;
+
 private:
     struct Queued {
         enum class Kind : uint8_t { Code, Event, Construct };
@@ -177,6 +183,7 @@ private:
     avm1::Object* variableHolder(ClipId field, std::string_view path, bool& isClip);
     int versionOf(const DisplayObject& object) const;
     void runCode(ClipId clip, std::span<const uint8_t> code, int version);
+    avm1::Code cachedCode(std::span<const uint8_t> code);
     void runEvent(ClipId clip, uint32_t event);
     void drain();
     void performLoads();
