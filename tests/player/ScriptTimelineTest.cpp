@@ -96,3 +96,23 @@ TEST(ScriptTimelineTest, AConstantPoolStaysForTheScriptsAfterIt) {
     movie.doAction(fn.end()).showFrame();
     EXPECT_EQ(playTraces(movie, 2), (std::vector<std::string>{"kept", "kept"}));
 }
+
+TEST(ScriptTimelineTest, TheTimelineNoLongerMovesWhatAScriptPlaced) {
+    SwfWriter movie(6);
+    Timeline sprite = movie.sprite();
+    sprite.showFrame();
+    movie.defineSprite(1, sprite);
+    // Frame 1 places two clips at x 0; frame 2 moves both to x 50, after a script set a._x.
+    movie.place(Place::add(1, 1).name("a")).place(Place::add(1, 2).name("b"));
+    movie.doAction(ActionBuilder().push("a").getVariable().push("_x").push(7).setMember().end()).showFrame();
+    ActionBuilder check;
+    check.push("a").getVariable().push("_x").getMember().trace();
+    check.push("b").getVariable().push("_x").getMember().trace();
+    movie.place(Place::move(1).matrix(Matrix::translate(1000, 0)))
+        .place(Place::move(2).matrix(Matrix::translate(1000, 0)))
+        .doAction(check.end())
+        .showFrame();
+    // Back at frame 1 the kept clips take frame 1's place, except the one the script moved.
+    movie.doAction(ActionBuilder().gotoFrame(0).stop().end()).doAction(check.end()).showFrame();
+    EXPECT_EQ(playTraces(movie, 3), (std::vector<std::string>{"7", "50", "7", "0"}));
+}

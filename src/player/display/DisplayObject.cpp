@@ -12,7 +12,7 @@ DisplayObject::DisplayObject(PlayContext& context, std::shared_ptr<const Charact
 DisplayObject::~DisplayObject() { context_.instanceDestroyed(*this); }
 
 void DisplayObject::applyPlace(const PlaceObjectRecord& r) {
-    if (r.matrix) matrix = *r.matrix;
+    if (r.matrix && !transformedByScript) matrix = *r.matrix;
     if (r.colorTransform) colorTransform = *r.colorTransform;
     if (r.ratio) ratio = *r.ratio;
     if (r.name) {
@@ -58,6 +58,7 @@ void DisplayObject::copyPropertiesFrom(const DisplayObject& o) {
     scrollRect = o.scrollRect;
     clipActions = o.clipActions;
     placedByTimeline = o.placedByTimeline;
+    transformedByScript = o.transformedByScript;
 }
 
 }  // namespace kelmora::player

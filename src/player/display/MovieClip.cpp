@@ -246,7 +246,9 @@ void MovieClip::gotoFrame(uint32_t target, bool runScripts) {
             // The same character at the same ratio is kept, whenever it was placed, and keeps
             // its name ("instanceN" too) even where the target frame's placement names it.
             std::string name = std::move(child.name);
+            const Matrix matrix = child.matrix;
             child.resetProperties();
+            if (child.transformedByScript) child.matrix = matrix;
             child.applyPlace(g->second.record);
             child.name = std::move(name);
             goals.erase(g);

@@ -160,6 +160,8 @@ private:
     };
     ScriptTransform scriptTransform(const DisplayObject& object) const;
     void setScriptTransform(DisplayObject& object, const ScriptTransform& t);
+    // Position, scale and rotation set by a script keep the timeline from moving the object.
+    static void markTransformedByScript(DisplayObject& object, avm1::ClipProperty p);
     struct PendingLoad {
         int level = -1;             // a level, or -1 for a clip
         ClipId clip = avm1::kNoClip;  // loadMovie into this clip

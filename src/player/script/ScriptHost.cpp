@@ -203,9 +203,23 @@ Value ScriptEngine::getProperty(ClipId clip, ClipProperty p) {
     }
 }
 
+void ScriptEngine::markTransformedByScript(DisplayObject& o, ClipProperty p) {
+    switch (p) {
+    case ClipProperty::X:
+    case ClipProperty::Y:
+    case ClipProperty::XScale:
+    case ClipProperty::YScale:
+    case ClipProperty::Rotation:
+    case ClipProperty::Width:
+    case ClipProperty::Height: o.transformedByScript = true; break;
+    default: break;
+    }
+}
+
 void ScriptEngine::setProperty(ClipId clip, ClipProperty p, double v, std::string_view text) {
     DisplayObject* o = object(clip);
     if (!o) return;
+    markTransformedByScript(*o, p);
     Matrix& m = o->matrix;
     auto clampTwips = [](double px) { return std::clamp(px * kTwipsPerPixel, -2147483648.0, 2147483647.0); };
     switch (p) {
