@@ -61,7 +61,7 @@ TEST(PlayheadTest, QuitEndsTheMovieAndTheHeaderMayPromiseMoreFrames) {
 }
 
 TEST(PlayheadTest, PlacementsWaitForTheirCharacterAndLeaveOccupiedDepthsAlone) {
-    SwfWriter movie(6);
+    SwfWriter movie(7);  // the warning is logged for SWF 7 and later
     auto sprite = [&](uint16_t id, const std::string& name) {
         Timeline s = movie.sprite();
         s.doAction(ActionBuilder().push("made " + name).trace().end()).showFrame();

@@ -113,6 +113,8 @@ bool executeObjectAction(Interpreter& in, Frame& f, uint8_t code, std::span<cons
         for (uint16_t i = 0; i < count && !r.failed(); ++i)
             pool->push_back(f.version <= 5 ? fromCodePage(r.string()) : r.string());
         f.constants = std::move(pool);
+        // A function's pool is its own; a timeline's or an event's stays for the scripts after it.
+        if (!f.activation) in.setLastConstants(f.constants);
         return true;
     }
     case 0x9B: defineFunction(in, f, payload, false); return true;

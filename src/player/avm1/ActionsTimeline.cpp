@@ -8,6 +8,7 @@
 
 #include "player/avm1/Actions.h"
 #include "player/avm1/ClipProperties.h"
+#include "player/avm1/FrameScriptHost.h"
 #include "player/format/BitReader.h"
 
 namespace kelmora::player::avm1 {
@@ -164,6 +165,26 @@ void gotoFrameValue(Interpreter& in, Frame& f, const Value& v, bool play, uint16
     in.host().gotoFrame(clip, n - 1, play);
 }
 
+// ActionCall: the operand names a frame as GotoFrame2's does ("path:frame" too); that frame's
+// scripts run at once in their clip, and what they leave on the stack stays.
+void callFrame(Interpreter& in, Frame& f, const Value& v) {
+    FrameScriptHost* host = frameScriptHost(in);
+    ClipId clip = f.target;
+    std::string part = in.toString(v);
+    if (size_t colon = part.rfind(':'); colon != std::string::npos) {
+        clip = in.resolveTarget(f.target, std::string_view(part).substr(0, colon));
+        part = part.substr(colon + 1);
+    }
+    if (!host || !clip) return;
+    int64_t frame = -1;
+    if (allDigits(part)) frame = static_cast<int64_t>(frameNumberOf(part)) - 1;
+    else frame = host->labelledFrame(clip, part);
+    if (frame < 0) return;
+    const int version = in.host().movieVersion(clip);
+    for (Code& code : host->frameScripts(clip, static_cast<uint32_t>(frame)))
+        in.runCalledFrame(clip, std::move(code), version > 0 ? version : f.version);
+}
+
 }  // namespace
 
 bool executeTimelineAction(Interpreter& in, Frame& f, uint8_t code, std::span<const uint8_t> payload) {
@@ -247,8 +268,8 @@ bool executeTimelineAction(Interpreter& in, Frame& f, uint8_t code, std::span<co
             skipActions(f, skip);
         return true;
     }
-    case 0x9E:  // Call: runs another frame's actions; not supported, the operand is only read
-        in.toString(pop(in, f));
+    case 0x9E:  // Call
+        callFrame(in, f, pop(in, f));
         return true;
     case 0x1C: {  // GetVariable
         std::string name = in.toString(pop(in, f));

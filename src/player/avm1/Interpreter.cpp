@@ -106,6 +106,7 @@ void Interpreter::runScript(ClipId target, Code code, int swfVersion) {
         f.self = clip;
         f.target = f.originalTarget = target;
         f.registers.resize(4);
+        f.constants = lastConstants_;
         // A frame script may take what earlier ones left; scripts run from inside others may not.
         f.stackBase = entryDepth_ > 1 ? stack.size() : 0;
         runFrame(f);
@@ -113,6 +114,27 @@ void Interpreter::runScript(ClipId target, Code code, int swfVersion) {
         if (entryDepth_ > 1) thrown_.reset();  // an uncaught exception ends only this script
     }
     endEntry();
+}
+
+void Interpreter::runCalledFrame(ClipId target, Code code, int swfVersion) {
+    if (!code || !host_.exists(target) || aborted_) return;
+    if (static_cast<int>(frames_.size()) + nativeDepth_ >= limits_.maxCallDepth) {
+        abort("256 levels of recursion were exceeded in one action list.");
+        return;
+    }
+    Frame f;
+    f.code = std::move(code);
+    f.end = f.code->size();
+    f.version = swfVersion;
+    Object* clip = clipObject(target);
+    f.scope.push_back(clip);
+    f.self = clip;
+    f.target = f.originalTarget = target;
+    f.registers.resize(4);
+    f.constants = lastConstants_;
+    // What the called script leaves on the stack stays for the caller.
+    f.stackBase = stack.size();
+    runFrame(f);
 }
 
 bool Interpreter::callMethod(ClipId clip, std::string_view method, std::span<const Value> args) {

@@ -47,6 +47,8 @@ public:
     // Runs DoAction/DoInitAction bytes or a clip event's actions with `target` as this/_target.
     void runScript(ClipId target, Code code, int swfVersion);
     void runScript(ClipId target, std::span<const uint8_t> code, int swfVersion);
+    // ActionCall: runs another frame's script inside the running one, on the same stack.
+    void runCalledFrame(ClipId target, Code code, int swfVersion);
     // Calls clip.method(args) when the clip's object has such a function (onEnterFrame, onLoad...).
     bool callMethod(ClipId clip, std::string_view method, std::span<const Value> args = {});
     // A clip placed by the timeline or made by a script: applies the class registered for its
@@ -204,10 +206,13 @@ private:
     uint64_t actionsLeft_ = 0;
     size_t textBytesLeft_ = 0;
     std::vector<Value> globalRegisters_;
+    // The constant pool a timeline or event script declared last: the next script starts with it.
+    std::shared_ptr<const std::vector<std::string>> lastConstants_;
 
 public:
     std::vector<Value> stack;  // the operand stack, shared by all frames
     std::vector<Value>& globalRegisters() { return globalRegisters_; }
+    void setLastConstants(std::shared_ptr<const std::vector<std::string>> pool) { lastConstants_ = std::move(pool); }
     const Limits& limits() const { return limits_; }
     std::optional<Value> takeThrown() { auto t = std::move(thrown_); thrown_.reset(); return t; }
     Frame* currentFrame() { return frames_.empty() ? nullptr : frames_.back(); }

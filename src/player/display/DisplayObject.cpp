@@ -12,10 +12,13 @@ DisplayObject::DisplayObject(PlayContext& context, std::shared_ptr<const Charact
 DisplayObject::~DisplayObject() { context_.instanceDestroyed(*this); }
 
 void DisplayObject::applyPlace(const PlaceObjectRecord& r) {
-    if (r.matrix) matrix = *r.matrix;
+    if (r.matrix && !transformedByScript) matrix = *r.matrix;
     if (r.colorTransform) colorTransform = *r.colorTransform;
     if (r.ratio) ratio = *r.ratio;
-    if (r.name) name = *r.name;
+    if (r.name) {
+        name = *r.name;
+        namedByPlacement = true;
+    }
     if (r.clipDepth) clipDepth = *r.clipDepth;
     if (r.filters) filters = *r.filters;
     if (r.blendMode) blendMode = *r.blendMode;
@@ -55,6 +58,7 @@ void DisplayObject::copyPropertiesFrom(const DisplayObject& o) {
     scrollRect = o.scrollRect;
     clipActions = o.clipActions;
     placedByTimeline = o.placedByTimeline;
+    transformedByScript = o.transformedByScript;
 }
 
 }  // namespace kelmora::player

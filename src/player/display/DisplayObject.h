@@ -47,6 +47,7 @@ public:
     ColorTransform colorTransform;
     uint16_t ratio = 0;
     std::string name;
+    bool namedByPlacement = false;  // its PlaceObject gave a name, even an empty one
     uint16_t clipDepth = 0;
     std::vector<Filter> filters;
     BlendMode blendMode = BlendMode::Normal;
@@ -58,6 +59,8 @@ public:
     std::optional<Rect> scrollRect;
     std::span<const uint8_t> clipActions;
     bool placedByTimeline = true;  // false for objects scripts create; timelines leave those alone
+    // A script set its position, scale or rotation: the timeline no longer moves it.
+    bool transformedByScript = false;
     bool madeByScript = false;  // attached, duplicated or created by a script (not just moved by one)
     // MovieClip.setMask: only what lies under `scriptMask` shows of this object. An object that
     // masks others (maskUsers > 0) is not drawn itself. The script engine clears both when either goes.

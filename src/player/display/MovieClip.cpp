@@ -214,13 +214,25 @@ void MovieClip::gotoFrame(uint32_t target, bool runScripts) {
     // Reconcile the display list with the goals.
     for (auto it = children_.begin(); it != children_.end();) {
         DisplayObject& child = *it->second;
-        if (!child.placedByTimeline) {
-            // Scripts' objects among the timeline's depths go when the playhead goes back.
-            if (rewinding && child.madeByScript && it->first >= 0 && it->first < kFirstScriptDepth) it = drop(it);
-            else ++it;
+        auto g = goals.find(it->first);
+        if (listener && rewinding && it->first >= kFirstScriptDepth) {
+            // Going back leaves the depths scripts use alone, whoever placed the object there.
+            if (g != goals.end()) goals.erase(g);
+            ++it;
             continue;
         }
-        auto g = goals.find(it->first);
+        if (!child.placedByTimeline) {
+            // Scripts' objects among the timeline's depths go when the playhead goes back; one a
+            // script only moved stays where the target frame has an object, taking its place.
+            const bool inTimeline = it->first >= 0 && it->first < kFirstScriptDepth;
+            if (rewinding && inTimeline && (child.madeByScript || (listener && g == goals.end()))) {
+                it = drop(it);
+                continue;
+            }
+            if (rewinding && g != goals.end()) goals.erase(g);
+            ++it;
+            continue;
+        }
         if (g == goals.end()) {
             it = drop(it);
             continue;
@@ -230,9 +242,15 @@ void MovieClip::gotoFrame(uint32_t target, bool runScripts) {
             goals.erase(g);
             ++it;
         } else if (rewinding && g->second.record.characterId == child.characterId() &&
-                   (!listener || child.placedAtFrame == g->second.frame)) {
+                   child.ratio == g->second.record.ratio.value_or(0)) {
+            // The same character at the same ratio is kept, whenever it was placed, and keeps
+            // its name ("instanceN" too) even where the target frame's placement names it.
+            std::string name = std::move(child.name);
+            const Matrix matrix = child.matrix;
             child.resetProperties();
+            if (child.transformedByScript) child.matrix = matrix;
             child.applyPlace(g->second.record);
+            child.name = std::move(name);
             goals.erase(g);
             ++it;
         } else {

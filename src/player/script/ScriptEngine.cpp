@@ -149,12 +149,16 @@ uint32_t ScriptEngine::movieFileBytes(ClipId clip) {
     return static_cast<uint32_t>(std::min<size_t>(o->context().movie().fileSize(), UINT32_MAX));
 }
 
-void ScriptEngine::runCode(ClipId clip, std::span<const uint8_t> code, int version) {
-    if (code.empty()) return;
+avm1::Code ScriptEngine::cachedCode(std::span<const uint8_t> code) {
     auto& cached = codes_[code.data()];
     if (!cached || cached->size() != code.size())
         cached = std::make_shared<const std::vector<uint8_t>>(code.begin(), code.end());
-    interpreter_->runScript(clip, cached, version);
+    return cached;
+}
+
+void ScriptEngine::runCode(ClipId clip, std::span<const uint8_t> code, int version) {
+    if (code.empty()) return;
+    interpreter_->runScript(clip, cachedCode(code), version);
 }
 
 void ScriptEngine::runEvent(ClipId clip, uint32_t event) {
@@ -221,7 +225,7 @@ void ScriptEngine::objectDestroyed(DisplayObject& o) {
 
 void ScriptEngine::placed(DisplayObject& o) {
     const CharacterKind k = o.kind();
-    if (o.name.empty() && (k == CharacterKind::Sprite || k == CharacterKind::Button || k == CharacterKind::EditText))
+    if (o.name.empty() && !o.namedByPlacement && (k == CharacterKind::Sprite || k == CharacterKind::Button || k == CharacterKind::EditText))
         o.name = "instance" + std::to_string(++instanceNames_);
     if (k == CharacterKind::EditText) syncTextVariable(o.scriptId, true);
     if (o.kind() == CharacterKind::Button && o.character()) {
@@ -320,8 +324,9 @@ void ScriptEngine::releaseUnloaded() {
     }
 }
 
-void ScriptEngine::placementFailed(MovieClip&, int depth) {
-    // The reference player's log has this line among the traces.
+void ScriptEngine::placementFailed(MovieClip& clip, int depth) {
+    // The reference player's log has this line among the traces, for movies of SWF 7 and later.
+    if (versionOf(clip) < 7) return;
     trace("Warning: Failed to place object at depth " + std::to_string(depth) + ".");
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "player/avm1/BitmapHost.h"
+#include "player/avm1/FrameScriptHost.h"
 #include "player/avm1/Host.h"
 #include "player/avm1/Interpreter.h"
 #include "player/display/DisplayObject.h"
@@ -35,7 +36,8 @@ const TimelineDef& emptyTimeline();
 // Sets the fields a script's TextFormat has on a text format, kept to what a field can hold.
 void applyTextFormatValues(TextFormat& format, const avm1::TextFormatValues& values);
 
-class ScriptEngine final : public avm1::Host, public avm1::BitmapHost, public TimelineListener {
+class ScriptEngine final : public avm1::Host, public avm1::BitmapHost, public avm1::FrameScriptHost,
+                           public TimelineListener {
 public:
     struct Sinks {
         std::function<void(const std::string&)> trace;
@@ -141,6 +143,10 @@ public:
     Matrix clipMatrix(ClipId clip) override;  // ScriptHostTransform.cpp
     void setClipMatrix(ClipId clip, const Matrix& m) override;
 
+    // ---- avm1::FrameScriptHost (ScriptHostFrames.cpp)
+    std::vector<avm1::Code> frameScripts(ClipId clip, uint32_t frame) override;
+    int64_t labelledFrame(ClipId clip, std::string_view label) override;
+
 private:
     struct Queued {
         enum class Kind : uint8_t { Code, Event, Construct };
@@ -158,6 +164,8 @@ private:
     };
     ScriptTransform scriptTransform(const DisplayObject& object) const;
     void setScriptTransform(DisplayObject& object, const ScriptTransform& t);
+    // Position, scale and rotation set by a script keep the timeline from moving the object.
+    static void markTransformedByScript(DisplayObject& object, avm1::ClipProperty p);
     struct PendingLoad {
         int level = -1;             // a level, or -1 for a clip
         ClipId clip = avm1::kNoClip;  // loadMovie into this clip
@@ -184,6 +192,7 @@ private:
     bool setStyleSheetProperty(ClipId clip, EditTextInstance& field, std::string_view lowerName, const avm1::Value& value);
     int versionOf(const DisplayObject& object) const;
     void runCode(ClipId clip, std::span<const uint8_t> code, int version);
+    avm1::Code cachedCode(std::span<const uint8_t> code);
     void runEvent(ClipId clip, uint32_t event);
     void drain();
     void runOutsideEvents();

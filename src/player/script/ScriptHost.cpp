@@ -209,9 +209,23 @@ Value ScriptEngine::getProperty(ClipId clip, ClipProperty p) {
     }
 }
 
+void ScriptEngine::markTransformedByScript(DisplayObject& o, ClipProperty p) {
+    switch (p) {
+    case ClipProperty::X:
+    case ClipProperty::Y:
+    case ClipProperty::XScale:
+    case ClipProperty::YScale:
+    case ClipProperty::Rotation:
+    case ClipProperty::Width:
+    case ClipProperty::Height: o.transformedByScript = true; break;
+    default: break;
+    }
+}
+
 void ScriptEngine::setProperty(ClipId clip, ClipProperty p, double v, std::string_view text) {
     DisplayObject* o = object(clip);
     if (!o) return;
+    markTransformedByScript(*o, p);
     Matrix& m = o->matrix;
     // Positions are whole twips in 32 bits: anything outside (infinities too) becomes the
     // smallest, as the player's conversion gives.

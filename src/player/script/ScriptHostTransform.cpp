@@ -10,7 +10,10 @@ Matrix ScriptEngine::clipMatrix(ClipId clip) {
 }
 
 void ScriptEngine::setClipMatrix(ClipId clip, const Matrix& m) {
-    if (DisplayObject* o = object(clip)) o->matrix = m;
+    if (DisplayObject* o = object(clip)) {
+        o->matrix = m;
+        o->transformedByScript = true;
+    }
 }
 
 }  // namespace kelmora::player::script
