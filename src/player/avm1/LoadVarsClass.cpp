@@ -1,6 +1,7 @@
 // LoadVars: variables as URL-encoded text, loaded from a local file beside the movie with the
 // next frame (Host::loadText). Nothing is ever sent: send answers false and sendAndLoad only loads.
 #include "player/avm1/Builtins.h"
+#include "player/avm1/LoadedText.h"
 
 namespace kelmora::player::avm1 {
 
@@ -32,9 +33,7 @@ bool startLoad(Interpreter& in, Object* into, const Value& url) {
     if (!into || url.isUndefined()) return false;
     const std::string path = in.toString(url);
     into->setOwn("loaded", Value(false), kDontEnum);
-    into->setOwn("_bytesLoaded", Value(0.0), kDontEnum);
-    into->setOwn("_bytesTotal", Value(), kDontEnum);
-    if (uint64_t request = in.host().loadText(in.currentTarget(), path)) in.textListeners[request] = Value(into);
+    requestLoadedText(in, into, path);
     return true;
 }
 
@@ -204,6 +203,12 @@ void installLoadVarsClass(Interpreter& in) {
     in.method(proto, "getBytesTotal", bytesTotal);
     in.method(proto, "addRequestHeader", noop);
     proto->setOwn("contentType", Value("application/x-www-form-urlencoded"), kDontEnum);
+}
+
+void requestLoadedText(Interpreter& in, Object* into, std::string_view url) {
+    into->setOwn("_bytesLoaded", Value(0.0), kDontEnum);
+    into->setOwn("_bytesTotal", Value(), kDontEnum);
+    if (uint64_t request = in.host().loadText(in.currentTarget(), url)) in.textListeners[request] = Value(into);
 }
 
 ClipId Interpreter::textLoaded(uint64_t request, bool ok, std::string_view text) {
