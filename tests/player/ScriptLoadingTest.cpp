@@ -3,6 +3,7 @@
 // outside the mask.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -151,4 +152,37 @@ TEST(ScriptLoadingTest, LoadedTextIsReadAsTheMoviesVersionReadsIt) {
         EXPECT_EQ(lines[1], c.expected) << c.version << (c.useCodepage ? " with the code page" : "");
         EXPECT_EQ(lines[2], "<a x=\"1\" y=\"2\" />") << c.version;
     }
+}
+
+TEST(ScriptLoadingTest, UrlVariablesReachTheLoadedMovieAndLoadersFindReplacedClipsByPath) {
+    auto dir = freshFolder("query");
+    // The child traces what its URL gave it, before anything else of its first frame.
+    ActionBuilder child;
+    child.push("this").getVariable().push("a").getMember().push("/").add2();
+    child.push("this").getVariable().push("b").getMember().add2().trace();
+    SwfWriter childMovie(8);
+    childMovie.doAction(child.end()).showFrame();
+    ASSERT_TRUE(childMovie.writeFile((dir / "child.swf").string()).ok());
+
+    ActionBuilder a;
+    a.push("l").push(0).push("MovieClipLoader").newObject().setVariable();
+    a.push("c").push(1).push("c").push(2).push("this").getVariable().push("createEmptyMovieClip").callMethod();
+    a.setVariable();
+    callMethod(a, "l", "loadClip", {"c", "child.swf?a=1&b=x%20y#part"}).pop();
+    a.push("child.swf?a=2&b=level").push("_level1").getUrl2(SendVarsMethod::None, false, false);
+    a.push("_level0.d").push(3).push("d").push(2).push("this").getVariable().push("createEmptyMovieClip").callMethod().pop();
+    a.push("child.swf").push("_level0.d").getUrl2(SendVarsMethod::None, true, false);
+    // The variable still holds the clip the load replaced: the loader finds the new one by its path.
+    ActionBuilder after;
+    callMethod(after, "l", "getProgress", {"c"}).push("bytesLoaded").getMember().push(0).greater().trace();
+    SwfWriter movie(8);
+    movie.doAction(a.end()).showFrame().doAction(after.end()).showFrame();
+    ASSERT_TRUE(movie.writeFile((dir / "main.swf").string()).ok());
+
+    const std::vector<std::string> expected = {"1/x y", "2/level", "undefined/undefined", "true"};
+    auto lines = play(dir / "main.swf", 1);
+    std::sort(lines.begin(), lines.begin() + std::min<size_t>(3, lines.size()));
+    std::vector<std::string> sorted = expected;
+    std::sort(sorted.begin(), sorted.begin() + 3);
+    EXPECT_EQ(lines, sorted);
 }

@@ -159,6 +159,7 @@ private:
         ClipId clip = avm1::kNoClip;  // loadMovie into this clip
         std::string path;           // empty: unload
         std::string folder;         // of the movie that asked
+        std::string query = {};     // after the '?' of the URL: variables of the loaded movie
         uint64_t request = 0;       // MovieClipLoader request to report to, or 0
         bool refused = false;       // the URL is no local file: only an error to report
         bool cancelled = false;     // unloaded before it began: the loader hears only its start

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "player/avm1/Builtins.h"
 #include "player/avm1/Object.h"
 #include "player/display/MovieClip.h"
 #include "player/display/Stage.h"
@@ -38,6 +39,14 @@ std::shared_ptr<const MovieDef> movieFromFile(std::span<const uint8_t> bytes, in
     auto def = MovieDef::load(bytes);
     if (!def || def.value()->usesActionScript3()) return nullptr;
     return std::move(def.value());
+}
+
+// The variables a URL passes to the movie it loads: "movie.swf?a=1&b=2#part" gives "a=1&b=2".
+std::string queryOf(std::string_view url) {
+    const size_t q = url.find('?');
+    if (q == std::string_view::npos) return {};
+    std::string_view rest = url.substr(q + 1);
+    return std::string(rest.substr(0, rest.find('#')));
 }
 }  // namespace
 
@@ -96,7 +105,7 @@ void ScriptEngine::loadMovie(ClipId target, std::string_view url) {
         return;
     }
     if (!resolveMoviePath(folderOf(interpreter_->currentTarget() ? interpreter_->currentTarget() : target), url, path)) return;
-    loads_.push_back({n, n >= 0 ? avm1::kNoClip : target, path, {}});
+    loads_.push_back({n, n >= 0 ? avm1::kNoClip : target, path, {}, queryOf(url)});
 }
 
 void ScriptEngine::loadMovieNum(int n, std::string_view url) {
@@ -108,7 +117,7 @@ void ScriptEngine::loadMovieNum(int n, std::string_view url) {
     std::string path;
     ClipId from = interpreter_->currentTarget();
     if (!resolveMoviePath(folderOf(from ? from : level(0)), url, path)) return;
-    loads_.push_back({n, avm1::kNoClip, path, {}});
+    loads_.push_back({n, avm1::kNoClip, path, {}, queryOf(url)});
 }
 
 void ScriptEngine::unloadMovie(ClipId target) {
@@ -128,7 +137,7 @@ uint64_t ScriptEngine::loadClip(ClipId target, int n, std::string_view url) {
         n = levelNumber(target);
     }
     if (target == avm1::kNoClip && (n < 0 || n > 65535)) return 0;
-    PendingLoad load{n, n >= 0 ? avm1::kNoClip : target, {}, {}};
+    PendingLoad load{n, n >= 0 ? avm1::kNoClip : target, {}, {}, queryOf(url)};
     ClipId from = interpreter_->currentTarget();
     load.refused = url.empty() || !resolveMoviePath(folderOf(from ? from : level(0)), url, load.path);
     load.request = nextLoadRequest_++;
@@ -247,6 +256,8 @@ void ScriptEngine::performLoads() {
             interpreter_->loadEvent(load.request, "onLoadComplete", clip, status, false);
             inits.emplace_back(load.request, clip);
         }
+        if (!load.query.empty() && movie)
+            if (avm1::Object* root = interpreter_->clipObject(clip)) avm1::decodeVariables(*interpreter_, root, load.query);
         if (MovieClip* c = movieClip(clip)) c->constructFirstFrame();
         // A level's load event follows its first frame's scripts.
         if (load.level >= 0) queue_.push_back({Queued::Kind::Event, clip, {}, kEventLoad});
