@@ -186,3 +186,26 @@ TEST(ScriptLoadingTest, UrlVariablesReachTheLoadedMovieAndLoadersFindReplacedCli
     std::sort(sorted.begin(), sorted.begin() + 3);
     EXPECT_EQ(lines, sorted);
 }
+
+TEST(ScriptLoadingTest, WhatATimerLoadsIsThereWithTheFrameThatFollows) {
+    auto dir = freshFolder("timer");
+    ActionBuilder child;
+    child.push("child").trace();
+    SwfWriter childMovie(8);
+    childMovie.doAction(child.end()).showFrame();
+    ASSERT_TRUE(childMovie.writeFile((dir / "child.swf").string()).ok());
+
+    // The timer falls due between the first and the second frame; what it loads runs its first
+    // frame before the second frame's script.
+    ActionBuilder load;
+    load.push("child.swf").push("_level1").getUrl2(SendVarsMethod::None, false, false);
+    ActionBuilder a;
+    a.defineFunction("f", {}, load);
+    a.push(1).push("f").getVariable().push(2).push("setTimeout").callFunction().pop();
+    ActionBuilder second;
+    second.push("frame 2").trace();
+    SwfWriter movie(8);
+    movie.doAction(a.end()).showFrame().doAction(second.end()).showFrame();
+    ASSERT_TRUE(movie.writeFile((dir / "main.swf").string()).ok());
+    EXPECT_EQ(play(dir / "main.swf", 1), (std::vector<std::string>{"child", "frame 2"}));
+}

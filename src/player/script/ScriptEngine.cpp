@@ -52,6 +52,11 @@ void ScriptEngine::advance() {
     performLoads();
     performTextLoads();
     interpreter_->runTimers();
+    // A timer was due before this frame: what it asked to load is there by now.
+    if (!loads_.empty() || !texts_.empty()) {
+        performLoads();
+        performTextLoads();
+    }
     drain();
     // Newest clips first, the levels' roots last; clips made on the way wait for the next frame.
     std::vector<MovieClip*> order = executionOrder();
