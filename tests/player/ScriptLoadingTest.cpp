@@ -209,3 +209,34 @@ TEST(ScriptLoadingTest, WhatATimerLoadsIsThereWithTheFrameThatFollows) {
     ASSERT_TRUE(movie.writeFile((dir / "main.swf").string()).ok());
     EXPECT_EQ(play(dir / "main.swf", 1), (std::vector<std::string>{"child", "frame 2"}));
 }
+
+TEST(ScriptLoadingTest, LoadedVariablesGoThroughDecodeAndAnEmptyFileIsAFailedLoad) {
+    auto dir = freshFolder("decode");
+    const std::string vars = "a=1&b=2";
+    writeFile(dir / "vars.txt", Bytes(vars.begin(), vars.end()));
+    writeFile(dir / "empty.txt", Bytes{});
+
+    ActionBuilder decode;
+    decode.push("decode ").push("s").getVariable().add2().trace();
+    ActionBuilder onLoad;
+    onLoad.push("load ").push("ok").getVariable().add2().push(" ").add2();
+    onLoad.push("this").getVariable().push("a").getMember().add2().trace();
+    ActionBuilder a;
+    for (const char* v : {"replaced", "empty"}) {
+        a.push(v).push(0).push("LoadVars").newObject().setVariable();
+        a.push(v).getVariable().push("onLoad").defineFunction("", {"ok"}, onLoad).setMember();
+    }
+    a.push("replaced").getVariable().push("decode").defineFunction("", {"s"}, decode).setMember();
+    callMethod(a, "replaced", "load", {"vars.txt"}).pop();
+    callMethod(a, "empty", "load", {"empty.txt"}).pop();
+    callMethod(a, "this", "createEmptyMovieClip", {1, "m"}).pop();
+    callMethod(a, "m", "loadVariables", {"POST", "vars.txt"}).pop();
+    ActionBuilder show;
+    show.push("m").getVariable().push("a").getMember().push("m").getVariable().push("b").getMember().add2().trace();
+    SwfWriter movie(8);
+    movie.doAction(a.end()).showFrame().doAction(show.end()).showFrame();
+    ASSERT_TRUE(movie.writeFile((dir / "main.swf").string()).ok());
+
+    const std::vector<std::string> expected = {"decode a=1&b=2", "load true undefined", "load false undefined", "12"};
+    EXPECT_EQ(play(dir / "main.swf", 1), expected);
+}

@@ -47,6 +47,14 @@ Value sendAndLoad(Interpreter& in, const Value&, std::span<const Value> args) {
 
 Value send(Interpreter&, const Value&, std::span<const Value>) { return Value(false); }
 
+// MovieClip.loadVariables(url, method): the clip gets the variables, as loadVariables() does.
+Value clipLoadVariables(Interpreter& in, const Value& self, std::span<const Value> args) {
+    const ClipId clip = in.liveClip(self.object());
+    if (!clip || args.empty()) return Value();
+    if (uint64_t request = in.host().loadText(clip, in.toString(args[0]))) in.textListeners[request] = Value(in.clipObject(clip));
+    return Value();
+}
+
 Value decode(Interpreter& in, const Value& self, std::span<const Value> args) {
     if (Object* o = self.object(); o && !args.empty()) decodeVariables(in, o, in.toString(args[0]));
     return Value();
@@ -68,7 +76,8 @@ Value toString(Interpreter& in, const Value& self, std::span<const Value>) {
     return Value(out);
 }
 
-// The default onData: the text becomes variables, then onLoad tells whether it arrived.
+// The default onData: the text goes through the object's decode (which a script may replace),
+// then onLoad tells whether it arrived.
 Value onData(Interpreter& in, const Value& self, std::span<const Value> args) {
     Object* o = self.object();
     if (!o) return Value();
@@ -78,7 +87,9 @@ Value onData(Interpreter& in, const Value& self, std::span<const Value> args) {
         in.callMethodOf(self, "onLoad", no);
         return Value();
     }
-    decodeVariables(in, o, in.toString(src));
+    Value text[] = {src};
+    in.callMethodOf(self, "decode", text);
+    if (in.unwinding()) return Value();
     o->setOwn("loaded", Value(true), kDontEnum);
     Value yes[] = {Value(true)};
     in.callMethodOf(self, "onLoad", yes);
@@ -203,6 +214,7 @@ void installLoadVarsClass(Interpreter& in) {
     in.method(proto, "getBytesTotal", bytesTotal);
     in.method(proto, "addRequestHeader", noop);
     proto->setOwn("contentType", Value("application/x-www-form-urlencoded"), kDontEnum);
+    if (in.movieClipPrototype) in.method(in.movieClipPrototype, "loadVariables", clipLoadVariables);
 }
 
 void requestLoadedText(Interpreter& in, Object* into, std::string_view url) {

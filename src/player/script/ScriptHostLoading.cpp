@@ -163,7 +163,8 @@ void ScriptEngine::performTextLoads() {
     texts.swap(texts_);
     for (const PendingText& t : texts) {
         std::vector<uint8_t> bytes;
-        const bool ok = !t.path.empty() && readLoadedFile(t.path, bytes);
+        // An empty file (or one past the cap) is a failed load, as the player has it.
+        const bool ok = !t.path.empty() && readLoadedFile(t.path, bytes) && !bytes.empty();
         std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
         // A byte order mark is not part of the variables.
         if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
