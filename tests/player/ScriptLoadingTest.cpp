@@ -240,3 +240,58 @@ TEST(ScriptLoadingTest, LoadedVariablesGoThroughDecodeAndAnEmptyFileIsAFailedLoa
     const std::vector<std::string> expected = {"decode a=1&b=2", "load true undefined", "load false undefined", "12"};
     EXPECT_EQ(play(dir / "main.swf", 1), expected);
 }
+
+TEST(ScriptLoadingTest, LoadedSoundsTellTheirTagLengthAndEnd) {
+    auto dir = freshFolder("sound");
+    // An ID3 tag (a Latin-1 title, a UTF-16 comment, a URL frame that is no text) before ten
+    // MPEG-1 Layer III frames of 1152 samples at 44.1 kHz: 261 ms.
+    Bytes file = {'I', 'D', '3', 3, 0, 0, 0, 0, 0, 0};
+    auto frame = [&](const char* id, Bytes body) {
+        file.insert(file.end(), id, id + 4);
+        const size_t n = body.size();
+        file.insert(file.end(), {0, 0, static_cast<uint8_t>(n >> 8), static_cast<uint8_t>(n), 0, 0});
+        file.insert(file.end(), body.begin(), body.end());
+    };
+    frame("TIT2", {0, 'S', 'o', 'n', 'g'});
+    frame("WOAR", {'h', 't', 't', 'p'});
+    frame("COMM", {1, 'e', 'n', 'g', 0xFF, 0xFE, 0, 0, 0xFF, 0xFE, 'H', 0, 'i', 0});
+    frame("TPE1", {0, 'A'});  // cut short by the tag's end below: dropped
+    const size_t tagSize = file.size() - 10 - 3;
+    file[8] = static_cast<uint8_t>(tagSize >> 7);
+    file[9] = static_cast<uint8_t>(tagSize & 0x7F);
+    file.resize(10 + tagSize);
+    for (int i = 0; i < 10; ++i) {
+        Bytes mp3(417, 0);
+        mp3[0] = 0xFF, mp3[1] = 0xFB, mp3[2] = 0x90;
+        file.insert(file.end(), mp3.begin(), mp3.end());
+    }
+    writeFile(dir / "song.mp3", file);
+
+    ActionBuilder onId3;
+    onId3.push("id3 ").push("this").getVariable().push("id3").getMember().push("songname").getMember().add2();
+    onId3.push(" ").add2().push("this").getVariable().push("id3").getMember().push("comment").getMember().add2();
+    onId3.push(" ").add2().push("this").getVariable().push("id3").getMember().push("artist").getMember().add2().trace();
+    ActionBuilder onLoad;
+    onLoad.push("load ").push("ok").getVariable().add2().push(" ").add2();
+    onLoad.push("this").getVariable().push("duration").getMember().add2().trace();
+    ActionBuilder onComplete;
+    onComplete.push("complete ").push("this").getVariable().push("position").getMember().add2().trace();
+    ActionBuilder a;
+    a.push("s").push(0).push("Sound").newObject().setVariable();
+    a.push("s").getVariable().push("onID3").defineFunction("", {}, onId3).setMember();
+    a.push("s").getVariable().push("onLoad").defineFunction("", {"ok"}, onLoad).setMember();
+    a.push("s").getVariable().push("onSoundComplete").defineFunction("", {}, onComplete).setMember();
+    a.push("missing").push(0).push("Sound").newObject().setVariable();
+    a.push("missing").getVariable().push("onLoad").defineFunction("", {"ok"}, onLoad).setMember();
+    callMethod(a, "s", "loadSound", {true, "song.mp3"}).pop();
+    callMethod(a, "missing", "loadSound", {false, "nothing.mp3"}).pop();
+    a.stop();
+    SwfWriter movie(8);
+    movie.doAction(a.end()).showFrame().showFrame();
+    ASSERT_TRUE(movie.writeFile((dir / "main.swf").string()).ok());
+
+    // At 12 frames a second the sound ends with the fourth frame after it arrived.
+    const std::vector<std::string> expected = {"id3 Song Hi undefined", "load true 261", "load false undefined",
+                                               "complete 261"};
+    EXPECT_EQ(play(dir / "main.swf", 6), expected);
+}

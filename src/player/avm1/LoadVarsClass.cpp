@@ -238,6 +238,10 @@ ClipId Interpreter::textLoaded(uint64_t request, bool ok, std::string_view text)
         return o->clip;
     }
     beginEntry();
+    if (!aborted_ && soundFileArrived(*this, o, ok, text)) {
+        endEntry();
+        return kNoClip;
+    }
     if (!aborted_) {
         o->setOwn("_bytesLoaded", Value(ok ? static_cast<double>(text.size()) : 0.0), kDontEnum);
         o->setOwn("_bytesTotal", ok ? Value(static_cast<double>(text.size())) : Value(), kDontEnum);

@@ -86,6 +86,9 @@ public:
     void nextFrame(ClipId clip) override;
     void prevFrame(ClipId clip) override;
     void stopSounds() override;
+    double soundLength(ClipId clip, std::string_view exportName) override;
+    void startSound(ClipId clip, std::string_view exportName, double offsetSeconds, int loops) override;
+    void stopSound(ClipId clip, std::string_view exportName) override;
     ClipId duplicateClip(ClipId source, std::string_view newName, int depth) override;
     ClipId attachMovie(ClipId parent, std::string_view exportName, std::string_view newName, int depth) override;
     ClipId createEmptyClip(ClipId parent, std::string_view newName, int depth) override;
