@@ -11,6 +11,7 @@ void requestLoadedText(Interpreter& in, Object* into, std::string_view url);
 
 // A file that Sound.loadSound asked for arrived (ok false: it could not be read). False when the
 // object is no Sound, so the text goes its usual way.
+bool isSoundObject(const Object* o);
 bool soundFileArrived(Interpreter& in, Object* sound, bool ok, std::string_view bytes);
 
 }  // namespace kelmora::player::avm1

@@ -333,6 +333,8 @@ Value noop(Interpreter&, const Value&, std::span<const Value>) { return Value();
 
 }  // namespace
 
+bool isSoundObject(const Object* o) { return o && dynamic_cast<const SoundState*>(o->state.get()); }
+
 bool soundFileArrived(Interpreter& in, Object* o, bool ok, std::string_view bytes) {
     SoundState* s = o ? dynamic_cast<SoundState*>(o->state.get()) : nullptr;
     if (!s) return false;
@@ -350,7 +352,8 @@ bool soundFileArrived(Interpreter& in, Object* o, bool ok, std::string_view byte
     if (auto tag = readId3Tag(data)) {
         data = data.subspan(std::min(tag->size, data.size()));
         if (!o->findOwn("id3")) o->define("id3", Value(id3Object(in, *tag)), kDontEnum | kReadOnly);
-        in.callMethodOf(self, "onID3", {});
+        Value yes[] = {Value(true)};
+        in.callMethodOf(self, "onID3", yes);
         if (in.unwinding()) return true;
     }
     uint64_t samples = 0;

@@ -35,6 +35,7 @@ void ScriptEngine::start(Stage& stage, double frameRate, int swfVersion, const s
     // The root's load event follows its first frame's scripts.
     queue_.push_back({Queued::Kind::Event, stage.root().scriptId, {}, kEventLoad});
     drain();
+    performTextLoads(true);
     reportLoadErrors();
     flushDrawings();
     syncTextVariables();
@@ -78,6 +79,7 @@ void ScriptEngine::advance() {
         if (o && !o->removed && o->serial < tickStart) runEvent(id, kEventEnterFrame);
     }
     drain();
+    performTextLoads(true);
     reportLoadErrors();
     syncTextVariables();
     releaseUnloaded();

@@ -228,7 +228,9 @@ private:
     std::vector<PendingText> texts_;
     std::vector<std::pair<uint64_t, ClipId>> loadErrors_;  // loader requests for files not there
     void reportLoadErrors();
-    void performTextLoads();
+    // soundsOnly: only the files Sound.loadSound asked for, which arrive within the frame that
+    // asked, as do those their handlers ask for in turn.
+    void performTextLoads(bool soundsOnly = false);
     std::unordered_map<ClipId, ClipId> masks_;  // masked clip -> its setMask mask
     bool quit_ = false;
     bool unloading_ = false;  // an unload handler runs: removed clips still answer

@@ -1,9 +1,11 @@
 // Movies and pictures that scripts load into levels and clips (loadMovie, loadMovieNum, GetURL
 // to a level, MovieClipLoader), from local files beside the movie that asks.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
 #include "player/avm1/Builtins.h"
+#include "player/avm1/LoadedText.h"
 #include "player/avm1/Object.h"
 #include "player/display/MovieClip.h"
 #include "player/display/Stage.h"
@@ -158,19 +160,33 @@ uint64_t ScriptEngine::loadText(ClipId from, std::string_view url) {
     return texts_.back().request;
 }
 
-void ScriptEngine::performTextLoads() {
-    std::vector<PendingText> texts;
-    texts.swap(texts_);
-    for (const PendingText& t : texts) {
-        std::vector<uint8_t> bytes;
-        // An empty file (or one past the cap) is a failed load, as the player has it.
-        const bool ok = !t.path.empty() && readLoadedFile(t.path, bytes) && !bytes.empty();
-        std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-        // A byte order mark is not part of the variables.
-        if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
-        if (ClipId clip = interpreter_->textLoaded(t.request, ok, text)) runEvent(clip, kEventData);
+void ScriptEngine::performTextLoads(bool soundsOnly) {
+    // Each round may ask for more; a chain of sounds ends after a bounded number of rounds.
+    for (int round = 0; round < (soundsOnly ? 64 : 1); ++round) {
+        std::vector<PendingText> texts;
+        if (soundsOnly) {
+            auto isSound = [&](const PendingText& t) {
+                auto it = interpreter_->textListeners.find(t.request);
+                return it != interpreter_->textListeners.end() && avm1::isSoundObject(it->second.object());
+            };
+            auto split = std::stable_partition(texts_.begin(), texts_.end(), [&](const PendingText& t) { return !isSound(t); });
+            texts.assign(std::make_move_iterator(split), std::make_move_iterator(texts_.end()));
+            texts_.erase(split, texts_.end());
+        } else {
+            texts.swap(texts_);
+        }
+        if (texts.empty()) return;
+        for (const PendingText& t : texts) {
+            std::vector<uint8_t> bytes;
+            // An empty file (or one past the cap) is a failed load, as the player has it.
+            const bool ok = !t.path.empty() && readLoadedFile(t.path, bytes) && !bytes.empty();
+            std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+            // A byte order mark is not part of the variables.
+            if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+            if (ClipId clip = interpreter_->textLoaded(t.request, ok, text)) runEvent(clip, kEventData);
+        }
+        drain();
     }
-    drain();
 }
 
 void ScriptEngine::reportLoadErrors() {
