@@ -8,6 +8,8 @@
 #include <fstream>
 
 #include "BitmapTestPictures.h"
+#include "ScriptTestMovies.h"
+#include "player/avm1/Builtins.h"
 #include "player/Player.h"
 #include "swf/writer/SwfWriter.h"
 
@@ -296,4 +298,20 @@ TEST(ScriptLoadingTest, LoadedSoundsTellTheirTagLengthAndEnd) {
     const std::vector<std::string> expected = {"id3 Song Hi undefined", "load true 261", "load false undefined",
                                                "frame 2", "complete 261"};
     EXPECT_EQ(play(dir / "main.swf", 6), expected);
+}
+
+TEST(ScriptLoadingTest, PagesTheMovieOpensAreWrittenToTheTrace) {
+    ActionBuilder a;
+    a.push("v").push(2).setVariable();
+    a.push("http://example.com/a").push("BLANK").getUrl2(SendVarsMethod::Post, false, false);
+    a.getUrl("http://example.com/b", "_self");
+    a.push("http://example.com/c").push("").getUrl2(SendVarsMethod::None, false, false);
+    a.push("").push("").getUrl2(SendVarsMethod::None, false, false);  // nothing to open
+    const std::vector<std::string> expected = {
+        "Navigator::navigate_to_url:", "  URL: http://example.com/a", "  Target: _blank", "  Method: POST",
+        "  Param: v=2", "  Param: $version=" + std::string(player::avm1::playerVersionString()),
+        "Navigator::navigate_to_url:", "  URL: http://example.com/b", "  Target: _self",
+        "Navigator::navigate_to_url:", "  URL: http://example.com/c", "  Target: ",
+    };
+    EXPECT_EQ(scripttest::runScript(a), expected);
 }
