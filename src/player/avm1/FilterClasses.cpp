@@ -116,6 +116,7 @@ Value numberArray(Interpreter& in, const Value& v, Kind kind) {
             case Kind::Colors: d = double(toUint32(d) & 0xFFFFFF); break;
             case Kind::Alphas: d = std::isnan(d) ? 0 : std::clamp(d, 0.0, 1.0); break;
             case Kind::Ratios: d = std::isnan(d) ? 0 : std::clamp(d, 0.0, 255.0); break;
+            case Kind::ColorMatrix: break;  // NaN stays
             default: if (std::isnan(d)) d = 0; break;
             }
             items.push_back(Value(d));
@@ -196,6 +197,8 @@ Value defaultValue(Interpreter& in, const FilterPropertyInfo& p) {
     case Kind::Ratios: return Value(in.newArray());
     case Kind::Bitmap: return Value();
     case Kind::ColorMatrix: return identityMatrix(in);
+    // The player's default of 45 degrees is kept in radians to nine decimals.
+    case Kind::Angle: return Value(0.785398163 * 180 / std::numbers::pi);
     case Kind::MapPoint: return Value(newPoint(in, Value(0), Value(0)));
     case Kind::Boolean: return Value(p.fallback != 0);
     default: return Value(p.fallback);
@@ -227,8 +230,8 @@ Value getProperty(Interpreter& in, const Value& self, std::span<const Value>) {
     const Value& v = s->values[PropertyIndex];
     Kind kind = s->info->properties[PropertyIndex].kind;
     // Arrays and points are handed out as copies.
-    if (kind == Kind::Numbers || kind == Kind::Colors || kind == Kind::Alphas || kind == Kind::Ratios ||
-        kind == Kind::ColorMatrix)
+    if (kind == Kind::ColorMatrix) return numberArray(in, v, Kind::ColorMatrix);
+    if (kind == Kind::Numbers || kind == Kind::Colors || kind == Kind::Alphas || kind == Kind::Ratios)
         return numberArray(in, v, Kind::Numbers);
     if (kind == Kind::MapPoint) return Value(newPoint(in, in.getMember(v, "x"), in.getMember(v, "y")));
     return v;
@@ -238,6 +241,8 @@ template <size_t ClassIndex, size_t PropertyIndex>
 Value setProperty(Interpreter& in, const Value& self, std::span<const Value> args) {
     FilterState* s = filterState(self);
     if (!s || s->info != &classes()[ClassIndex]) return Value();
+    // A colour matrix set to nothing keeps the one it had.
+    if (s->info->properties[PropertyIndex].kind == Kind::ColorMatrix && arg(args, 0).isNullish()) return Value();
     s->values[PropertyIndex] = coerce(in, s->info->properties[PropertyIndex], arg(args, 0));
     return Value();
 }
@@ -252,7 +257,7 @@ Object* cloneOf(Interpreter& in, const FilterState& s) {
         Kind k = s.info->properties[i].kind;
         bool array = k == Kind::Numbers || k == Kind::Colors || k == Kind::Alphas || k == Kind::Ratios ||
                      k == Kind::ColorMatrix;
-        copy->values.push_back(array ? numberArray(in, s.values[i], Kind::Numbers) : s.values[i]);
+        copy->values.push_back(array ? numberArray(in, s.values[i], k == Kind::ColorMatrix ? k : Kind::Numbers) : s.values[i]);
     }
     o->state = std::move(copy);
     return o;
@@ -275,13 +280,13 @@ void installClass(Interpreter& in, Object* package, Object* base) {
     in.makeClass(package, info.name, construct<ClassIndex>, proto);
     package->findOwn(info.name)->flags = 0;
     auto accessors = accessorsOf<ClassIndex>(std::make_index_sequence<PropertyCount>{});
-    // Defined last-listed first: for..in hands them out in reverse.
+    // Defined in listed order, clone last: for..in hands them out newest first.
+    for (const char* name : info.listed)
+        for (size_t i = 0; i < PropertyCount; ++i)
+            if (std::string_view(info.properties[i].name) == name)
+                defineAccessor(in, proto, name, accessors[i].first, accessors[i].second, 0);
     in.method(proto, "clone", clone);
     proto->findOwn("clone")->flags = 0;
-    for (auto it = info.listed.rbegin(); it != info.listed.rend(); ++it)
-        for (size_t i = 0; i < PropertyCount; ++i)
-            if (std::string_view(info.properties[i].name) == *it)
-                defineAccessor(in, proto, *it, accessors[i].first, accessors[i].second, 0);
 }
 
 Value bitmapFilterCtor(Interpreter&, const Value&, std::span<const Value>) { return Value(); }
@@ -343,6 +348,9 @@ std::optional<Filter> filterOf(Interpreter& in, const Value& v) {
             m = {1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0};
         }
         m.resize(20);
+        // The drawing gets numbers: what is not one counts as 0.
+        for (double& d : m)
+            if (!std::isfinite(d)) d = 0;
         f.matrix.assign(m.begin(), m.end());
         return f;
     }
