@@ -130,6 +130,21 @@ TEST(Avm1BitmapDataTest, FilterObjectsListTheirPropertiesAndKeepTheirMatrixAsThe
               "2 NaN NaN 20");
     s.in.setMember(m, "matrix", Value::null());
     EXPECT_EQ(s.in.toString(s.in.getMember(s.in.getMember(m, "matrix"), "0")), "2");
+
+    // A convolution's size is whole numbers to 15 and its matrix is never shorter than the size.
+    struct Step {
+        const char* property;
+        Value set;
+        const char* matrix;
+    };
+    Value c = s.make("filters", "ConvolutionFilter");
+    for (const Step& k : {Step{"matrix", Value("AB"), "NaN,NaN"}, Step{"matrixX", Value(2.5), "NaN,NaN"},
+                          Step{"matrixY", Value(2), "NaN,NaN,0,0"}, Step{"matrix", Value(1234), "0,0,0,0"},
+                          Step{"matrixX", Value(100), "0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0"}}) {
+        s.in.setMember(c, k.property, k.set);
+        EXPECT_EQ(s.in.toString(s.in.getMember(c, "matrix")), k.matrix) << k.property;
+    }
+    EXPECT_EQ(s.in.toString(s.in.getMember(c, "matrixX")), "15");
 }
 
 }  // namespace
