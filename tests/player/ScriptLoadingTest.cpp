@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -268,6 +269,10 @@ TEST(ScriptLoadingTest, LoadedSoundsTellTheirTagLengthAndEnd) {
         file.insert(file.end(), mp3.begin(), mp3.end());
     }
     writeFile(dir / "song.mp3", file);
+    if (const char* seeds = std::getenv("KELMORA_SEED_DIR")) {
+        std::filesystem::create_directories(std::filesystem::path(seeds) / "fuzz_id3");
+        writeFile(std::filesystem::path(seeds) / "fuzz_id3" / "tagged.mp3", file);
+    }
 
     ActionBuilder onId3;
     onId3.push("id3 ").push("this").getVariable().push("id3").getMember().push("songname").getMember().add2();
