@@ -114,5 +114,38 @@ TEST(Avm1BitmapDataTest, FilterPropertiesAreClampedAsThePlayerKeepsThem) {
     }
 }
 
+TEST(Avm1BitmapDataTest, FilterObjectsListTheirPropertiesAndKeepTheirMatrixAsThePlayerDoes) {
+    Script s;
+    // for..in hands out clone first, then the properties newest first.
+    std::string listed;
+    for (const std::string& name : s.in.enumerate(s.make("filters", "BlurFilter").object())) listed += name + " ";
+    EXPECT_EQ(listed, "clone quality blurY blurX ");
+    // The default angle is the player's own 45 degrees; a colour matrix keeps NaN, pads with NaN
+    // and keeps what it had when set to nothing.
+    EXPECT_EQ(s.in.toString(s.in.getMember(s.make("filters", "DropShadowFilter"), "angle")), "44.9999999772279");
+    Value m = s.make("filters", "ColorMatrixFilter", {Value(s.in.newArray(std::vector<Value>{Value(2), Value("x")}))});
+    Value read = s.in.getMember(m, "matrix");
+    EXPECT_EQ(s.in.toString(s.in.getMember(read, "0")) + " " + s.in.toString(s.in.getMember(read, "1")) + " " +
+                  s.in.toString(s.in.getMember(read, "19")) + " " + s.in.toString(s.in.getMember(read, "length")),
+              "2 NaN NaN 20");
+    s.in.setMember(m, "matrix", Value::null());
+    EXPECT_EQ(s.in.toString(s.in.getMember(s.in.getMember(m, "matrix"), "0")), "2");
+
+    // A convolution's size is whole numbers to 15 and its matrix is never shorter than the size.
+    struct Step {
+        const char* property;
+        Value set;
+        const char* matrix;
+    };
+    Value c = s.make("filters", "ConvolutionFilter");
+    for (const Step& k : {Step{"matrix", Value("AB"), "NaN,NaN"}, Step{"matrixX", Value(2.5), "NaN,NaN"},
+                          Step{"matrixY", Value(2), "NaN,NaN,0,0"}, Step{"matrix", Value(1234), "0,0,0,0"},
+                          Step{"matrixX", Value(100), "0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0"}}) {
+        s.in.setMember(c, k.property, k.set);
+        EXPECT_EQ(s.in.toString(s.in.getMember(c, "matrix")), k.matrix) << k.property;
+    }
+    EXPECT_EQ(s.in.toString(s.in.getMember(c, "matrixX")), "15");
+}
+
 }  // namespace
 }  // namespace kelmora::player::avm1

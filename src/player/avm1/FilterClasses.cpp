@@ -76,7 +76,7 @@ const std::vector<FilterClassInfo>& classes() {
          {"distance", "angle", "colors", "alphas", "ratios", "blurX", "blurY", "quality", "strength", "knockout", "type"}},
         {"DisplacementMapFilter", -1,
          {{"mapBitmap", Kind::Bitmap, 0}, {"mapPoint", Kind::MapPoint, 0}, {"componentX", Kind::Number, 0},
-          {"componentY", Kind::Number, 0}, {"scaleX", Kind::Number, 0}, {"scaleY", Kind::Number, 0},
+          {"componentY", Kind::Number, 0}, {"scaleX", Kind::Number, 0, -65535, 65535}, {"scaleY", Kind::Number, 0, -65535, 65535},
           {"mode", Kind::Mode, 0}, {"color", Kind::Color, 0}, {"alpha", Kind::Alpha, 0}},
          {"mapBitmap", "mapPoint", "componentX", "componentY", "scaleX", "scaleY", "mode", "color", "alpha"}},
     };
@@ -116,6 +116,7 @@ Value numberArray(Interpreter& in, const Value& v, Kind kind) {
             case Kind::Colors: d = double(toUint32(d) & 0xFFFFFF); break;
             case Kind::Alphas: d = std::isnan(d) ? 0 : std::clamp(d, 0.0, 1.0); break;
             case Kind::Ratios: d = std::isnan(d) ? 0 : std::clamp(d, 0.0, 255.0); break;
+            case Kind::ColorMatrix: break;  // NaN stays
             default: if (std::isnan(d)) d = 0; break;
             }
             items.push_back(Value(d));
@@ -196,6 +197,8 @@ Value defaultValue(Interpreter& in, const FilterPropertyInfo& p) {
     case Kind::Ratios: return Value(in.newArray());
     case Kind::Bitmap: return Value();
     case Kind::ColorMatrix: return identityMatrix(in);
+    // The player's default of 45 degrees is kept in radians to nine decimals.
+    case Kind::Angle: return Value(0.785398163 * 180 / std::numbers::pi);
     case Kind::MapPoint: return Value(newPoint(in, Value(0), Value(0)));
     case Kind::Boolean: return Value(p.fallback != 0);
     default: return Value(p.fallback);
@@ -220,6 +223,43 @@ Value construct(Interpreter& in, const Value& self, std::span<const Value> args)
     return Value();
 }
 
+// A convolution's size is whole numbers from 0 to 15; its matrix takes any value with a length
+// (a text counts its characters) and never holds fewer numbers than the size asks for: the rest
+// are 0, what is no number is NaN.
+void setConvolution(Interpreter& in, FilterState& s, std::string_view name, const Value& v) {
+    size_t xi = 0, yi = 0, mi = 0;
+    for (size_t i = 0; i < s.info->properties.size(); ++i) {
+        std::string_view n = s.info->properties[i].name;
+        if (n == "matrixX") xi = i;
+        if (n == "matrixY") yi = i;
+        if (n == "matrix") mi = i;
+    }
+    std::vector<Value> items;
+    if (Object* a = s.values[mi].object())
+        for (size_t i = 0; i < std::min<size_t>(a->arrayLength, kMaxFilterArray); ++i) items.push_back(in.getMember(a, std::to_string(i)));
+    if (name == "matrixX" || name == "matrixY") {
+        double d = in.toNumber(v);
+        s.values[name == "matrixX" ? xi : yi] = Value(std::isnan(d) ? 0.0 : std::trunc(std::clamp(d, 0.0, 15.0)));
+    } else if (name == "matrix") {
+        items.clear();
+        if (v.isString()) {
+            const std::string& text = v.string();
+            for (size_t i = 0; i < std::min(text.size(), kMaxFilterArray); ++i) items.push_back(Value(in.toNumber(Value(text.substr(i, 1)))));
+        } else if (Object* a = v.object()) {
+            const double n = in.toNumber(in.getMember(a, "length"));
+            const size_t count = std::isnan(n) || n < 0 ? 0 : static_cast<size_t>(std::min(n, double(kMaxFilterArray)));
+            for (size_t i = 0; i < count; ++i) items.push_back(Value(in.toNumber(in.getMember(a, std::to_string(i)))));
+        }
+    } else {
+        for (size_t i = 0; i < s.info->properties.size(); ++i)
+            if (s.info->properties[i].name == name) s.values[i] = coerce(in, s.info->properties[i], v);
+        return;
+    }
+    const size_t size = static_cast<size_t>(s.values[xi].number() * s.values[yi].number());
+    while (items.size() < size) items.push_back(Value(0.0));
+    s.values[mi] = Value(in.newArray(items));
+}
+
 template <size_t ClassIndex, size_t PropertyIndex>
 Value getProperty(Interpreter& in, const Value& self, std::span<const Value>) {
     FilterState* s = filterState(self);
@@ -227,8 +267,9 @@ Value getProperty(Interpreter& in, const Value& self, std::span<const Value>) {
     const Value& v = s->values[PropertyIndex];
     Kind kind = s->info->properties[PropertyIndex].kind;
     // Arrays and points are handed out as copies.
-    if (kind == Kind::Numbers || kind == Kind::Colors || kind == Kind::Alphas || kind == Kind::Ratios ||
-        kind == Kind::ColorMatrix)
+    if (kind == Kind::ColorMatrix || (kind == Kind::Numbers && std::string_view(s->info->name) == "ConvolutionFilter"))
+        return numberArray(in, v, Kind::ColorMatrix);
+    if (kind == Kind::Numbers || kind == Kind::Colors || kind == Kind::Alphas || kind == Kind::Ratios)
         return numberArray(in, v, Kind::Numbers);
     if (kind == Kind::MapPoint) return Value(newPoint(in, in.getMember(v, "x"), in.getMember(v, "y")));
     return v;
@@ -238,6 +279,12 @@ template <size_t ClassIndex, size_t PropertyIndex>
 Value setProperty(Interpreter& in, const Value& self, std::span<const Value> args) {
     FilterState* s = filterState(self);
     if (!s || s->info != &classes()[ClassIndex]) return Value();
+    // A colour matrix set to nothing keeps the one it had.
+    if (s->info->properties[PropertyIndex].kind == Kind::ColorMatrix && arg(args, 0).isNullish()) return Value();
+    if (std::string_view(s->info->name) == "ConvolutionFilter") {
+        setConvolution(in, *s, s->info->properties[PropertyIndex].name, arg(args, 0));
+        return Value();
+    }
     s->values[PropertyIndex] = coerce(in, s->info->properties[PropertyIndex], arg(args, 0));
     return Value();
 }
@@ -252,7 +299,7 @@ Object* cloneOf(Interpreter& in, const FilterState& s) {
         Kind k = s.info->properties[i].kind;
         bool array = k == Kind::Numbers || k == Kind::Colors || k == Kind::Alphas || k == Kind::Ratios ||
                      k == Kind::ColorMatrix;
-        copy->values.push_back(array ? numberArray(in, s.values[i], Kind::Numbers) : s.values[i]);
+        copy->values.push_back(array ? numberArray(in, s.values[i], k == Kind::ColorMatrix ? k : Kind::Numbers) : s.values[i]);
     }
     o->state = std::move(copy);
     return o;
@@ -275,13 +322,13 @@ void installClass(Interpreter& in, Object* package, Object* base) {
     in.makeClass(package, info.name, construct<ClassIndex>, proto);
     package->findOwn(info.name)->flags = 0;
     auto accessors = accessorsOf<ClassIndex>(std::make_index_sequence<PropertyCount>{});
-    // Defined last-listed first: for..in hands them out in reverse.
+    // Defined in listed order, clone last: for..in hands them out newest first.
+    for (const char* name : info.listed)
+        for (size_t i = 0; i < PropertyCount; ++i)
+            if (std::string_view(info.properties[i].name) == name)
+                defineAccessor(in, proto, name, accessors[i].first, accessors[i].second, 0);
     in.method(proto, "clone", clone);
     proto->findOwn("clone")->flags = 0;
-    for (auto it = info.listed.rbegin(); it != info.listed.rend(); ++it)
-        for (size_t i = 0; i < PropertyCount; ++i)
-            if (std::string_view(info.properties[i].name) == *it)
-                defineAccessor(in, proto, *it, accessors[i].first, accessors[i].second, 0);
 }
 
 Value bitmapFilterCtor(Interpreter&, const Value&, std::span<const Value>) { return Value(); }
@@ -329,6 +376,8 @@ std::optional<Filter> filterOf(Interpreter& in, const Value& v) {
         f.matrixY = int(number(*s, "matrixY"));
         std::vector<double> m = numbers(in, value(*s, "matrix"));
         m.resize(size_t(f.matrixX) * f.matrixY, 0);
+        for (double& d : m)
+            if (!std::isfinite(d)) d = 0;
         f.matrix.assign(m.begin(), m.end());
         f.divisor = number(*s, "divisor");
         f.bias = number(*s, "bias");
@@ -343,6 +392,9 @@ std::optional<Filter> filterOf(Interpreter& in, const Value& v) {
             m = {1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0};
         }
         m.resize(20);
+        // The drawing gets numbers: what is not one counts as 0.
+        for (double& d : m)
+            if (!std::isfinite(d)) d = 0;
         f.matrix.assign(m.begin(), m.end());
         return f;
     }

@@ -1,6 +1,7 @@
 // LoadVars: variables as URL-encoded text, loaded from a local file beside the movie with the
 // next frame (Host::loadText). Nothing is ever sent: send answers false and sendAndLoad only loads.
 #include "player/avm1/Builtins.h"
+#include "player/avm1/LoadedText.h"
 
 namespace kelmora::player::avm1 {
 
@@ -32,9 +33,7 @@ bool startLoad(Interpreter& in, Object* into, const Value& url) {
     if (!into || url.isUndefined()) return false;
     const std::string path = in.toString(url);
     into->setOwn("loaded", Value(false), kDontEnum);
-    into->setOwn("_bytesLoaded", Value(0.0), kDontEnum);
-    into->setOwn("_bytesTotal", Value(), kDontEnum);
-    if (uint64_t request = in.host().loadText(in.currentTarget(), path)) in.textListeners[request] = Value(into);
+    requestLoadedText(in, into, path);
     return true;
 }
 
@@ -47,6 +46,14 @@ Value sendAndLoad(Interpreter& in, const Value&, std::span<const Value> args) {
 }
 
 Value send(Interpreter&, const Value&, std::span<const Value>) { return Value(false); }
+
+// MovieClip.loadVariables(url, method): the clip gets the variables, as loadVariables() does.
+Value clipLoadVariables(Interpreter& in, const Value& self, std::span<const Value> args) {
+    const ClipId clip = in.liveClip(self.object());
+    if (!clip || args.empty()) return Value();
+    if (uint64_t request = in.host().loadText(clip, in.toString(args[0]))) in.textListeners[request] = Value(in.clipObject(clip));
+    return Value();
+}
 
 Value decode(Interpreter& in, const Value& self, std::span<const Value> args) {
     if (Object* o = self.object(); o && !args.empty()) decodeVariables(in, o, in.toString(args[0]));
@@ -69,7 +76,8 @@ Value toString(Interpreter& in, const Value& self, std::span<const Value>) {
     return Value(out);
 }
 
-// The default onData: the text becomes variables, then onLoad tells whether it arrived.
+// The default onData: the text goes through the object's decode (which a script may replace),
+// then onLoad tells whether it arrived.
 Value onData(Interpreter& in, const Value& self, std::span<const Value> args) {
     Object* o = self.object();
     if (!o) return Value();
@@ -79,7 +87,9 @@ Value onData(Interpreter& in, const Value& self, std::span<const Value> args) {
         in.callMethodOf(self, "onLoad", no);
         return Value();
     }
-    decodeVariables(in, o, in.toString(src));
+    Value text[] = {src};
+    in.callMethodOf(self, "decode", text);
+    if (in.unwinding()) return Value();
     o->setOwn("loaded", Value(true), kDontEnum);
     Value yes[] = {Value(true)};
     in.callMethodOf(self, "onLoad", yes);
@@ -204,6 +214,13 @@ void installLoadVarsClass(Interpreter& in) {
     in.method(proto, "getBytesTotal", bytesTotal);
     in.method(proto, "addRequestHeader", noop);
     proto->setOwn("contentType", Value("application/x-www-form-urlencoded"), kDontEnum);
+    if (in.movieClipPrototype) in.method(in.movieClipPrototype, "loadVariables", clipLoadVariables);
+}
+
+void requestLoadedText(Interpreter& in, Object* into, std::string_view url) {
+    into->setOwn("_bytesLoaded", Value(0.0), kDontEnum);
+    into->setOwn("_bytesTotal", Value(), kDontEnum);
+    if (uint64_t request = in.host().loadText(in.currentTarget(), url)) in.textListeners[request] = Value(into);
 }
 
 ClipId Interpreter::textLoaded(uint64_t request, bool ok, std::string_view text) {
@@ -221,6 +238,10 @@ ClipId Interpreter::textLoaded(uint64_t request, bool ok, std::string_view text)
         return o->clip;
     }
     beginEntry();
+    if (!aborted_ && soundFileArrived(*this, o, ok, text)) {
+        endEntry();
+        return kNoClip;
+    }
     if (!aborted_) {
         o->setOwn("_bytesLoaded", Value(ok ? static_cast<double>(text.size()) : 0.0), kDontEnum);
         o->setOwn("_bytesTotal", ok ? Value(static_cast<double>(text.size())) : Value(), kDontEnum);

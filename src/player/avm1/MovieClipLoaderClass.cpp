@@ -35,7 +35,8 @@ LoadTarget targetOf(Interpreter& in, const Value& t) {
         return r;
     }
     if (Object* o = t.object()) {
-        if (o->kind() == ObjectKind::Clip && in.host().exists(o->clip)) r.clip = o->clip;
+        // A clip replaced by a load is found again by its path.
+        if (o->kind() == ObjectKind::Clip) r.clip = in.liveClip(o);
         return r;
     }
     if (t.isString()) r.clip = in.resolveTarget(in.currentTarget() ? in.currentTarget() : in.host().level(0), t.string());

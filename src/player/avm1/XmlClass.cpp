@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "player/avm1/Builtins.h"
+#include "player/avm1/LoadedText.h"
 #include "player/avm1/XmlNode.h"
 
 namespace kelmora::player::avm1 {
@@ -277,9 +278,7 @@ Value onDataDefault(Interpreter& in, const Value& self, std::span<const Value> a
 bool startLoad(Interpreter& in, Object* into, const Value& url) {
     if (!into || url.isUndefined()) return false;
     in.setMember(into, "loaded", Value(false));
-    into->setOwn("_bytesLoaded", Value(0.0), kDontEnum);
-    into->setOwn("_bytesTotal", Value(), kDontEnum);
-    if (uint64_t request = in.host().loadText(in.currentTarget(), in.toString(url))) in.textListeners[request] = Value(into);
+    requestLoadedText(in, into, in.toString(url));
     return true;
 }
 

@@ -36,6 +36,7 @@ void ScriptEngine::start(Stage& stage, double frameRate, int swfVersion, const s
     queue_.push_back({Queued::Kind::Event, stage.root().scriptId, {}, kEventLoad});
     drain();
     runOutsideEvents();
+    performTextLoads(true);
     reportLoadErrors();
     flushDrawings();
     syncTextVariables();
@@ -53,6 +54,11 @@ void ScriptEngine::advance() {
     performLoads();
     performTextLoads();
     interpreter_->runTimers();
+    // A timer was due before this frame: what it asked to load is there by now.
+    if (!loads_.empty() || !texts_.empty()) {
+        performLoads();
+        performTextLoads();
+    }
     drain();
     // Newest clips first, the levels' roots last; clips made on the way wait for the next frame.
     std::vector<MovieClip*> order = executionOrder();
@@ -75,6 +81,7 @@ void ScriptEngine::advance() {
     }
     drain();
     runOutsideEvents();
+    performTextLoads(true);
     reportLoadErrors();
     syncTextVariables();
     releaseUnloaded();

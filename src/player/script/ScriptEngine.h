@@ -91,6 +91,9 @@ public:
     void nextFrame(ClipId clip) override;
     void prevFrame(ClipId clip) override;
     void stopSounds() override;
+    double soundLength(ClipId clip, std::string_view exportName) override;
+    void startSound(ClipId clip, std::string_view exportName, double offsetSeconds, int loops) override;
+    void stopSound(ClipId clip, std::string_view exportName) override;
     ClipId duplicateClip(ClipId source, std::string_view newName, int depth) override;
     ClipId attachMovie(ClipId parent, std::string_view exportName, std::string_view newName, int depth) override;
     ClipId createEmptyClip(ClipId parent, std::string_view newName, int depth) override;
@@ -171,6 +174,7 @@ private:
         ClipId clip = avm1::kNoClip;  // loadMovie into this clip
         std::string path;           // empty: unload
         std::string folder;         // of the movie that asked
+        std::string query = {};     // after the '?' of the URL: variables of the loaded movie
         uint64_t request = 0;       // MovieClipLoader request to report to, or 0
         bool refused = false;       // the URL is no local file: only an error to report
         bool cancelled = false;     // unloaded before it began: the loader hears only its start
@@ -261,7 +265,10 @@ private:
     std::vector<PendingText> texts_;
     std::vector<std::pair<uint64_t, ClipId>> loadErrors_;  // loader requests for files not there
     void reportLoadErrors();
-    void performTextLoads();
+    // soundsOnly: only the files Sound.loadSound asked for, which arrive within the frame that
+    // asked, as do those their handlers ask for in turn.
+    void performTextLoads(bool soundsOnly = false);
+    void logNavigation(std::string_view url, std::string_view target, int method, ClipId from);
     std::unordered_map<ClipId, ClipId> masks_;  // masked clip -> its setMask mask
     bool quit_ = false;
     bool unloading_ = false;  // an unload handler runs: removed clips still answer

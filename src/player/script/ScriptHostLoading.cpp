@@ -1,8 +1,11 @@
 // Movies and pictures that scripts load into levels and clips (loadMovie, loadMovieNum, GetURL
 // to a level, MovieClipLoader), from local files beside the movie that asks.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
+#include "player/avm1/Builtins.h"
+#include "player/avm1/LoadedText.h"
 #include "player/avm1/Object.h"
 #include "player/display/MovieClip.h"
 #include "player/display/Stage.h"
@@ -39,6 +42,14 @@ std::shared_ptr<const MovieDef> movieFromFile(std::span<const uint8_t> bytes, in
     if (!def || def.value()->usesActionScript3()) return nullptr;
     return std::move(def.value());
 }
+
+// The variables a URL passes to the movie it loads: "movie.swf?a=1&b=2#part" gives "a=1&b=2".
+std::string queryOf(std::string_view url) {
+    const size_t q = url.find('?');
+    if (q == std::string_view::npos) return {};
+    std::string_view rest = url.substr(q + 1);
+    return std::string(rest.substr(0, rest.find('#')));
+}
 }  // namespace
 
 std::string ScriptEngine::folderOf(ClipId clip) const {
@@ -64,7 +75,7 @@ bool ScriptEngine::resolveMoviePath(const std::string& folder, std::string_view 
     return true;
 }
 
-void ScriptEngine::getUrl(std::string_view url, std::string_view target, int) {
+void ScriptEngine::getUrl(std::string_view url, std::string_view target, int method) {
     avm1::NameEqual eq{false};
     if (url.size() >= 10 && eq(url.substr(0, 10), "FSCommand:")) {
         fsCommand(url.substr(10), target);
@@ -81,9 +92,31 @@ void ScriptEngine::getUrl(std::string_view url, std::string_view target, int) {
         return;
     }
     // A target that names a clip ("_level0.clip", "/a/b") loads the movie into that clip.
+    ClipId base = interpreter_->currentTarget();
     if (!target.empty()) {
-        ClipId base = interpreter_->currentTarget();
-        if (ClipId t = interpreter_->resolveTarget(base ? base : level(0), target)) loadMovie(t, url);
+        if (ClipId t = interpreter_->resolveTarget(base ? base : level(0), target)) {
+            loadMovie(t, url);
+            return;
+        }
+    }
+    if (!url.empty()) logNavigation(url, target, method, base ? base : level(0));
+}
+
+// There is no browser: a page the movie opens is only written to the trace, as the reference
+// player's log has it (a window named "blank" in any case is "_blank"), with the variables sent.
+void ScriptEngine::logNavigation(std::string_view url, std::string_view target, int method, ClipId from) {
+    const bool blank = toLower(std::string(target)) == "_blank" || toLower(std::string(target)) == "blank";
+    trace("Navigator::navigate_to_url:");
+    trace("  URL: " + std::string(url));
+    trace("  Target: " + (blank ? std::string("_blank") : std::string(target)));
+    if (method != 1 && method != 2) return;
+    trace(method == 2 ? "  Method: POST" : "  Method: GET");
+    avm1::Object* o = interpreter_->clipObject(from);
+    if (!o) return;
+    size_t listed = 0;
+    for (const std::string& name : interpreter_->enumerate(o)) {
+        if (++listed > 10000) break;
+        trace("  Param: " + name + "=" + interpreter_->toString(interpreter_->getMember(o, name)));
     }
 }
 
@@ -96,7 +129,7 @@ void ScriptEngine::loadMovie(ClipId target, std::string_view url) {
         return;
     }
     if (!resolveMoviePath(folderOf(interpreter_->currentTarget() ? interpreter_->currentTarget() : target), url, path)) return;
-    loads_.push_back({n, n >= 0 ? avm1::kNoClip : target, path, {}});
+    loads_.push_back({n, n >= 0 ? avm1::kNoClip : target, path, {}, queryOf(url)});
 }
 
 void ScriptEngine::loadMovieNum(int n, std::string_view url) {
@@ -108,7 +141,7 @@ void ScriptEngine::loadMovieNum(int n, std::string_view url) {
     std::string path;
     ClipId from = interpreter_->currentTarget();
     if (!resolveMoviePath(folderOf(from ? from : level(0)), url, path)) return;
-    loads_.push_back({n, avm1::kNoClip, path, {}});
+    loads_.push_back({n, avm1::kNoClip, path, {}, queryOf(url)});
 }
 
 void ScriptEngine::unloadMovie(ClipId target) {
@@ -128,7 +161,7 @@ uint64_t ScriptEngine::loadClip(ClipId target, int n, std::string_view url) {
         n = levelNumber(target);
     }
     if (target == avm1::kNoClip && (n < 0 || n > 65535)) return 0;
-    PendingLoad load{n, n >= 0 ? avm1::kNoClip : target, {}, {}};
+    PendingLoad load{n, n >= 0 ? avm1::kNoClip : target, {}, {}, queryOf(url)};
     ClipId from = interpreter_->currentTarget();
     load.refused = url.empty() || !resolveMoviePath(folderOf(from ? from : level(0)), url, load.path);
     load.request = nextLoadRequest_++;
@@ -149,18 +182,33 @@ uint64_t ScriptEngine::loadText(ClipId from, std::string_view url) {
     return texts_.back().request;
 }
 
-void ScriptEngine::performTextLoads() {
-    std::vector<PendingText> texts;
-    texts.swap(texts_);
-    for (const PendingText& t : texts) {
-        std::vector<uint8_t> bytes;
-        const bool ok = !t.path.empty() && readLoadedFile(t.path, bytes);
-        std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-        // A byte order mark is not part of the variables.
-        if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
-        if (ClipId clip = interpreter_->textLoaded(t.request, ok, text)) runEvent(clip, kEventData);
+void ScriptEngine::performTextLoads(bool soundsOnly) {
+    // Each round may ask for more; a chain of sounds ends after a bounded number of rounds.
+    for (int round = 0; round < (soundsOnly ? 64 : 1); ++round) {
+        std::vector<PendingText> texts;
+        if (soundsOnly) {
+            auto isSound = [&](const PendingText& t) {
+                auto it = interpreter_->textListeners.find(t.request);
+                return it != interpreter_->textListeners.end() && avm1::isSoundObject(it->second.object());
+            };
+            auto split = std::stable_partition(texts_.begin(), texts_.end(), [&](const PendingText& t) { return !isSound(t); });
+            texts.assign(std::make_move_iterator(split), std::make_move_iterator(texts_.end()));
+            texts_.erase(split, texts_.end());
+        } else {
+            texts.swap(texts_);
+        }
+        if (texts.empty()) return;
+        for (const PendingText& t : texts) {
+            std::vector<uint8_t> bytes;
+            // An empty file (or one past the cap) is a failed load, as the player has it.
+            const bool ok = !t.path.empty() && readLoadedFile(t.path, bytes) && !bytes.empty();
+            std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+            // A byte order mark is not part of the variables.
+            if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+            if (ClipId clip = interpreter_->textLoaded(t.request, ok, text)) runEvent(clip, kEventData);
+        }
+        drain();
     }
-    drain();
 }
 
 void ScriptEngine::reportLoadErrors() {
@@ -248,6 +296,8 @@ void ScriptEngine::performLoads() {
             interpreter_->loadEvent(load.request, "onLoadComplete", clip, status, false);
             inits.emplace_back(load.request, clip);
         }
+        if (!load.query.empty() && movie)
+            if (avm1::Object* root = interpreter_->clipObject(clip)) avm1::decodeVariables(*interpreter_, root, load.query);
         if (MovieClip* c = movieClip(clip)) c->constructFirstFrame();
         // A level's load event follows its first frame's scripts.
         if (load.level >= 0) queue_.push_back({Queued::Kind::Event, clip, {}, kEventLoad});
