@@ -155,7 +155,7 @@ Value transform(Interpreter& in, const Value&, std::span<const Value> args) {
         if (v.isNullish()) return std::nullopt;
         return v;
     };
-    auto set = [&](int field, const Value& v) { setTextFormatField(in, f, field, v); };
+    auto set = [&](int field, const Value& v) { setTextFormatField(in, f, field, v, false); };
     auto number = [&](const char* name, int field) {
         if (auto v = get(name))
             if (auto n = cssNumber(trimmedText(in, *v))) set(field, Value(*n));

@@ -268,7 +268,6 @@ private:
     // soundsOnly: only the files Sound.loadSound asked for, which arrive within the frame that
     // asked, as do those their handlers ask for in turn.
     void performTextLoads(bool soundsOnly = false);
-    void logNavigation(std::string_view url, std::string_view target, int method, ClipId from);
     std::unordered_map<ClipId, ClipId> masks_;  // masked clip -> its setMask mask
     bool quit_ = false;
     bool unloading_ = false;  // an unload handler runs: removed clips still answer

@@ -75,7 +75,7 @@ bool ScriptEngine::resolveMoviePath(const std::string& folder, std::string_view 
     return true;
 }
 
-void ScriptEngine::getUrl(std::string_view url, std::string_view target, int method) {
+void ScriptEngine::getUrl(std::string_view url, std::string_view target, int /*method*/) {
     avm1::NameEqual eq{false};
     if (url.size() >= 10 && eq(url.substr(0, 10), "FSCommand:")) {
         fsCommand(url.substr(10), target);
@@ -99,25 +99,7 @@ void ScriptEngine::getUrl(std::string_view url, std::string_view target, int met
             return;
         }
     }
-    if (!url.empty()) logNavigation(url, target, method, base ? base : level(0));
-}
-
-// There is no browser: a page the movie opens is only written to the trace, as the reference
-// player's log has it (a window named "blank" in any case is "_blank"), with the variables sent.
-void ScriptEngine::logNavigation(std::string_view url, std::string_view target, int method, ClipId from) {
-    const bool blank = toLower(std::string(target)) == "_blank" || toLower(std::string(target)) == "blank";
-    trace("Navigator::navigate_to_url:");
-    trace("  URL: " + std::string(url));
-    trace("  Target: " + (blank ? std::string("_blank") : std::string(target)));
-    if (method != 1 && method != 2) return;
-    trace(method == 2 ? "  Method: POST" : "  Method: GET");
-    avm1::Object* o = interpreter_->clipObject(from);
-    if (!o) return;
-    size_t listed = 0;
-    for (const std::string& name : interpreter_->enumerate(o)) {
-        if (++listed > 10000) break;
-        trace("  Param: " + name + "=" + interpreter_->toString(interpreter_->getMember(o, name)));
-    }
+    // Anything else would open a page: there is no browser, so it is refused without a message.
 }
 
 void ScriptEngine::loadMovie(ClipId target, std::string_view url) {
