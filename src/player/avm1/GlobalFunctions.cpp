@@ -123,9 +123,13 @@ Value escapeFn(Interpreter& in, const Value&, std::span<const Value> args) {
 Value unescapeFn(Interpreter& in, const Value&, std::span<const Value> args) {
     std::string s = in.toString(arg(args, 0)), out;
     for (size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '%' && i + 2 < s.size() + 0 && digitValue(s[i + 1]) < 16 && digitValue(s[i + 2]) < 16) {
-            out.push_back(static_cast<char>(digitValue(s[i + 1]) * 16 + digitValue(s[i + 2])));
-            i += 2;
+        if (s[i] == '%') {
+            // A broken escape is dropped: "%" with the character after it, and with the one after
+            // that too when the first was a hex digit ("%zz" leaves "z", "%2r" nothing).
+            const bool firstHex = i + 1 < s.size() && digitValue(s[i + 1]) < 16;
+            if (firstHex && i + 2 < s.size() && digitValue(s[i + 2]) < 16)
+                out.push_back(static_cast<char>(digitValue(s[i + 1]) * 16 + digitValue(s[i + 2])));
+            i += firstHex ? 2 : 1;
         } else if (s[i] == '+') {
             out.push_back(' ');
         } else {

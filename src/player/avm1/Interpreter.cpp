@@ -339,7 +339,9 @@ std::string Interpreter::toString(const Value& v) {
     switch (v.type()) {
     case ValueType::Undefined: return swfVersion_ >= 7 ? "undefined" : "";
     case ValueType::Null: return "null";
-    case ValueType::Boolean: return v.boolean() ? "true" : "false";
+    case ValueType::Boolean:
+        if (!frames_.empty() && frames_.back()->version < 5) return v.boolean() ? "1" : "0";
+        return v.boolean() ? "true" : "false";
     case ValueType::Number: return numberToString(v.number());
     case ValueType::String: return v.string();
     case ValueType::Object: {

@@ -60,7 +60,7 @@ Value resolvePathObject(Interpreter& in, Frame& f, std::string_view path, std::s
         for (size_t i = 1; i < segs.size() && v.isObject(); ++i) v = in.getMember(v, segs[i]);
         return v;
     };
-    NameEqual eq{false};
+    NameEqual eq{f.version >= 7};
     std::string_view first = segs[0];
     if (eq(first, "this") || eq(first, "_root") || eq(first, "_parent") || eq(first, "_global") ||
         (first.size() > 6 && eq(first.substr(0, 6), "_level")))
@@ -113,7 +113,8 @@ Value getVariable(Interpreter& in, Frame& f, std::string_view name, Value* thisO
             return in.getMember(obj, member);
         }
     }
-    NameEqual eq{false};
+    // SWF 7 names these as exactly as any variable: "THIS" is an ordinary name there.
+    NameEqual eq{f.version >= 7};
     if (f.version < 5 && (eq(name, "this") || eq(name, "_root") || eq(name, "_parent") ||
                           (name.size() > 6 && eq(name.substr(0, 6), "_level")))) {
         // SWF 4 knows none of these names: they are ordinary variables of the timeline.
