@@ -164,6 +164,31 @@ void gotoFrameValue(Interpreter& in, Frame& f, const Value& v, bool play, uint16
     in.host().gotoFrame(clip, n - 1, play);
 }
 
+// Call: runs the scripts of a frame (named as GotoFrame2 names one) right away, on the clip that
+// frame belongs to, without moving any playhead.
+void callFrame(Interpreter& in, Frame& f, const Value& v) {
+    ClipId clip = f.target;
+    std::string part = v.isString() ? v.string() : in.toString(v);
+    if (size_t colon = part.rfind(':'); colon != std::string::npos) {
+        clip = in.resolveTarget(f.target, std::string_view(part).substr(0, colon));
+        part = part.substr(colon + 1);
+    }
+    if (!clip) return;
+    std::optional<uint32_t> frame;
+    if (allDigits(part)) {
+        if (uint32_t n = frameNumberOf(part)) frame = n - 1;
+    } else {
+        frame = in.host().labelFrame(clip, part);
+    }
+    if (!frame) return;
+    // Copied first: a script may unload the movie the others come from.
+    std::vector<Code> scripts;
+    for (std::span<const uint8_t> a : in.host().frameActions(clip, *frame))
+        scripts.push_back(std::make_shared<const std::vector<uint8_t>>(a.begin(), a.end()));
+    const int version = in.host().movieVersion(clip);
+    for (Code& code : scripts) in.runScript(clip, std::move(code), version > 0 ? version : f.version);
+}
+
 }  // namespace
 
 bool executeTimelineAction(Interpreter& in, Frame& f, uint8_t code, std::span<const uint8_t> payload) {
@@ -247,8 +272,8 @@ bool executeTimelineAction(Interpreter& in, Frame& f, uint8_t code, std::span<co
             skipActions(f, skip);
         return true;
     }
-    case 0x9E:  // Call: runs another frame's actions; not supported, the operand is only read
-        in.toString(pop(in, f));
+    case 0x9E:  // Call
+        callFrame(in, f, pop(in, f));
         return true;
     case 0x1C: {  // GetVariable
         std::string name = in.toString(pop(in, f));

@@ -246,6 +246,8 @@ void installGlobalFunctions(Interpreter& in) {
     in.method(g, "getVersion", getVersionFn);
     g->define("NaN", Value(kNaN), kDontEnum);
     g->define("Infinity", Value(std::numeric_limits<double>::infinity()), kDontEnum);
+    // The player's own start-up script leaves its helper variable `o` set to null.
+    g->define("o", Value::null(), kDontEnum);
 }
 
 }  // namespace kelmora::player::avm1

@@ -3,6 +3,7 @@
 // interpreter never sees display objects, only ClipIds (opaque, never reused, 0 = none).
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -97,6 +98,9 @@ public:
     virtual void nextFrame(ClipId clip) = 0;
     virtual void prevFrame(ClipId clip) = 0;
     virtual void stopSounds() = 0;
+    // The Call action: the DoAction bodies of a clip's frame (0-based), and the frame of a label.
+    virtual std::vector<std::span<const uint8_t>> frameActions(ClipId, uint32_t) { return {}; }
+    virtual std::optional<uint32_t> labelFrame(ClipId, std::string_view) { return std::nullopt; }
 
     // Clips made and removed by scripts; each returns kNoClip when refused.
     virtual ClipId duplicateClip(ClipId source, std::string_view newName, int depth) = 0;

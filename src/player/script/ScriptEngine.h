@@ -86,6 +86,8 @@ public:
     void nextFrame(ClipId clip) override;
     void prevFrame(ClipId clip) override;
     void stopSounds() override;
+    std::vector<std::span<const uint8_t>> frameActions(ClipId clip, uint32_t frame) override;
+    std::optional<uint32_t> labelFrame(ClipId clip, std::string_view label) override;
     ClipId duplicateClip(ClipId source, std::string_view newName, int depth) override;
     ClipId attachMovie(ClipId parent, std::string_view exportName, std::string_view newName, int depth) override;
     ClipId createEmptyClip(ClipId parent, std::string_view newName, int depth) override;
