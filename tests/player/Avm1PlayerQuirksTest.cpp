@@ -2,6 +2,9 @@
 // lengths, SWF 4 booleans, version-dependent names, escapes, ASnative 2,0 and the Call action.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 #include "Avm1Assembler.h"
 #include "Avm1FakeHost.h"
 #include "ScriptTestMovies.h"
@@ -49,6 +52,29 @@ TEST(Avm1PlayerQuirksTest, ArrayLengthIsA32BitSignedNumber) {
     EXPECT_EQ(run(a), "4\n4\n-2147483648\nundefined\n1\n1\n1\n-3\n");
 }
 
+TEST(Avm1PlayerQuirksTest, ParseIntAndIntReadNumbersAsThePlayerDoes) {
+    QuirkRun run(8);
+    Value parseInt = run.in.getMember(Value(run.in.global()), "parseInt");
+    struct Case {
+        const char* text;
+        int radix;  // 0: none given
+        double value;  // NaN: NaN
+    };
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    for (const Case& k : {Case{"0x111", 0, 273}, Case{"0x-111", 0, -273}, Case{"-0x111", 0, nan}, Case{" 0x111", 0, 0},
+                          Case{"0352", 0, 234}, Case{"-0352", 0, -234}, Case{"   0352", 0, 352}, Case{"0352A", 0, 352},
+                          Case{"07658", 0, 7658}, Case{"0x123", 8, 83}, Case{" 6 7 8", 8, 6}, Case{"++3", 0, nan}}) {
+        const Value args[] = {Value(k.text), Value(k.radix)};
+        Value r = run.in.call(parseInt, Value(), std::span<const Value>(args, k.radix ? 2 : 1));
+        if (std::isnan(k.value)) EXPECT_TRUE(std::isnan(r.number())) << k.text;
+        else EXPECT_EQ(r.number(), k.value) << k.text;
+    }
+    Assembler toInteger;
+    for (double d : {4294967295.0, 2147483648.0, -2147483649.0, 1e45, -1.5}) toInteger.push({d}).op(0x18).trace();
+    toInteger.push({"Infinity"}).op(0x1C).op(0x18).trace();
+    EXPECT_EQ(run(toInteger), "-1\n-2147483648\n2147483647\n0\n-1\n0\n");
+}
+
 TEST(Avm1PlayerQuirksTest, UnescapeDropsBrokenEscapes) {
     QuirkRun run(8);
     Value unescape = run.in.getMember(Value(run.in.global()), "unescape");
@@ -83,6 +109,32 @@ TEST(Avm1PlayerQuirksTest, NamesAndValuesThatDependOnTheVersion) {
     o.traceVariable("o");
     EXPECT_EQ(v7(o), "null\n");
     EXPECT_EQ(v4(o), "undefined\n");
+}
+
+TEST(Avm1PlayerQuirksTest, OperatorsAndScopesOfThePlayer) {
+    Assembler a;
+    // An unsigned shift by 0 (mod 32) keeps the sign.
+    for (int shift : {0, 32, 1}) a.push({-2, shift}).op(0x65).trace();
+    // with(4) sees the number's __proto__ as a variable.
+    Assembler body;
+    body.push({"__proto__"}).op(0x1C).push({"mark", "three"}).op(0x4F);
+    a.push({4}).with(body);
+    a.push({"Number"}).op(0x1C).push({"prototype"}).op(0x4E).push({"mark"}).op(0x4E).trace();
+    // A clip is a type of its own: an object equals it through valueOf.
+    Assembler giveRoot;
+    giveRoot.push({"_root"}).op(0x1C).op(0x3E);
+    a.push({"o", 0, "Object"}).op(0x40).op(0x3C);
+    a.push({"o"}).op(0x1C).push({"valueOf"}).defineFunction("", {}, giveRoot).op(0x4F);
+    a.push({"_root"}).op(0x1C).push({"o"}).op(0x1C).op(0x49).trace();
+    a.push({"o"}).op(0x1C).push({"_root"}).op(0x1C).op(0x49).trace();
+    a.push({0, "Object"}).op(0x40).push({"_root"}).op(0x1C).op(0x49).trace();
+    QuirkRun run(8);
+    EXPECT_EQ(run(a), "-2\n-2\n2147483647\nthree\ntrue\ntrue\nfalse\n");
+    // Later movies always get the unsigned result.
+    Assembler later;
+    later.push({-2, 32}).op(0x65).trace();
+    QuirkRun v10(10);
+    EXPECT_EQ(v10(later), "4294967294\n");
 }
 
 TEST(Avm1PlayerQuirksTest, AsNativeTwoZeroTellsWhetherTheFunctionRunsUnderNew) {

@@ -26,25 +26,34 @@ Value parseIntFn(Interpreter& in, const Value&, std::span<const Value> args) {
                         ? wrapper->primitive.string()
                         : in.toString(args[0]);
     int radix = args.size() > 1 && !args[1].isUndefined() ? in.toInt(args[1]) : 0;
+    auto hexPrefixAt = [&](size_t at) { return at + 1 < s.size() && s[at] == '0' && (s[at + 1] == 'x' || s[at + 1] == 'X'); };
     size_t i = 0;
-    while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\n' || s[i] == '\r')) ++i;
     bool negative = false;
-    if (i < s.size() && (s[i] == '-' || s[i] == '+')) negative = s[i++] == '-';
-    if (radix == 0) {
-        if (i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
-            radix = 16;
-            i += 2;
-        } else if (i + 1 < s.size() && s[i] == '0') {
-            // A leading zero reads octal when every digit is octal.
-            bool octal = true;
-            for (size_t j = i; j < s.size() && digitValue(s[j]) < 10; ++j)
-                if (s[j] > '7') octal = false;
-            radix = octal ? 8 : 10;
-        } else {
-            radix = 10;
+    auto readSign = [&] {
+        if (i < s.size() && (s[i] == '-' || s[i] == '+')) {
+            negative = s[i++] == '-';
+            return true;
         }
-    } else if (radix == 16 && i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
-        i += 2;
+        return false;
+    };
+    if (radix == 0 && hexPrefixAt(0)) {
+        // Hex only right at the start; its sign comes after the prefix ("0x-111").
+        radix = 16;
+        i = 2;
+        readSign();
+    } else {
+        while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\n' || s[i] == '\r')) ++i;
+        const bool blanks = i > 0;
+        const bool sign = readSign();
+        if (radix == 0) {
+            if (sign && hexPrefixAt(i)) return Value(kNaN);  // "-0x111"
+            // Octal only without blanks in front and when the rest is all octal digits.
+            bool octal = !blanks && i + 1 < s.size() && s[i] == '0';
+            for (size_t j = i; octal && j < s.size(); ++j) octal = s[j] >= '0' && s[j] <= '7';
+            radix = octal ? 8 : 10;
+        } else if (hexPrefixAt(i)) {
+            i += 2;  // a given radix reads past a "0x" ("0x123" in base 8 is 83)
+        }
     }
     if (radix < 2 || radix > 36) return Value(kNaN);
     double v = 0;

@@ -446,6 +446,15 @@ bool Interpreter::strictEquals(const Value& a, const Value& b) const {
 bool Interpreter::equals(const Value& a, const Value& b) {
     // The player's Equals2 finds NaN equal to NaN.
     if (a.isNumber() && b.isNumber() && std::isnan(a.number()) && std::isnan(b.number())) return true;
+    if (a.isObject() && b.isObject() && swfVersion_ > 5 &&
+        (a.object()->kind() == ObjectKind::Clip) != (b.object()->kind() == ObjectKind::Clip)) {
+        // A movie clip is a type of its own: an object compared with one stands for its primitive
+        // (a valueOf may give the very clip).
+        const Value& clip = a.object()->kind() == ObjectKind::Clip ? a : b;
+        Value p = toPrimitive(a.object()->kind() == ObjectKind::Clip ? b : a);
+        if (p.isObject()) return p.object() == clip.object();
+        return equals(p, clip);
+    }
     if (a.type() == b.type() && !(a.isObject() && swfVersion_ <= 5)) return strictEquals(a, b);
     if (a.isObject() && b.isObject()) {
         // SWF 5 compares two objects by their primitives (two wrapped 1s are equal).

@@ -230,6 +230,8 @@ void Interpreter::setMember(Object* o, std::string_view name, const Value& value
 
 bool Interpreter::hasProperty(Object* o, std::string_view name) {
     if (o && o->kind() == ObjectKind::String && name == "length") return true;
+    // A with(4) block or a timeline sees `__proto__` as a variable of its object.
+    if (o && o->proto() && name == "__proto__") return true;
     if (o && o->kind() == ObjectKind::Clip && !host_.exists(o->clip) && o->primitive.isString()) {
         ClipId now = liveClip(o);
         return now && hasProperty(clipObject(now), name);
