@@ -63,7 +63,7 @@ TEST(Avm1PlayerQuirksTest, ParseIntAndIntReadNumbersAsThePlayerDoes) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     for (const Case& k : {Case{"0x111", 0, 273}, Case{"0x-111", 0, -273}, Case{"-0x111", 0, nan}, Case{" 0x111", 0, 0},
                           Case{"0352", 0, 234}, Case{"-0352", 0, -234}, Case{"   0352", 0, 352}, Case{"0352A", 0, 352},
-                          Case{"07658", 0, 7658}, Case{"0x123", 8, 83}, Case{" 6 7 8", 8, 6}, Case{"++3", 0, nan}}) {
+                          Case{"07658", 0, 7658}, Case{"0x123", 8, 83}, Case{" 0x123", 8, 0}, Case{" 6 7 8", 8, 6}, Case{"++3", 0, nan}}) {
         const Value args[] = {Value(k.text), Value(k.radix)};
         Value r = run.in.call(parseInt, Value(), std::span<const Value>(args, k.radix ? 2 : 1));
         if (std::isnan(k.value)) EXPECT_TRUE(std::isnan(r.number())) << k.text;
@@ -72,7 +72,9 @@ TEST(Avm1PlayerQuirksTest, ParseIntAndIntReadNumbersAsThePlayerDoes) {
     Assembler toInteger;
     for (double d : {4294967295.0, 2147483648.0, -2147483649.0, 1e45, -1.5}) toInteger.push({d}).op(0x18).trace();
     toInteger.push({"Infinity"}).op(0x1C).op(0x18).trace();
-    EXPECT_EQ(run(toInteger), "-1\n-2147483648\n2147483647\n0\n-1\n0\n");
+    // Texts: octal only without blanks in front, hex signed only after its prefix.
+    for (const char* text : {"0123", "   0123", "-0x10", "0x-10"}) toInteger.push({text}).op(0x18).trace();
+    EXPECT_EQ(run(toInteger), "-1\n-2147483648\n2147483647\n0\n-1\n0\n83\n123\n0\n-16\n");
 }
 
 TEST(Avm1PlayerQuirksTest, UnescapeDropsBrokenEscapes) {

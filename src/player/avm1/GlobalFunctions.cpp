@@ -51,8 +51,8 @@ Value parseIntFn(Interpreter& in, const Value&, std::span<const Value> args) {
             bool octal = !blanks && i + 1 < s.size() && s[i] == '0';
             for (size_t j = i; octal && j < s.size(); ++j) octal = s[j] >= '0' && s[j] <= '7';
             radix = octal ? 8 : 10;
-        } else if (hexPrefixAt(i)) {
-            i += 2;  // a given radix reads past a "0x" ("0x123" in base 8 is 83)
+        } else if (i == 0 && hexPrefixAt(i)) {
+            i += 2;  // a given radix reads past a leading "0x" ("0x123" in base 8 is 83)
         }
     }
     if (radix < 2 || radix > 36) return Value(kNaN);
