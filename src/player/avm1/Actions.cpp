@@ -178,8 +178,8 @@ void executeAction(Interpreter& in, Frame& f, uint8_t code, std::span<const uint
         return;
     }
     case 0x18: {  // ToInteger
-        double n = in.toNumber(pop(in, f));
-        push(in, Value(std::isnan(n) ? 0.0 : std::trunc(n)));
+        // int() gives a 32-bit signed number: int(0xffffffff) is -1, int(Infinity) 0.
+        push(in, Value(static_cast<double>(in.toInt(pop(in, f)))));
         return;
     }
     case 0x32: case 0x36: {  // CharToAscii
@@ -243,7 +243,11 @@ void executeAction(Interpreter& in, Frame& f, uint8_t code, std::span<const uint
         case 0x62: r = a ^ b; break;
         case 0x63: r = static_cast<int32_t>(static_cast<uint32_t>(a) << (b & 31)); break;
         case 0x64: r = a >> (b & 31); break;
-        default: r = static_cast<uint32_t>(a) >> (b & 31); break;
+        // Up to SWF 8 a shift by 0 (mod 32) leaves the number signed: -1 >>> 32 is -1 there.
+        default:
+            r = (b & 31) == 0 && f.version <= 8 ? static_cast<double>(a)
+                                                : static_cast<double>(static_cast<uint32_t>(a) >> (b & 31));
+            break;
         }
         push(in, Value(r));
         return;

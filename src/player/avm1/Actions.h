@@ -28,15 +28,9 @@ inline size_t popCount(Interpreter& in, Frame& f) {
     if (!(n > 0)) return 0;
     return n > static_cast<double>(avail) ? avail : static_cast<size_t>(n);
 }
-// Pushes a comparison result: a number in SWF 4 movies, a boolean later.
-inline void pushBool(Interpreter& in, Frame& f, bool b) {
-    if (f.version < 5) push(in, Value(b ? 1.0 : 0.0));
-    else push(in, Value(b));
-}
-// A comparison's result (true, false or undefined): SWF 4 frames get booleans as 1 and 0.
-inline void pushCompared(Interpreter& in, Frame& f, const Value& v) {
-    if (v.isBoolean()) pushBool(in, f, v.boolean());
-    else push(in, v);
-}
+// Pushes a comparison result. SWF 4 frames get real booleans too: they only read as "1" and "0"
+// there (see Interpreter::toString).
+inline void pushBool(Interpreter& in, Frame&, bool b) { push(in, Value(b)); }
+inline void pushCompared(Interpreter& in, Frame&, const Value& v) { push(in, v); }
 
 }  // namespace kelmora::player::avm1

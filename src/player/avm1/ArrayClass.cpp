@@ -14,7 +14,7 @@ constexpr uint32_t kMaxWalk = 1u << 22;
 
 uint32_t lengthOf(Interpreter& in, Object* o) {
     if (!o) return 0;
-    if (o->kind() == ObjectKind::Array) return std::min(o->arrayLength, kMaxWalk);
+    if (o->kind() == ObjectKind::Array) return std::min(static_cast<uint32_t>(std::max(arrayLengthOf(o), 0)), kMaxWalk);
     double n = in.toNumber(in.getMember(o, "length"));
     if (!(n > 0)) return 0;
     return static_cast<uint32_t>(std::min<double>(n, kMaxWalk));
@@ -50,10 +50,8 @@ Value arrayCtor(Interpreter& in, const Value&, std::span<const Value> args) {
     if (args.size() == 1 && args[0].isNumber()) {
         Object* a = in.newArray();
         double n = args[0].number();
-        if (n >= 0 && n <= 4294967295.0) a->arrayLength = static_cast<uint32_t>(n);
-        // The player keeps a negative length as given (an empty array that says so); it is
-        // stored beside the elements until a script sets the length again.
-        else if (n < 0 && n >= -2147483648.0) a->define("length", Value(std::trunc(n)), kDontEnum);
+        // The player keeps a negative length as given (an empty array that says so).
+        setArrayLength(a, toInt32(n));
         return Value(a);
     }
     return Value(in.newArray(args));
@@ -178,9 +176,18 @@ Value toString(Interpreter& in, const Value& self, std::span<const Value>) { ret
 
 Value reverse(Interpreter& in, const Value& self, std::span<const Value>) {
     Object* o = self.object();
-    std::vector<Value> items = elements(in, o);
-    std::reverse(items.begin(), items.end());
-    if (o) assign(in, o, items);
+    if (!o) return self;
+    // Pairs are swapped from the ends inwards, each element written anew (holes become
+    // undefined elements), so enumeration sees them in the order they were written.
+    const uint32_t n = lengthOf(in, o);
+    for (uint32_t i = 0; i < n / 2; ++i) {
+        const uint32_t j = n - 1 - i;
+        Value low = at(in, o, i), high = at(in, o, j);
+        o->removeOwn(std::to_string(i));
+        put(in, o, i, high);
+        o->removeOwn(std::to_string(j));
+        put(in, o, j, low);
+    }
     return self;
 }
 

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "player/avm1/Builtins.h"
+#include "player/avm1/Frame.h"
 
 namespace kelmora::player::avm1 {
 
@@ -21,6 +22,8 @@ struct NativeEntry {
 constexpr NativeEntry kNatives[] = {
     {100, 0, "", "escape"}, {100, 1, "", "unescape"}, {100, 2, "", "parseInt"}, {100, 3, "", "parseFloat"},
     {100, 4, "", "trace"}, {100, 5, "", "updateAfterEvent"},
+    {101, 5, "Object.prototype", "hasOwnProperty"}, {101, 8, "Object", "registerClass"},
+    {101, 12, "AsBroadcaster", "broadcastMessage"},
     {103, 0, "Date.prototype", "getFullYear"}, {103, 1, "Date.prototype", "getYear"},
     {103, 2, "Date.prototype", "getMonth"}, {103, 3, "Date.prototype", "getDate"},
     {103, 4, "Date.prototype", "getDay"}, {103, 5, "Date.prototype", "getHours"},
@@ -46,6 +49,12 @@ Value unknownMathFunction(Interpreter& in, const Value&, std::span<const Value> 
     return Value(std::numeric_limits<double>::quiet_NaN());
 }
 
+// ASnative(2, 0): whether the script function running now was started by `new`.
+Value constructingNow(Interpreter& in, const Value&, std::span<const Value>) {
+    const Frame* f = in.currentFrame();
+    return Value(f && f->constructing);
+}
+
 }  // namespace
 
 Value asNative(Interpreter& in, const Value&, std::span<const Value> args) {
@@ -64,6 +73,7 @@ Value asNative(Interpreter& in, const Value&, std::span<const Value> args) {
         return owner.isObject() ? in.getMember(owner, e.name) : Value();
     }
     if (table == 200 && index >= 0) return Value(in.newFunction(unknownMathFunction));
+    if (table == 2 && index == 0) return Value(in.newFunction(constructingNow));
     return Value();
 }
 

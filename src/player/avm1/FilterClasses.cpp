@@ -219,7 +219,9 @@ Value construct(Interpreter& in, const Value& self, std::span<const Value> args)
         if (p.kind == Kind::ConvolutionAlpha && i >= args.size() && args.size() > i - 1) v = Value(1);
         state->values.push_back(v);
     }
-    o->state = std::move(state);
+    // A filter is made once: calling the constructor again (super() twice) still converts the
+    // arguments but leaves the filter as it was.
+    if (!o->state) o->state = std::move(state);
     return Value();
 }
 

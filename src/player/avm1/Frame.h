@@ -47,6 +47,7 @@ struct Frame {
     Object* callee = nullptr;
     Object* home = nullptr;  // the object that holds the running method; `super` starts above it
     Value arguments;
+    bool constructing = false;  // a function run by `new` (ASnative 2,0 asks)
     bool returned = false;
     Value returnValue;
 };

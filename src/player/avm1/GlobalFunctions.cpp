@@ -26,25 +26,34 @@ Value parseIntFn(Interpreter& in, const Value&, std::span<const Value> args) {
                         ? wrapper->primitive.string()
                         : in.toString(args[0]);
     int radix = args.size() > 1 && !args[1].isUndefined() ? in.toInt(args[1]) : 0;
+    auto hexPrefixAt = [&](size_t at) { return at + 1 < s.size() && s[at] == '0' && (s[at + 1] == 'x' || s[at + 1] == 'X'); };
     size_t i = 0;
-    while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\n' || s[i] == '\r')) ++i;
     bool negative = false;
-    if (i < s.size() && (s[i] == '-' || s[i] == '+')) negative = s[i++] == '-';
-    if (radix == 0) {
-        if (i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
-            radix = 16;
-            i += 2;
-        } else if (i + 1 < s.size() && s[i] == '0') {
-            // A leading zero reads octal when every digit is octal.
-            bool octal = true;
-            for (size_t j = i; j < s.size() && digitValue(s[j]) < 10; ++j)
-                if (s[j] > '7') octal = false;
-            radix = octal ? 8 : 10;
-        } else {
-            radix = 10;
+    auto readSign = [&] {
+        if (i < s.size() && (s[i] == '-' || s[i] == '+')) {
+            negative = s[i++] == '-';
+            return true;
         }
-    } else if (radix == 16 && i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
-        i += 2;
+        return false;
+    };
+    if (radix == 0 && hexPrefixAt(0)) {
+        // Hex only right at the start; its sign comes after the prefix ("0x-111").
+        radix = 16;
+        i = 2;
+        readSign();
+    } else {
+        while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\n' || s[i] == '\r')) ++i;
+        const bool blanks = i > 0;
+        const bool sign = readSign();
+        if (radix == 0) {
+            if (sign && hexPrefixAt(i)) return Value(kNaN);  // "-0x111"
+            // Octal only without blanks in front and when the rest is all octal digits.
+            bool octal = !blanks && i + 1 < s.size() && s[i] == '0';
+            for (size_t j = i; octal && j < s.size(); ++j) octal = s[j] >= '0' && s[j] <= '7';
+            radix = octal ? 8 : 10;
+        } else if (i == 0 && hexPrefixAt(i)) {
+            i += 2;  // a given radix reads past a leading "0x" ("0x123" in base 8 is 83)
+        }
     }
     if (radix < 2 || radix > 36) return Value(kNaN);
     double v = 0;
@@ -123,9 +132,13 @@ Value escapeFn(Interpreter& in, const Value&, std::span<const Value> args) {
 Value unescapeFn(Interpreter& in, const Value&, std::span<const Value> args) {
     std::string s = in.toString(arg(args, 0)), out;
     for (size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '%' && i + 2 < s.size() + 0 && digitValue(s[i + 1]) < 16 && digitValue(s[i + 2]) < 16) {
-            out.push_back(static_cast<char>(digitValue(s[i + 1]) * 16 + digitValue(s[i + 2])));
-            i += 2;
+        if (s[i] == '%') {
+            // A broken escape is dropped: "%" with the character after it, and with the one after
+            // that too when the first was a hex digit ("%zz" leaves "z", "%2r" nothing).
+            const bool firstHex = i + 1 < s.size() && digitValue(s[i + 1]) < 16;
+            if (firstHex && i + 2 < s.size() && digitValue(s[i + 2]) < 16)
+                out.push_back(static_cast<char>(digitValue(s[i + 1]) * 16 + digitValue(s[i + 2])));
+            i += firstHex ? 2 : 1;
         } else if (s[i] == '+') {
             out.push_back(' ');
         } else {
@@ -242,6 +255,8 @@ void installGlobalFunctions(Interpreter& in) {
     in.method(g, "getVersion", getVersionFn);
     g->define("NaN", Value(kNaN), kDontEnum);
     g->define("Infinity", Value(std::numeric_limits<double>::infinity()), kDontEnum);
+    // The player's own start-up script leaves its helper variable `o` set to null.
+    g->define("o", Value::null(), kDontEnum);
 }
 
 }  // namespace kelmora::player::avm1

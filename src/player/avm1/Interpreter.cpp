@@ -396,7 +396,9 @@ std::string Interpreter::toString(const Value& v) {
     switch (v.type()) {
     case ValueType::Undefined: return swfVersion_ >= 7 ? "undefined" : "";
     case ValueType::Null: return "null";
-    case ValueType::Boolean: return v.boolean() ? "true" : "false";
+    case ValueType::Boolean:
+        if (!frames_.empty() && frames_.back()->version < 5) return v.boolean() ? "1" : "0";
+        return v.boolean() ? "true" : "false";
     case ValueType::Number: return numberToString(v.number());
     case ValueType::String: return v.string();
     case ValueType::Object: {
@@ -501,6 +503,15 @@ bool Interpreter::strictEquals(const Value& a, const Value& b) const {
 bool Interpreter::equals(const Value& a, const Value& b) {
     // The player's Equals2 finds NaN equal to NaN.
     if (a.isNumber() && b.isNumber() && std::isnan(a.number()) && std::isnan(b.number())) return true;
+    if (a.isObject() && b.isObject() && swfVersion_ > 5 &&
+        (a.object()->kind() == ObjectKind::Clip) != (b.object()->kind() == ObjectKind::Clip)) {
+        // A movie clip is a type of its own: an object compared with one stands for its primitive
+        // (a valueOf may give the very clip).
+        const Value& clip = a.object()->kind() == ObjectKind::Clip ? a : b;
+        Value p = toPrimitive(a.object()->kind() == ObjectKind::Clip ? b : a);
+        if (p.isObject()) return p.object() == clip.object();
+        return equals(p, clip);
+    }
     if (a.type() == b.type() && !(a.isObject() && swfVersion_ <= 5)) return strictEquals(a, b);
     if (a.isObject() && b.isObject()) {
         // SWF 5 compares two objects by their primitives (two wrapped 1s are equal).

@@ -184,7 +184,8 @@ public:
 private:
     friend struct Executor;
     Value runFrame(Frame& frame);
-    Value callScript(Object* fn, const Value& self, std::span<const Value> args, Object* superObj);
+    Value callScript(Object* fn, const Value& self, std::span<const Value> args, Object* superObj,
+                     bool constructing = false);
     Value callNative(Object* fn, const Value& self, std::span<const Value> args);
     void beginEntry();
     void endEntry();

@@ -123,7 +123,7 @@ Value Interpreter::getMember(Object* o, std::string_view name) {
         if (ClipId c = host_.child(o->clip, name, heap_.caseSensitive())) return Value(clipObject(c));
         if (auto v = host_.getNamed(o->clip, name)) return *v;
     } else if (o->kind() == ObjectKind::Array && name == "length" && !o->findOwn(name)) {
-        return Value(static_cast<double>(o->arrayLength));
+        return Value(static_cast<double>(arrayLengthOf(o)));
     } else if (o->kind() == ObjectKind::String && name == "length" && o->primitive.isString() && !o->findOwn(name)) {
         return Value(static_cast<double>(utf16Length(o->primitive.string())));
     }
@@ -133,6 +133,14 @@ Value Interpreter::getMember(Object* o, std::string_view name) {
     }
     // The player gives up the whole script on a prototype chain that never ends.
     if (p) abort("A script looked up a property through a prototype chain that loops and was stopped.");
+    // Since SWF 6 an object may answer for the properties it lacks through its __resolve.
+    if (swfVersion_ >= 6 && name != "__resolve") {
+        Value resolve = getMember(o, "__resolve");
+        if (Object* fn = resolve.object(); fn && fn->callable()) {
+            Value args[] = {Value(std::string(name))};
+            return call(resolve, Value(o), args);
+        }
+    }
     return Value();
 }
 
@@ -191,15 +199,16 @@ void Interpreter::setMember(Object* o, std::string_view name, const Value& value
     if (o->kind() == ObjectKind::Array) {
         if (name == "length") {
             double n = toNumber(v);
-            if (std::isnan(n) || n < 0) return;
+            if (std::isnan(n)) return;
             o->removeOwn("length");
-            uint32_t len = static_cast<uint32_t>(std::min(n, 4294967295.0));
-            for (uint32_t i = len; i < o->arrayLength && i - len < 1000000; ++i) o->removeOwn(std::to_string(i));
-            o->arrayLength = len;
+            setArrayLength(o, toInt32(n));
             return;
         }
-        int64_t idx = arrayIndex(name);
-        if (idx >= 0 && static_cast<uint64_t>(idx) >= o->arrayLength) o->arrayLength = static_cast<uint32_t>(idx + 1);
+        // The player keeps the length as a 32-bit signed number, and so reads element names:
+        // "2147483648" is element -2147483648, and the length past 2147483647 wraps around.
+        int32_t idx;
+        if (arrayIndexWrapped(name, idx) && idx >= arrayLengthOf(o))
+            setArrayLength(o, static_cast<int32_t>(static_cast<uint32_t>(idx) + 1u));
     }
     if (Property* p = o->findOwn(name)) {
         if (p->setter || p->getter) {
@@ -227,6 +236,8 @@ void Interpreter::setMember(Object* o, std::string_view name, const Value& value
 
 bool Interpreter::hasProperty(Object* o, std::string_view name) {
     if (o && o->kind() == ObjectKind::String && name == "length") return true;
+    // A with(4) block or a timeline sees `__proto__` as a variable of its object.
+    if (o && o->proto() && name == "__proto__") return true;
     if (o && o->kind() == ObjectKind::Clip && !host_.exists(o->clip) && o->primitive.isString()) {
         ClipId now = liveClip(o);
         return now && hasProperty(clipObject(now), name);
@@ -331,7 +342,7 @@ Value Interpreter::construct(const Value& ctorValue, std::span<const Value> args
     obj->define("__constructor__", ctor, kDontEnum);
     if (swfVersion_ < 7) obj->define("constructor", ctor, kDontEnum);
     if (ctor->native) ctor->native(*this, obj, args);
-    else callScript(ctor, obj, args, obj->proto());
+    else callScript(ctor, obj, args, obj->proto(), true);
     return obj;
 }
 
@@ -359,7 +370,8 @@ bool Interpreter::instanceOf(const Value& v, Object* ctor) {
     return reaches(*this, o->proto(), ctor, target, 0);
 }
 
-Value Interpreter::callScript(Object* fn, const Value& self, std::span<const Value> args, Object* home) {
+Value Interpreter::callScript(Object* fn, const Value& self, std::span<const Value> args, Object* home,
+                              bool constructing) {
     const ScriptFunction& sf = *fn->script;
     if (static_cast<int>(frames_.size()) + nativeDepth_ >= limits_.maxCallDepth) {
         abort("256 levels of recursion were exceeded in one action list.");
@@ -377,6 +389,7 @@ Value Interpreter::callScript(Object* fn, const Value& self, std::span<const Val
     f.self = self;
     f.callee = fn;
     f.home = home;
+    f.constructing = constructing;
     f.constants = sf.constants;
     ClipId definer = sf.target && sf.target->kind() == ObjectKind::Clip ? sf.target->clip : kNoClip;
     if (definer != kNoClip && !host_.exists(definer)) {

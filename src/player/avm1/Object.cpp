@@ -1,5 +1,9 @@
 #include "player/avm1/Object.h"
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 namespace kelmora::player::avm1 {
 
 namespace {
@@ -93,6 +97,37 @@ int64_t arrayIndex(std::string_view name) {
         v = v * 10 + (c - '0');
     }
     return v <= 4294967294ll ? v : -1;
+}
+
+bool arrayIndexWrapped(std::string_view name, int32_t& index) {
+    const bool negative = !name.empty() && name[0] == '-';
+    std::string_view digits = negative ? name.substr(1) : name;
+    if (digits.empty() || (digits.size() > 1 && digits[0] == '0')) return false;
+    uint32_t v = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') return false;
+        v = v * 10u + static_cast<uint32_t>(c - '0');
+    }
+    index = static_cast<int32_t>(negative ? 0u - v : v);
+    return true;
+}
+
+void setArrayLength(Object* o, int32_t length) {
+    const int32_t old = arrayLengthOf(o);
+    o->arrayLength = static_cast<uint32_t>(length);
+    const int64_t from = std::max<int64_t>(length, 0);
+    if (old <= from) return;
+    if (static_cast<uint64_t>(old - from) <= o->propertyCount()) {
+        for (int64_t i = from; i < old; ++i) o->removeOwn(std::to_string(i));
+        return;
+    }
+    // Fewer elements than the range is long: look at the elements instead of the range.
+    std::vector<std::string> doomed;
+    for (const Property& p : o->rawProperties()) {
+        const int64_t i = p.deleted ? -1 : arrayIndex(p.name);
+        if (i >= from && i < old) doomed.push_back(p.name);
+    }
+    for (const std::string& name : doomed) o->removeOwn(name);
 }
 
 }  // namespace kelmora::player::avm1

@@ -120,7 +120,7 @@ public:
 
     // Wrappers of primitives (Boolean, Number, String) and Date's time value.
     Value primitive;
-    // Arrays: the length property.
+    // Arrays: the length property, a 32-bit signed number kept in these bits (arrayLengthOf).
     uint32_t arrayLength = 0;
     // Clips: the display side's id of the clip this object stands for.
     uint64_t clip = 0;
@@ -154,5 +154,12 @@ private:
 
 // Index of an array element name ("0", "12"), or -1 when the name is not a canonical index.
 int64_t arrayIndex(std::string_view name);
+// An element name as the player reads it for an array's length: digits with an optional minus,
+// taken modulo 2^32 as a signed number ("4294967296" is 0). False for other names.
+bool arrayIndexWrapped(std::string_view name, int32_t& index);
+inline int32_t arrayLengthOf(const Object* o) { return static_cast<int32_t>(o->arrayLength); }
+// Sets an array's length; a shorter one drops the elements from the new length (at least 0)
+// up to the old one.
+void setArrayLength(Object* o, int32_t length);
 
 }  // namespace kelmora::player::avm1

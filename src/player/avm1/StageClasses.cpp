@@ -57,6 +57,11 @@ Value broadcastMessage(Interpreter& in, const Value& self, std::span<const Value
 
 Value initialize(Interpreter& in, const Value&, std::span<const Value> args) {
     Object* o = arg(args, 0).object();
+    // The object of a removed clip stands for the clip now at its path, if any.
+    if (o && o->kind() == ObjectKind::Clip && !in.host().exists(o->clip)) {
+        ClipId now = in.liveClip(o);
+        o = now ? in.clipObject(now) : nullptr;
+    }
     if (!o) return Value();
     Object* b = in.getMember(Value(in.global()), "AsBroadcaster").object();
     // SWF 5 scripts don't see AsBroadcaster's methods, but the built-in broadcasters have them.

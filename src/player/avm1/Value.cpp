@@ -85,6 +85,7 @@ double stringToNumber(std::string_view s, int swfVersion) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     size_t i = 0;
     while (i < s.size() && isBlank(s[i])) ++i;
+    const bool blanks = i > 0;
     s.remove_prefix(i);
     if (swfVersion < 5) {
         // SWF 4 reads the leading number and ignores the rest; no number at all is 0.
@@ -100,8 +101,11 @@ double stringToNumber(std::string_view s, int swfVersion) {
     if (s.empty()) return nan;
     bool negative = false;
     std::string_view body = s;
-    if (body[0] == '-' || body[0] == '+') { negative = body[0] == '-'; body.remove_prefix(1); }
+    const bool signed_ = body[0] == '-' || body[0] == '+';
+    if (signed_) { negative = body[0] == '-'; body.remove_prefix(1); }
     if (swfVersion >= 6 && body.size() >= 2 && body[0] == '0' && (body[1] == 'x' || body[1] == 'X')) {
+        // "-0x10" is no number: a hex number takes its sign after the prefix.
+        if (signed_) return nan;
         body.remove_prefix(2);
         // The player also takes a sign after the prefix ("0x-10" is -16).
         if (!body.empty() && (body[0] == '-' || body[0] == '+')) {
@@ -119,8 +123,8 @@ double stringToNumber(std::string_view s, int swfVersion) {
         v = static_cast<double>(static_cast<int32_t>(static_cast<uint32_t>(std::fmod(v, 4294967296.0))));
         return negative ? -v : v;
     }
-    if (swfVersion >= 6 && body.size() >= 2 && body[0] == '0') {
-        // A leading zero followed only by octal digits is an octal number.
+    if (swfVersion >= 6 && !blanks && body.size() >= 2 && body[0] == '0') {
+        // A leading zero followed only by octal digits is an octal number (not after blanks).
         bool octal = true;
         double v = 0;
         for (char c : body.substr(1)) {

@@ -9,6 +9,11 @@ namespace {
 // Splits "path:var" / "path.var" into the object path and the member name; false for a plain name.
 bool splitPath(std::string_view name, std::string_view& path, std::string_view& member) {
     size_t colon = name.rfind(':');
+    // "o:c.f" is member f of o:c: the last separator decides.
+    const size_t lastDot = name.rfind('.');
+    if (colon != std::string_view::npos && lastDot != std::string_view::npos && lastDot > colon + 1 &&
+        lastDot + 1 < name.size() && name[lastDot - 1] != '.' && name.find('/') == std::string_view::npos)
+        colon = lastDot;
     if (colon != std::string_view::npos) {
         path = name.substr(0, colon);
         member = name.substr(colon + 1);
@@ -29,13 +34,19 @@ Object* baseClip(Interpreter& in, Frame& f) {
 }
 
 // The object a path names: a slash path is a clip path; a dot path starts at a variable.
-Value resolvePathObject(Interpreter& in, Frame& f, std::string_view path, std::string_view member = {}) {
+Value resolvePathObject(Interpreter& in, Frame& f, std::string_view path, std::string_view member = {},
+                        bool keepPrimitive = false) {
     if (path.empty()) return Value(baseClip(in, f));
     if (path.find(':') != std::string_view::npos) {
-        // "a:b:m": the colons before the last one separate clips as slashes do.
+        // "a:b:m": the colons before the last one separate clips as slashes do, or, when no
+        // clip has that path, objects as dots do.
         std::string slashed(path);
         std::replace(slashed.begin(), slashed.end(), ':', '/');
-        return resolvePathObject(in, f, slashed, member);
+        Value clip = resolvePathObject(in, f, slashed, member);
+        if (clip.isObject() || path.find('/') != std::string_view::npos) return clip;
+        std::string dotted(path);
+        std::replace(dotted.begin(), dotted.end(), ':', '.');
+        return resolvePathObject(in, f, dotted, member, keepPrimitive);
     }
     if (path.find('/') != std::string_view::npos || path[0] == '.') {
         ClipId c = in.resolveTarget(f.target, path);
@@ -60,19 +71,22 @@ Value resolvePathObject(Interpreter& in, Frame& f, std::string_view path, std::s
         for (size_t i = 1; i < segs.size() && v.isObject(); ++i) v = in.getMember(v, segs[i]);
         return v;
     };
-    NameEqual eq{false};
+    NameEqual eq{f.version >= 7};
     std::string_view first = segs[0];
     if (eq(first, "this") || eq(first, "_root") || eq(first, "_parent") || eq(first, "_global") ||
         (first.size() > 6 && eq(first.substr(0, 6), "_level")))
         return walk(getVariable(in, f, first));
     // Each scope is tried with the whole path; the first that leads to an object wins, unless
     // the caller needs one that also holds `member`.
-    Value fallback, hit;
+    Value fallback, hit, primitive;
     bool found = false;
     auto consider = [&](Object* scope) {
         if (!in.hasProperty(scope, first)) return false;
         hit = walk(in.getMember(scope, first));
-        if (!hit.isObject()) return false;
+        if (!hit.isObject()) {
+            if (keepPrimitive && primitive.isUndefined() && !hit.isNull()) primitive = hit;
+            return false;
+        }
         if (!found) fallback = hit;
         found = true;
         return member.empty() || in.hasProperty(hit.object(), member);
@@ -80,7 +94,7 @@ Value resolvePathObject(Interpreter& in, Frame& f, std::string_view path, std::s
     for (auto it = f.scope.rbegin(); it != f.scope.rend(); ++it)
         if (consider(*it)) return hit;
     if (consider(in.global())) return hit;
-    return fallback;
+    return found ? fallback : primitive;
 }
 
 bool isPlainName(std::string_view name) {
@@ -113,7 +127,8 @@ Value getVariable(Interpreter& in, Frame& f, std::string_view name, Value* thisO
             return in.getMember(obj, member);
         }
     }
-    NameEqual eq{false};
+    // SWF 7 names these as exactly as any variable: "THIS" is an ordinary name there.
+    NameEqual eq{f.version >= 7};
     if (f.version < 5 && (eq(name, "this") || eq(name, "_root") || eq(name, "_parent") ||
                           (name.size() > 6 && eq(name.substr(0, 6), "_level")))) {
         // SWF 4 knows none of these names: they are ordinary variables of the timeline.
@@ -182,7 +197,10 @@ void defineLocal(Interpreter& in, Frame& f, std::string_view name, const Value& 
 bool deleteVariable(Interpreter& in, Frame& f, std::string_view name) {
     std::string_view path, member;
     if (!isPlainName(name) && splitPath(name, path, member)) {
-        Value obj = resolvePathObject(in, f, path);
+        Value obj = resolvePathObject(in, f, path, {}, true);
+        // The player's log complains of a path that leads to a string, number or boolean.
+        if (obj.isString() || obj.isNumber() || obj.isBoolean())
+            in.host().trace("Parameters of primitive types are no longer coerced into the required type - Object.");
         return in.deleteMember(obj.object(), member);
     }
     for (auto it = f.scope.rbegin(); it != f.scope.rend(); ++it)
